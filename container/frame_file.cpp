@@ -1,0 +1,44 @@
+#include "container/frame_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool WriteAll(int fd, const uint8_t* data, uint64_t size) {
+  while (size > 0) {
+    ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool WriteFrameFile(const uint8_t* bytes, const FrameIndex& index, uint32_t k,
+                    const std::string& path) {
+  if (k >= index.frameCount) return false;
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+
+  const uint32_t start = index.frameOffsets[k];
+  const uint32_t end = index.frameOffsets[k + 1];
+  bool ok;
+  if (index.sharedHeader && k >= 1)
+    ok = WriteAll(fd, bytes, index.headerLength) &&
+         WriteAll(fd, bytes + start + 2, end - start - 2);
+  else
+    ok = WriteAll(fd, bytes + start, end - start);
+
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (::close(fd) != 0) ok = false;
+  // A truncated JPEG would look like a saved frame; do not leave one behind.
+  if (!ok && regular) ::unlink(path.c_str());
+  return ok;
+}

@@ -1,0 +1,152 @@
+#include "container/frame_index.h"
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+constexpr uint8_t kSoundMagic[] = {'#', '!', 'A', 'M', 'R'};
+
+// Positions within this many bytes of the end are never taken as a frame
+// start or as the sound magic.
+constexpr uint32_t kTailGuard = 10;
+
+struct ScanState {
+  const uint8_t* bytes;
+  FrameIndex& index;
+  uint8_t firstPair[2] = {0, 0};
+  uint8_t secondPair[2] = {0, 0};
+  bool full = false;     // the table has room for the end marker only
+  bool done = false;     // the sound magic was found
+};
+
+// Looks at one position where the byte is 0xFF or '#'. Returns true when the
+// scan is over.
+inline bool Inspect(ScanState& s, uint32_t i) {
+  const uint8_t* p = s.bytes + i;
+  FrameIndex& index = s.index;
+  if (p[0] == 0xFF && p[1] == 0xD8) {
+    if (s.full) return false;
+    if (index.frameCount == 0) {
+      s.firstPair[0] = p[2];
+      s.firstPair[1] = p[3];
+    } else if (index.frameCount == 1 && (p[2] != s.firstPair[0] || p[3] != s.firstPair[1])) {
+      index.sharedHeader = true;
+      s.secondPair[0] = p[2];
+      s.secondPair[1] = p[3];
+    }
+    if (index.frameCount == MAX_FRAME_OFFSETS - 1) {
+      // No room for another start and the end marker. This start becomes the
+      // end marker, so the last recorded frame keeps exactly its own bytes
+      // instead of swallowing every frame after it. The scan goes on looking
+      // for the sound track only.
+      index.frameOffsets[index.frameCount] = i;
+      s.full = true;
+      return false;
+    }
+    index.frameOffsets[index.frameCount++] = i;
+    return false;
+  }
+  if (std::memcmp(p, kSoundMagic, sizeof kSoundMagic) == 0) {
+    index.hasSound = true;
+    index.audioStart = i;
+    if (!s.full) index.frameOffsets[index.frameCount] = i;
+    return true;
+  }
+  return false;
+}
+
+// Visits, in increasing order, every position below `limit` whose byte is
+// 0xFF or '#', until Inspect ends the scan. Only those two bytes can begin a
+// frame start or the sound magic, and in JPEG data they are rare, so the
+// search runs over 64-byte blocks and only hits are looked at one by one.
+void ScanCandidates(ScanState& s, uint32_t limit) {
+  const uint8_t* bytes = s.bytes;
+  uint32_t i = 0;
+#if defined(__SSE2__)
+  const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
+  const __m128i hash = _mm_set1_epi8('#');
+  auto hits16 = [&](uint32_t at) -> uint32_t {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    __m128i m = _mm_or_si128(_mm_cmpeq_epi8(v, ff), _mm_cmpeq_epi8(v, hash));
+    return static_cast<uint32_t>(_mm_movemask_epi8(m));
+  };
+  for (; limit - i >= 64; i += 64) {
+    uint64_t mask = uint64_t(hits16(i)) | uint64_t(hits16(i + 16)) << 16 |
+                    uint64_t(hits16(i + 32)) << 32 | uint64_t(hits16(i + 48)) << 48;
+    while (mask) {
+      uint32_t at = i + static_cast<uint32_t>(__builtin_ctzll(mask));
+      if (Inspect(s, at)) return;
+      mask &= mask - 1;
+    }
+  }
+#else
+  // Word at a time: a word holds 0xFF or '#' exactly when the classic
+  // has-zero-byte test fires for the word xor'ed with that byte repeated.
+  constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
+  auto hasZero = [](uint64_t v) { return (v - ones) & ~v & highs; };
+  for (; limit - i >= 8; i += 8) {
+    uint64_t w;
+    std::memcpy(&w, bytes + i, 8);
+    if (!hasZero(w ^ (ones * 0xFF)) && !hasZero(w ^ (ones * '#'))) continue;
+    for (uint32_t j = i; j < i + 8; ++j)
+      if ((bytes[j] == 0xFF || bytes[j] == '#') && Inspect(s, j)) return;
+  }
+#endif
+  for (; i < limit; ++i)
+    if ((bytes[i] == 0xFF || bytes[i] == '#') && Inspect(s, i)) return;
+}
+
+// The shared header runs from offset 0 up to the first place where the two
+// bytes that follow the second frame's FF D8 occur.
+uint32_t FindHeaderLength(const uint8_t* bytes, uint32_t limit, const uint8_t pair[2],
+                          uint32_t secondFrame) {
+  const uint8_t* p = bytes;
+  const uint8_t* end = bytes + limit;
+  while (p < end) {
+    p = static_cast<const uint8_t*>(std::memchr(p, pair[0], static_cast<size_t>(end - p)));
+    if (!p) break;
+    if (p[1] == pair[1]) return static_cast<uint32_t>(p - bytes);
+    ++p;
+  }
+  // The pair lies past the scanned range only when the second frame starts in
+  // the file's last bytes; then everything in front of that frame is header,
+  // which never reaches beyond the file.
+  return secondFrame;
+}
+
+}  // namespace
+
+FrameIndex::FrameIndex() : m_table(new uint32_t[MAX_FRAME_OFFSETS]()) {
+  frameOffsets = m_table.get();
+}
+
+void BuildFrameIndex(const uint8_t* bytes, uint32_t length, FrameIndex& index) {
+  index.frameCount = 0;
+  index.sharedHeader = false;
+  index.headerLength = 0;
+  index.hasSound = false;
+  index.audioStart = 0;
+  index.audioEnd = 0;
+  index.frameOffsets[0] = length;
+
+  const uint32_t limit = length > kTailGuard ? length - kTailGuard : 0;
+  ScanState s{bytes, index};
+  ScanCandidates(s, limit);
+
+  if (index.sharedHeader)
+    index.headerLength = FindHeaderLength(bytes, limit, s.secondPair, index.frameOffsets[1]);
+  if (index.hasSound)
+    index.audioEnd = length - 1;
+  else if (!s.full)
+    index.frameOffsets[index.frameCount] = length;
+}
+
+uint64_t FrameStreamLength(const FrameIndex& index, uint32_t k) {
+  uint64_t body = uint64_t(index.frameOffsets[k + 1]) - index.frameOffsets[k];
+  if (index.sharedHeader && k >= 1) return index.headerLength + body - 2;
+  return body;
+}

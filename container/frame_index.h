@@ -1,0 +1,37 @@
+// The frame index of a ZRV clip: where each JPEG frame starts, where the
+// sound track begins, and whether later frames borrow the first frame's header.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// Entries in the offset table: frame starts plus one end marker.
+inline constexpr uint32_t MAX_FRAME_OFFSETS = 655360;
+
+struct FrameIndex {
+  FrameIndex();
+  FrameIndex(const FrameIndex&) = delete;
+  FrameIndex& operator=(const FrameIndex&) = delete;
+
+  uint32_t frameCount = 0;
+  // Entries 0..frameCount-1 are frame starts (the offset of each FF D8), entry
+  // frameCount is the end marker: audioStart with sound, the file length
+  // without. Frame k is the bytes [frameOffsets[k], frameOffsets[k+1]).
+  // The table is allocated once, at full capacity, when the index is made.
+  uint32_t* frameOffsets = nullptr;
+  bool hasSound = false;
+  uint32_t audioStart = 0;  // offset of the '#' of "#!AMR"
+  uint32_t audioEnd = 0;    // offset of the file's last byte
+  bool sharedHeader = false;
+  uint32_t headerLength = 0;  // bytes from offset 0 that later frames lack
+
+ private:
+  std::unique_ptr<uint32_t[]> m_table;
+};
+
+// Scans a clip held in memory and fills `index`. Never fails and never
+// allocates; frameCount 0 means the bytes hold no frame.
+void BuildFrameIndex(const uint8_t* bytes, uint32_t length, FrameIndex& index);
+
+// Bytes of frame k's standalone JPEG stream (header prefix included).
+uint64_t FrameStreamLength(const FrameIndex& index, uint32_t k);

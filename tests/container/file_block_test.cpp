@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include "container/file_block.h"
+#include "tests/support/test_support.h"
+
+TEST(ReadWholeFile, ReadsTheFileIntoOneBlock) {
+  TempDir dir;
+  Bytes bytes(100000);
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+  WriteFile(dir.File("clip.zrv"), bytes);
+
+  FileBlock block;
+  ASSERT_EQ(ReadWholeFile(dir.File("clip.zrv"), block), ReadStatus::ok);
+  ASSERT_EQ(block.size(), bytes.size());
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), block.data()));
+
+  FileBlock moved = std::move(block);
+  EXPECT_TRUE(block.empty());
+  EXPECT_EQ(moved.size(), bytes.size());
+
+  WriteFile(dir.File("empty.zrv"), {});
+  ASSERT_EQ(ReadWholeFile(dir.File("empty.zrv"), moved), ReadStatus::ok);
+  EXPECT_EQ(moved.size(), 0u);
+  EXPECT_FALSE(moved.empty());
+}
+
+TEST(ReadWholeFile, RefusesWhatIsNotAReadableRegularFile) {
+  TempDir dir;
+  FileBlock block;
+  ASSERT_TRUE(block.Allocate(10));
+  EXPECT_EQ(ReadWholeFile(dir.File("missing.zrv"), block), ReadStatus::cannotOpen);
+  EXPECT_TRUE(block.empty());  // the old contents are gone, not half-kept
+  EXPECT_EQ(ReadWholeFile(dir.path(), block), ReadStatus::cannotOpen);
+  EXPECT_STREQ(ReadStatusText(ReadStatus::shortRead), "short read");
+}

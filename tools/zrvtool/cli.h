@@ -1,0 +1,39 @@
+// What every zrvtool command shares: exit codes, messages, argument parsing
+// and loading a clip.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "container/file_block.h"
+#include "container/frame_index.h"
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;  // the input cannot be used
+inline constexpr int kExitUsage = 2;    // the command line is wrong
+
+struct Command {
+  const char* name;
+  const char* usage;    // the arguments, after "zrvtool NAME"
+  const char* summary;  // one line for the command list
+  int (*run)(int argc, char** argv);  // argv[0] is the command's name
+};
+
+// Prints "zrvtool: MESSAGE" on stderr and returns kExitRefused.
+int Refuse(const std::string& message);
+// Prints the message and the command's usage line on stderr; returns kExitUsage.
+int UsageError(const Command& command, const std::string& message);
+// True when argv holds "--help" or "-h"; the usage is then printed on stdout.
+bool WantsHelp(const Command& command, int argc, char** argv);
+
+bool ParseUint32(const std::string& text, uint32_t& value);
+
+// A clip read whole into memory and indexed.
+struct LoadedClip {
+  FileBlock bytes;
+  FrameIndex index;
+};
+
+// Reads and indexes `path`. On failure prints why and returns false; a file
+// without any frame counts as a failure.
+bool LoadClip(const std::string& path, LoadedClip& clip);

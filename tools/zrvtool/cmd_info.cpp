@@ -1,0 +1,73 @@
+// zrvtool info: what the scan finds in a clip.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/zrvtool/commands.h"
+
+namespace {
+
+void PrintJson(const FrameIndex& index) {
+  std::string out;
+  out.reserve(64 + size_t(index.frameCount) * 11);
+  out += "{\"frames\":" + std::to_string(index.frameCount);
+  out += ",\"layout\":\"";
+  out += index.sharedHeader ? "shared-header" : "plain";
+  out += "\",\"header_length\":" + std::to_string(index.sharedHeader ? index.headerLength : 0);
+  out += ",\"sound\":";
+  out += index.hasSound ? "true" : "false";
+  out += ",\"audio_start\":" + (index.hasSound ? std::to_string(index.audioStart) : "null");
+  out += ",\"audio_end\":" + (index.hasSound ? std::to_string(index.audioEnd) : "null");
+  out += ",\"frame_offsets\":[";
+  for (uint32_t k = 0; k <= index.frameCount; ++k) {
+    if (k) out += ',';
+    out += std::to_string(index.frameOffsets[k]);
+  }
+  out += "]}\n";
+  std::fwrite(out.data(), 1, out.size(), stdout);
+}
+
+void PrintSummary(const std::string& path, const LoadedClip& clip) {
+  const FrameIndex& index = clip.index;
+  std::printf("file:    %s (%zu bytes)\n", path.c_str(), clip.bytes.size());
+  std::printf("frames:  %u\n", index.frameCount);
+  if (index.sharedHeader)
+    std::printf("layout:  shared header (%u bytes)\n", index.headerLength);
+  else
+    std::printf("layout:  plain\n");
+  if (index.hasSound)
+    std::printf("sound:   AMR track, bytes %u to %u (%u bytes)\n", index.audioStart,
+                index.audioEnd, index.audioEnd - index.audioStart + 1);
+  else
+    std::printf("sound:   none\n");
+}
+
+int RunInfo(int argc, char** argv) {
+  bool json = false;
+  const char* path = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--json") == 0)
+      json = true;
+    else if (argv[i][0] == '-' && argv[i][1] != '\0')
+      return UsageError(kInfoCommand, std::string("unknown option ") + argv[i]);
+    else if (path)
+      return UsageError(kInfoCommand, "expected one FILE");
+    else
+      path = argv[i];
+  }
+  if (!path) return UsageError(kInfoCommand, "expected FILE");
+
+  LoadedClip clip;
+  if (!LoadClip(path, clip)) return kExitRefused;
+  if (json)
+    PrintJson(clip.index);
+  else
+    PrintSummary(path, clip);
+  return kExitOk;
+}
+
+}  // namespace
+
+const Command kInfoCommand = {"info", "[--json] FILE",
+                              "show the frames, layout and sound track that a clip holds",
+                              RunInfo};

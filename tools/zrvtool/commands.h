@@ -1,0 +1,7 @@
+// The sub-commands of zrvtool, one file each.
+#pragma once
+
+#include "tools/zrvtool/cli.h"
+
+extern const Command kInfoCommand;
+extern const Command kFrameCommand;
