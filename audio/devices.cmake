@@ -1,0 +1,1 @@
+# zrv_audio_device: wave playback (SDL2) and master volume (libpulse).

@@ -1,0 +1,1 @@
+# zrv_audio: AMR reader, WAV writer, AMR to WAV conversion.
