@@ -1,0 +1,3 @@
+#include "ui/language.h"
+
+uint8_t UiLanguage = kLanguageChinese;
