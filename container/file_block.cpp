@@ -55,11 +55,14 @@ class Descriptor {
 }  // namespace
 
 ReadStatus ReadWholeFile(const std::string& path, FileBlock& block) {
-  block.Release();
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) return ReadStatus::cannotOpen;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadStatus::cannotOpen;
+
+  // From here on the old contents are given up, even when the read fails:
+  // two whole clips are never held at once.
+  block.Release();
 
   const uint64_t size = static_cast<uint64_t>(st.st_size);
   if (size > UINT32_MAX) return ReadStatus::noMemory;

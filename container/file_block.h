@@ -37,8 +37,10 @@ enum class ReadStatus {
   shortRead,   // fewer bytes arrived than the file holds
 };
 
-// Reads the file at `path` whole into `block`, which it replaces. Files of
-// 4 GiB or more are refused as noMemory: frame offsets are 32-bit.
+// Reads the file at `path` whole into `block`. A file that cannot be opened
+// leaves `block` as it was; once the file is open the old contents are
+// released, whatever follows. Files of 4 GiB or more are refused as noMemory:
+// frame offsets are 32-bit.
 ReadStatus ReadWholeFile(const std::string& path, FileBlock& block);
 
 // A short English description of a status, for command-line messages.
