@@ -1,1 +1,12 @@
-# zrv_audio: AMR reader, WAV writer, AMR to WAV conversion.
+# zrv_audio: the sound track's files: the AMR reader, the WAV writer, the
+# conversion between them, and the frame interval that the sound's length sets.
+pkg_check_modules(OPENCORE_AMR REQUIRED IMPORTED_TARGET opencore-amrnb opencore-amrwb)
+
+add_library(zrv_audio STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/amr_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wav_writer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/amr_to_wav.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame_interval.cpp
+)
+target_include_directories(zrv_audio PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zrv_audio PRIVATE PkgConfig::OPENCORE_AMR)

@@ -30,7 +30,9 @@ TEST(ZrvtoolInfo, JsonFollowsTheContract) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"frames\":2,\"layout\":\"plain\",\"header_length\":0,\"sound\":true,"
-            "\"audio_start\":40,\"audio_end\":59,\"frame_offsets\":[0,20,40]}\n");
+            "\"audio_start\":40,\"audio_end\":59,\"frame_offsets\":[0,20,40],"
+            // The track's one frame is cut short: no sound, as fast as possible.
+            "\"sound_ms\":0,\"interval_ms\":1}\n");
 
   Bytes silent = SmallClip();
   silent.resize(40);
@@ -39,7 +41,8 @@ TEST(ZrvtoolInfo, JsonFollowsTheContract) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
             "{\"frames\":2,\"layout\":\"plain\",\"header_length\":0,\"sound\":false,"
-            "\"audio_start\":null,\"audio_end\":null,\"frame_offsets\":[0,20,40]}\n");
+            "\"audio_start\":null,\"audio_end\":null,\"frame_offsets\":[0,20,40],"
+            "\"sound_ms\":null,\"interval_ms\":200}\n");
 
   r = Zrvtool({"info", dir.File("a.zrv")});
   ASSERT_EQ(r.exitCode, 0);

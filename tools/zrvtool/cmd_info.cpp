@@ -3,11 +3,18 @@
 #include <cstring>
 #include <string>
 
+#include "audio/frame_interval.h"
+#include "tools/zrvtool/clip_sound.h"
 #include "tools/zrvtool/commands.h"
 
 namespace {
 
-void PrintJson(const FrameIndex& index) {
+// The frame interval at normal speed, as the player would set it.
+uint32_t NormalInterval(const FrameIndex& index, uint32_t soundMs) {
+  return FrameInterval(index.hasSound, soundMs, index.frameCount, speedNormal);
+}
+
+void PrintJson(const FrameIndex& index, uint32_t soundMs) {
   std::string out;
   out.reserve(64 + size_t(index.frameCount) * 11);
   out += "{\"frames\":" + std::to_string(index.frameCount);
@@ -23,11 +30,13 @@ void PrintJson(const FrameIndex& index) {
     if (k) out += ',';
     out += std::to_string(index.frameOffsets[k]);
   }
-  out += "]}\n";
+  out += "],\"sound_ms\":";
+  out += soundMs == kUnknownSoundLength ? "null" : std::to_string(soundMs);
+  out += ",\"interval_ms\":" + std::to_string(NormalInterval(index, soundMs)) + "}\n";
   std::fwrite(out.data(), 1, out.size(), stdout);
 }
 
-void PrintSummary(const std::string& path, const LoadedClip& clip) {
+void PrintSummary(const std::string& path, const LoadedClip& clip, uint32_t soundMs) {
   const FrameIndex& index = clip.index;
   std::printf("file:    %s (%zu bytes)\n", path.c_str(), clip.bytes.size());
   std::printf("frames:  %u\n", index.frameCount);
@@ -40,6 +49,11 @@ void PrintSummary(const std::string& path, const LoadedClip& clip) {
                 index.audioEnd, index.audioEnd - index.audioStart + 1);
   else
     std::printf("sound:   none\n");
+  if (soundMs != kUnknownSoundLength)
+    std::printf("length:  %u ms of sound\n", soundMs);
+  else if (index.hasSound)
+    std::printf("length:  unknown (the track cannot be converted)\n");
+  std::printf("interval: %u ms a frame at normal speed\n", NormalInterval(index, soundMs));
 }
 
 int RunInfo(int argc, char** argv) {
@@ -59,10 +73,11 @@ int RunInfo(int argc, char** argv) {
 
   LoadedClip clip;
   if (!LoadClip(path, clip)) return kExitRefused;
+  const uint32_t soundMs = ClipSoundLengthMs(clip);
   if (json)
-    PrintJson(clip.index);
+    PrintJson(clip.index, soundMs);
   else
-    PrintSummary(path, clip);
+    PrintSummary(path, clip, soundMs);
   return kExitOk;
 }
 

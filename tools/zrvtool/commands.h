@@ -5,3 +5,4 @@
 
 extern const Command kInfoCommand;
 extern const Command kFrameCommand;
+extern const Command kSoundCommand;

@@ -10,6 +10,7 @@ namespace {
 const Command* const kCommands[] = {
     &kInfoCommand,
     &kFrameCommand,
+    &kSoundCommand,
 };
 
 void PrintHelp(std::FILE* out) {

@@ -1,0 +1,94 @@
+// Converting a ten-minute 12.2 kbit/s AMR track to WAV, against a bare loop
+// of the decoder over the same frames held in memory; and zrvtool sound
+// against sox as whole processes on the same track.
+#include <benchmark/benchmark.h>
+
+#include <opencore-amrnb/interf_dec.h>
+
+#include "audio/amr_to_wav.h"
+#include "tests/audio/amr_tracks.h"
+
+namespace {
+
+constexpr int kTrackMs = 10 * 60 * 1000;
+
+struct Fixture {
+  TempDir dir;
+  Bytes track;
+  std::vector<Bytes> frames;
+  std::string amrPath, soxInput, clipPath, wavPath;
+
+  Fixture() {
+    track = EncodeNarrowBand(TestSignal(kTrackMs, 8000), 7, false);
+    frames = SplitFrames(track, 6, false);
+    amrPath = dir.File("track.amr");
+    soxInput = dir.File("track.amr-nb");
+    clipPath = dir.File("clip.zrv");
+    wavPath = dir.File("out.wav");
+    WriteFile(amrPath, track);
+    WriteFile(soxInput, track);
+    // A clip of two tiny frames in front of the track.
+    const Bytes frame = {0xFF, 0xD8, 0, 0, 0, 0, 0xFF, 0xD9};
+    Bytes clip;
+    for (int i = 0; i < 2; ++i) clip.insert(clip.end(), frame.begin(), frame.end());
+    clip.insert(clip.end(), track.begin(), track.end());
+    WriteFile(clipPath, clip);
+  }
+};
+
+Fixture& Shared() {
+  static Fixture f;
+  return f;
+}
+
+void SetFrames(benchmark::State& state) {
+  state.counters["frames"] = double(Shared().frames.size());
+}
+
+void BM_ConvertAmrToWav(benchmark::State& state) {
+  Fixture& f = Shared();
+  for (auto _ : state) {
+    int ok = ConvertAmrToWav(f.amrPath.c_str(), f.wavPath.c_str());
+    if (!ok) state.SkipWithError("conversion failed");
+  }
+  SetFrames(state);
+}
+
+void BM_BareDecodeLoop(benchmark::State& state) {
+  Fixture& f = Shared();
+  short samples[160];
+  for (auto _ : state) {
+    void* decoder = Decoder_Interface_init();
+    for (const Bytes& frame : f.frames) {
+      Decoder_Interface_Decode(decoder, frame.data(), samples, 0);
+      benchmark::DoNotOptimize(samples);
+    }
+    Decoder_Interface_exit(decoder);
+  }
+  SetFrames(state);
+}
+
+void RunOrFail(benchmark::State& state, const std::vector<std::string>& args) {
+  ProgramResult r = RunProgram(args);
+  if (r.exitCode != 0) state.SkipWithError((args[0] + " failed: " + r.err).c_str());
+}
+
+void BM_ZrvtoolSoundProcess(benchmark::State& state) {
+  Fixture& f = Shared();
+  for (auto _ : state) RunOrFail(state, {BuiltProgram("zrvtool"), "sound", f.clipPath, f.wavPath});
+  SetFrames(state);
+}
+
+void BM_SoxProcess(benchmark::State& state) {
+  Fixture& f = Shared();
+  for (auto _ : state) RunOrFail(state, {"/usr/bin/sox", f.soxInput, f.wavPath});
+  SetFrames(state);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ConvertAmrToWav)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_BareDecodeLoop)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_ZrvtoolSoundProcess)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+BENCHMARK(BM_SoxProcess)->Unit(benchmark::kMillisecond)->MinTime(2)->UseRealTime();
+BENCHMARK_MAIN();

@@ -1,0 +1,18 @@
+// A clip's sound track as a WAV file, the way the player prepares it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "tools/zrvtool/cli.h"
+
+// Writes the clip's sound track (from its "#!AMR" to the end of the file)
+// into a private temporary AMR file and converts that to `wavPath`. Returns
+// false, saying why on stderr, when the clip has no sound, the temporary
+// file cannot be made, or the track cannot be converted.
+bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
+                      const std::string& wavPath);
+
+// The length in milliseconds of the clip's converted sound track, or
+// kUnknownSoundLength when it has none or it cannot be converted.
+uint32_t ClipSoundLengthMs(const LoadedClip& clip);
