@@ -1,0 +1,22 @@
+// Registering ZRV clips with the desktop: a desktop entry for the running
+// player, the two MIME types and their icons, rewritten at every start.
+#pragma once
+
+#include <string>
+
+// $XDG_DATA_HOME, else $HOME/.local/share; empty when neither is known.
+std::string DataHome();
+
+// The Exec= value that starts `executable` on one file.
+std::string DesktopExecLine(const std::string& executable);
+
+// Writes under `dataHome`:
+//   applications/zrvplayer.desktop        the entry, Exec= the executable, %f
+//   mime/packages/zrvplayer.xml           application/x-zrv and application/x-gzrv
+//   icons/hicolor/SIZE/apps|mimetypes/    the icons found in `iconSource`
+// and then refreshes the desktop's MIME and application databases when their
+// tools are there. Every file is written under a temporary name and renamed,
+// so a failure leaves the old file or none, never half of one. Failures are
+// silent; returns whether every file was written.
+bool WriteFileAssociation(const std::string& dataHome, const std::string& executable,
+                          const std::string& iconSource);

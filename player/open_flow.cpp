@@ -1,0 +1,135 @@
+// Opening a clip, taking a dropped file, and what closing the window releases.
+#include <QSlider>
+#include <QTimer>
+#include <cstdio>
+#include <utility>
+
+#include "audio/amr_to_wav.h"
+#include "audio/frame_interval.h"
+#include "audio/mixer_volume.h"
+#include "player/display_name.h"
+#include "player/picture_area.h"
+#include "player/player_dlg.h"
+#include "player/texts.h"
+
+namespace {
+
+constexpr const char* kAmrFile = "zrvplayer_tmp.amr";
+constexpr const char* kWavFile = "zrvplayer_tmp.wav";
+constexpr const char* kFrameFile = "zrvplayer_tmp.jpg";
+
+bool WriteBytes(const std::string& path, const uint8_t* bytes, size_t size) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(bytes, 1, size, f) == size;
+  return (std::fclose(f) == 0) && written;
+}
+
+}  // namespace
+
+bool CPlayerDlg::OnOpen() {
+  // 1. The path: handed over by a drop or the command line, or asked for.
+  std::string path, name;
+  if (!m_strPendingPath.empty()) {
+    path = std::exchange(m_strPendingPath, {});
+    name = DisplayNameFromPath(path);
+  } else {
+    std::optional<ChosenFile> chosen = m_chooseOpenFile(QString::fromUtf8(texts::kOpenFilter.Text()));
+    if (!chosen) return false;
+    path = chosen->path;
+    name = DisplayNameFromFileName(chosen->fileName);
+  }
+
+  // 2.-5. Read it whole. A file that cannot be opened leaves the loaded clip
+  // playing; past that point the old clip is given up.
+  PlayerSession& s = m_session;
+  const ReadStatus status = ReadWholeFile(path, s.fileData);
+  if (status == ReadStatus::cannotOpen) {
+    SetStatus(std::string(texts::kOpenErrorBefore.Text()) + name + texts::kOpenErrorAfter.Text());
+    return false;
+  }
+  s.state = stateNoFile;
+  if (s.index.hasSound) {
+    // The old clip's sound must not play on without its clip.
+    m_wave.Close();
+    s.index.hasSound = false;
+  }
+  if (status == ReadStatus::noMemory) {
+    SetStatus(texts::kNoMemory.Text());
+    UpdateControls();
+    return false;
+  }
+  if (status == ReadStatus::shortRead) {
+    SetStatus(std::string(texts::kReadErrorBefore.Text()) + name + texts::kReadErrorAfter.Text());
+    UpdateControls();
+    return false;
+  }
+
+  // 6.-7. Index it.
+  BuildFrameIndex(s.fileData.data(), static_cast<uint32_t>(s.fileData.size()), s.index);
+  if (s.index.frameCount == 0) {
+    SetStatus(name + texts::kNoFrameAfter.Text());
+    UpdateControls();
+    s.fileData.Release();
+    return false;
+  }
+
+  // 8. The sound track: cut out, converted, opened; its length sets the pace.
+  uint32_t soundMs = kUnknownSoundLength;
+  if (s.index.hasSound) {
+    const std::string amrPath = m_tempDir.File(kAmrFile);
+    const std::string wavPath = m_tempDir.File(kWavFile);
+    if (!WriteBytes(amrPath, s.fileData.data() + s.index.audioStart,
+                    s.index.audioEnd - s.index.audioStart + 1)) {
+      SetStatus(texts::kAudioError.Text());
+      UpdateControls();
+      s.fileData.Release();
+      return false;
+    }
+    // A conversion that fails must not leave the previous clip's sound to be
+    // played with this one.
+    std::remove(wavPath.c_str());
+    ConvertAmrToWav(amrPath.c_str(), wavPath.c_str());
+    m_wave.m_strPath = wavPath;
+    m_wave.Open();
+    soundMs = m_wave.GetLength();
+  }
+  s.interval = FrameInterval(s.index.hasSound, soundMs, s.index.frameCount, speedNormal);
+
+  // 9.-13. Ready to play, showing frame 0.
+  s.currentFrame = 0;
+  s.state = stateLoaded;
+  UpdateControls();
+  m_position->setRange(0, static_cast<int>(s.index.frameCount) - 2);
+  m_position->setValue(0);
+  setWindowTitle(QString::fromStdString(name));
+  SetStatusFormat(s.index.hasSound ? texts::kLoadedSound.Text() : texts::kLoadedSilent.Text(),
+                  static_cast<int>(s.index.frameCount));
+  ShowFrame();
+  return true;
+}
+
+void CPlayerDlg::OnDropFiles(const QStringList& localFiles) {
+  if (localFiles.isEmpty()) return;
+  m_strPendingPath = localFiles.first().toStdString();
+  OnOpen();
+}
+
+void CPlayerDlg::OnCancel() {
+  if (m_closed) return;
+  m_closed = true;
+  if (m_timer) m_timer->stop();
+  m_volume.reset();
+  if (m_session.state != stateNoFile) {
+    if (m_session.index.hasSound) {
+      m_wave.Close();
+      std::remove(m_tempDir.File(kAmrFile).c_str());
+      std::remove(m_tempDir.File(kWavFile).c_str());
+    }
+    std::remove(m_tempDir.File(kFrameFile).c_str());
+    m_session.fileData.Release();
+  }
+  m_wave.Close();
+  m_tempDir.Remove();
+  QDialog::reject();
+}

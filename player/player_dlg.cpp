@@ -1,0 +1,249 @@
+// The player window's controls, menu and event routing.
+#include "player/player_dlg.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "audio/mixer_volume.h"
+#include "player/control_ids.h"
+#include "player/icons.h"
+#include "player/picture_area.h"
+#include "player/texts.h"
+#include "ui/dialog_units.h"
+
+namespace {
+
+// The window was laid out in dialog units.
+QRect DialogUnits(int x, int y, int width, int height) {
+  return DialogUnitsToPixels(x, y, width, height);
+}
+
+}  // namespace
+
+CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
+  setWindowTitle(texts::kTitle);
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setAcceptDrops(true);
+  setWindowIcon(ProgramIcon(128));
+  CreateControls();
+  CreateMenu();
+  // Until a file is chosen the dialogs of the desktop are asked.
+  m_chooseOpenFile = [this](const QString& filter) { return AskForFile(this, filter, false); };
+  m_chooseSaveFile = [this](const QString& filter) { return AskForFile(this, filter, true); };
+}
+
+CPlayerDlg::~CPlayerDlg() {
+  if (!m_closed) OnCancel();
+}
+
+void CPlayerDlg::CreateControls() {
+  auto* client = new QWidget(this);
+  client->setFixedSize(DialogUnitsToPixels(234, 190));
+
+  const QRect pictureRect = DialogUnits(1, 0, 232, 133);
+  m_picture = new PictureArea(pictureRect.size(), client);
+  m_picture->move(pictureRect.topLeft());
+  m_picture->onRepaint = [this] { OnPaint(); };
+
+  m_position = new QSlider(Qt::Horizontal, client);
+  m_position->setGeometry(DialogUnits(1, 133, 232, 13));
+  m_position->setTickPosition(QSlider::NoTicks);
+  m_position->installEventFilter(this);
+
+  m_status = new QLabel(texts::kResourceStatus, client);
+  m_status->setGeometry(DialogUnits(1, 152, 232, 11));
+
+  auto* volumeIcon = new QLabel(client);
+  volumeIcon->setObjectName("volumeIcon");
+  volumeIcon->setGeometry(DialogUnits(7, 163, 20, 20));
+  volumeIcon->setPixmap(ProgramIcon(149).pixmap(volumeIcon->size()));
+
+  m_volumeSlider = new QSlider(Qt::Horizontal, client);
+  m_volumeSlider->setGeometry(DialogUnits(29, 167, 73, 13));
+  m_volumeSlider->setTickPosition(QSlider::NoTicks);
+  m_volumeSlider->installEventFilter(this);
+
+  auto button = [client](const char* text, QRect place, bool enabled) {
+    auto* b = new QPushButton(QString::fromUtf8(text), client);
+    b->setGeometry(place);
+    b->setEnabled(enabled);
+    b->setAutoDefault(false);
+    return b;
+  };
+  m_open = button(texts::kOpenButton.chinese, DialogUnits(111, 166, 23, 14), true);
+  m_play = button(texts::kPlayButton.chinese, DialogUnits(141, 166, 23, 14), false);
+  m_pause = button(texts::kPauseButton.chinese, DialogUnits(171, 166, 23, 14), false);
+  m_distill = button(texts::kDistillButton.chinese, DialogUnits(201, 166, 32, 14), false);
+  // Enter presses this hidden default button, to which no command is bound.
+  m_default = button("Button1", DialogUnits(227, 169, 6, 18), true);
+  m_default->setDefault(true);
+  m_default->hide();
+
+  connect(m_open, &QPushButton::clicked, this, [this] { OnOpen(); });
+  connect(m_play, &QPushButton::clicked, this, &CPlayerDlg::OnPlay);
+  connect(m_pause, &QPushButton::clicked, this, &CPlayerDlg::OnPause);
+  connect(m_distill, &QPushButton::clicked, this, &CPlayerDlg::OnDistill);
+
+  m_menuBar = new QMenuBar(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setMenuBar(m_menuBar);
+  layout->addWidget(client);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void CPlayerDlg::CreateMenu() {
+  auto popup = [this](QMenu* parent, int place, const MessagePair& text) {
+    QMenu* menu = parent ? parent->addMenu(QString::fromUtf8(text.chinese))
+                         : m_menuBar->addMenu(QString::fromUtf8(text.chinese));
+    m_popups[place] = menu;
+    return menu;
+  };
+  auto item = [this](QMenu* menu, int id, const MessagePair& text, void (CPlayerDlg::*handler)(),
+                     bool checkable = false) {
+    QAction* a = menu->addAction(QString::fromUtf8(text.chinese));
+    a->setData(id);
+    a->setCheckable(checkable);
+    connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    m_actions[id] = a;
+    return a;
+  };
+
+  QMenu* file = popup(nullptr, 0, texts::kMenuFile);
+  item(file, ids::kFileOpen, texts::kItemOpen, &CPlayerDlg::OnOpenCommand);
+  item(file, ids::kFileQuit, texts::kItemQuit, &CPlayerDlg::OnCancel);
+
+  QMenu* play = popup(nullptr, 1, texts::kMenuPlay);
+  QMenu* speed = popup(play, 10, texts::kMenuSpeed);
+  item(speed, ids::kSpeedQuick, texts::kItemQuick, &CPlayerDlg::OnSpeedQuick, true);
+  item(speed, ids::kSpeedNormal, texts::kItemNormalSpeed, &CPlayerDlg::OnSpeedNormal, true);
+  item(speed, ids::kSpeedSlow, texts::kItemSlow, &CPlayerDlg::OnSpeedSlow, true);
+  QMenu* show = popup(play, 11, texts::kMenuShow);
+  item(show, ids::kZoomBig, texts::kItemBig, &CPlayerDlg::OnZoomBig, true);
+  item(show, ids::kZoomNormal, texts::kItemNormalZoom, &CPlayerDlg::OnZoomNormal, true);
+  item(show, ids::kZoomSmall, texts::kItemSmall, &CPlayerDlg::OnZoomSmall, true);
+  play->addSeparator();
+  item(play, ids::kAlwaysOnTop, texts::kItemOnTop, &CPlayerDlg::OnAlwaysOnTop, true);
+
+  QMenu* tool = popup(nullptr, 2, texts::kMenuTool);
+  item(tool, ids::kToolVideoConvert, texts::kItemVideoConvert, &CPlayerDlg::OnVideoConvert);
+  item(tool, ids::kToolZrvChanger, texts::kItemZrvChanger, &CPlayerDlg::OnZrvChanger);
+
+  QMenu* help = popup(nullptr, 3, texts::kMenuHelp);
+  item(help, ids::kHelpCheckVersion, texts::kItemCheckVersion, &CPlayerDlg::OnCheckVersion);
+  item(help, ids::kHelpManual, texts::kItemManual, &CPlayerDlg::OnManual);
+  help->addSeparator();
+  item(help, ids::kHelpAbout, texts::kItemAbout, &CPlayerDlg::OnAbout);
+
+  // The initial states of the menu resource.
+  for (int id : {ids::kSpeedQuick, ids::kSpeedNormal, ids::kSpeedSlow, ids::kZoomBig,
+                 ids::kZoomNormal, ids::kZoomSmall})
+    m_actions[id]->setEnabled(false);
+  m_actions[ids::kSpeedNormal]->setChecked(true);
+  m_actions[ids::kZoomNormal]->setChecked(true);
+  m_actions[ids::kAlwaysOnTop]->setChecked(true);
+}
+
+QAction* CPlayerDlg::action(int commandId) const {
+  auto it = m_actions.find(commandId);
+  return it == m_actions.end() ? nullptr : it->second;
+}
+
+QWidget* CPlayerDlg::control(int controlId) const {
+  switch (controlId) {
+    case ids::kOpenButton: return m_open;
+    case ids::kPicture: return m_picture;
+    case ids::kPlayButton: return m_play;
+    case ids::kPositionSlider: return m_position;
+    case ids::kPauseButton: return m_pause;
+    case ids::kDistillButton: return m_distill;
+    case ids::kStatusLine: return m_status;
+    case ids::kDefaultButton: return m_default;
+    case ids::kVolumeSlider: return m_volumeSlider;
+  }
+  return nullptr;
+}
+
+const QImage& CPlayerDlg::picture() const { return m_picture->image(); }
+
+QString CPlayerDlg::statusText() const { return m_status->text(); }
+
+void CPlayerDlg::SetStatus(const std::string& text) { m_status->setText(QString::fromStdString(text)); }
+
+void CPlayerDlg::CheckOne(int chosen, std::initializer_list<int> group) {
+  for (int id : group) m_actions[id]->setChecked(id == chosen);
+}
+
+// Every way of closing the window (close box, window manager, quit) ends here.
+void CPlayerDlg::reject() {
+  if (!m_closed) OnCancel();
+}
+
+void CPlayerDlg::closeEvent(QCloseEvent* event) {
+  if (!m_closed) OnCancel();
+  event->accept();
+}
+
+void CPlayerDlg::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+      event->accept();  // swallowed: Escape does not close the player
+      return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      m_default->click();  // bound to nothing
+      event->accept();
+      return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CPlayerDlg::contextMenuEvent(QContextMenuEvent* event) {
+  m_contextMenu->popup(event->globalPos());
+  event->accept();
+}
+
+void CPlayerDlg::dragEnterEvent(QDragEnterEvent* event) {
+  for (const QUrl& url : event->mimeData()->urls()) {
+    if (url.isLocalFile()) {
+      event->acceptProposedAction();
+      return;
+    }
+  }
+}
+
+void CPlayerDlg::dropEvent(QDropEvent* event) {
+  QStringList files;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) files << url.toLocalFile();
+  event->acceptProposedAction();
+  OnDropFiles(files);
+}
+
+// The sliders act when the mouse button is let go on them, after a drag or a
+// click, not on every change of value.
+bool CPlayerDlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_position)
+      QTimer::singleShot(0, this, &CPlayerDlg::OnReleasedCaptureSlider);
+    else if (watched == m_volumeSlider)
+      QTimer::singleShot(0, this, &CPlayerDlg::OnReleasedCaptureVolume);
+  }
+  return QDialog::eventFilter(watched, event);
+}

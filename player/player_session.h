@@ -1,0 +1,27 @@
+// The playback state that the player window's handlers share.
+#pragma once
+
+#include <cstdint>
+
+#include "audio/frame_interval.h"
+#include "container/file_block.h"
+#include "container/frame_index.h"
+
+enum PlayerState : int32_t {
+  stateNoFile = -1,
+  stateLoaded = 0,   // opened, not yet played
+  statePlaying = 1,
+  statePaused = 2,
+};
+
+enum ZoomMode : int { zoomFit = 0, zoomNormal = 1, zoomSmall = 2 };
+
+struct PlayerSession {
+  FileBlock fileData;        // the whole loaded file
+  FrameIndex index;          // its frames and sound track
+  uint32_t currentFrame = 0; // the frame the next display shows
+  int32_t state = stateNoFile;
+  uint32_t interval = 200;   // playback timer period, ms
+  int speedMode = speedNormal;
+  int zoomMode = zoomNormal;
+};

@@ -1,0 +1,29 @@
+// Where the player keeps its temporary sound and frame files.
+#pragma once
+
+#include <string>
+
+// The folder for temporary files: $TMP, else $TMPDIR, else /tmp.
+std::string ReadTempDir();
+
+// A folder of the player's own (mode 0700) inside a temporary folder, so that
+// two players, or another user on a shared /tmp, never touch its files. It is
+// removed with what is left in it when the object goes.
+class PrivateTempDir {
+ public:
+  PrivateTempDir() = default;
+  ~PrivateTempDir();
+  PrivateTempDir(const PrivateTempDir&) = delete;
+  PrivateTempDir& operator=(const PrivateTempDir&) = delete;
+
+  // Makes the folder inside `base`; false when it cannot be made.
+  bool Create(const std::string& base);
+  void Remove();
+
+  // Empty until Create succeeds.
+  const std::string& path() const { return m_path; }
+  std::string File(const char* name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};

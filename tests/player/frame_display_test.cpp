@@ -1,0 +1,124 @@
+#include <QImage>
+
+#include "player/control_ids.h"
+#include "player/frame_geometry.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+bool IsBlack(QRgb c) { return (c & 0xFFFFFF) == 0; }
+
+// Whether every pixel of the columns [x0, x1) is black.
+bool ColumnsBlack(const QImage& image, int x0, int x1) {
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = x0; x < x1; ++x)
+      if (!IsBlack(image.pixel(x, y))) return false;
+  return true;
+}
+
+int NonBlackColumns(const QImage& image) {
+  int count = 0;
+  for (int x = 0; x < image.width(); ++x) count += ColumnsBlack(image, x, x + 1) ? 0 : 1;
+  return count;
+}
+
+}  // namespace
+
+TEST(FrameGeometry, ZoomRulesOfThePictureArea) {
+  // Fit: bars left and right only, 264 x 216 at (42, 0).
+  FrameGeometry g = ComputeFrameGeometry(176, 144, 348, 216, zoomFit);
+  EXPECT_EQ(g.width, 264);
+  EXPECT_EQ(g.height, 216);
+  EXPECT_EQ(g.left, 42);
+  EXPECT_EQ(g.right, 42);
+  EXPECT_EQ(g.top, 0);
+  EXPECT_EQ(g.bottom, 0);
+
+  // Same aspect as the area: it fills it.
+  g = ComputeFrameGeometry(174, 108, 348, 216, zoomFit);
+  EXPECT_EQ(g.width, 348);
+  EXPECT_EQ(g.height, 216);
+
+  // Larger than the area at actual size: squeezed, not cropped.
+  g = ComputeFrameGeometry(640, 480, 348, 216, zoomNormal);
+  EXPECT_EQ(g.width, 348);
+  EXPECT_EQ(g.height, 216);
+
+  // Eight tenths.
+  g = ComputeFrameGeometry(176, 144, 348, 216, zoomSmall);
+  EXPECT_EQ(g.width, 140);
+  EXPECT_EQ(g.height, 115);
+  EXPECT_EQ(g.left, 104);
+  EXPECT_EQ(g.right, 104);
+  EXPECT_EQ(g.top, 50);
+  EXPECT_EQ(g.bottom, 51);  // the odd pixel goes to the bottom
+
+  // One pixel to spare: no left margin, one on the right.
+  g = ComputeFrameGeometry(347, 216, 348, 216, zoomNormal);
+  EXPECT_EQ(g.left, 0);
+  EXPECT_EQ(g.right, 1);
+}
+
+TEST_F(PlayerTest, PictureAreaShowsTheFrameByZoom) {
+  CPlayerDlg& w = StartWindow();
+  const QImage& picture = w.picture();
+  ASSERT_EQ(picture.size(), QSize(348, 216));
+  w.OnPaint();
+  EXPECT_TRUE(ColumnsBlack(picture, 0, 348));  // no clip: all black
+
+  MakeClip(m_dir.File("a.zrv"), {"--frames", "10"});
+  ASSERT_TRUE(Open(m_dir.File("a.zrv")));
+  // Actual size: 176 columns of picture in the middle.
+  EXPECT_EQ(NonBlackColumns(picture), 176);
+  EXPECT_TRUE(ColumnsBlack(picture, 0, 86));
+
+  w.OnZoomBig();  // shown at once while not playing
+  EXPECT_TRUE(ColumnsBlack(picture, 0, 42));
+  EXPECT_TRUE(ColumnsBlack(picture, 306, 348));
+  EXPECT_EQ(NonBlackColumns(picture), 264);
+  EXPECT_TRUE(w.action(ids::kZoomBig)->isChecked());
+  EXPECT_FALSE(w.action(ids::kZoomNormal)->isChecked());
+
+  w.OnZoomSmall();
+  EXPECT_EQ(NonBlackColumns(picture), 140);
+}
+
+TEST_F(PlayerTest, DistillNamesAndOverwrites) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("a.zrv"), {"--frames", "10"});
+  ASSERT_TRUE(Open(m_dir.File("a.zrv")));
+  w.OnPlay();
+  for (int i = 0; i < 3; ++i) w.OnTimer(ids::kPlaybackTimer);
+  w.OnPause();  // frame 2 on screen, 3 next
+
+  ProgramResult r =
+      RunProgram({BuiltProgram("zrvtool"), "frame", m_dir.File("a.zrv"), "3", m_dir.File("ref.jpg")});
+  ASSERT_EQ(r.exitCode, 0);
+  const Bytes frame3 = ReadFile(m_dir.File("ref.jpg"));
+
+  const struct {
+    const char* chosen;
+    const char* saved;
+  } names[] = {{"frame.JPG", "frame.JPG.jpg"},
+               {"jpgframe", "jpgframe"},
+               {"myjpg.png", "myjpg.png"},
+               {"frame", "frame.jpg"}};
+  for (const auto& n : names) {
+    AnswerSave(m_dir.File(n.chosen));
+    w.OnDistill();
+    EXPECT_EQ(ReadFile(m_dir.File(n.saved)), frame3) << n.chosen;
+  }
+  // Saving again over a file replaces it without a question.
+  WriteFile(m_dir.File("frame.jpg"), Bytes(100000, 1));
+  AnswerSave(m_dir.File("frame"));
+  w.OnDistill();
+  EXPECT_EQ(ReadFile(m_dir.File("frame.jpg")), frame3);
+
+  const QString before = w.statusText();
+  AnswerSave("");
+  w.OnDistill();
+  EXPECT_EQ(w.statusText(), before);
+  AnswerSave(m_dir.File("no/such/folder/x.jpg"));
+  w.OnDistill();
+  EXPECT_EQ(w.statusText().toStdString(), "save image error!");
+}

@@ -1,0 +1,139 @@
+#include <QAction>
+#include <QDir>
+#include <QSlider>
+#include <QTimer>
+
+#include "player/control_ids.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+std::string Title(CPlayerDlg& w) { return w.windowTitle().toStdString(); }
+std::string Status(CPlayerDlg& w) { return w.statusText().toStdString(); }
+
+}  // namespace
+
+TEST_F(PlayerTest, EveryOpenFailureIsNamedAndLeavesNoFile) {
+  CPlayerDlg& w = StartWindow();
+  WriteFile(m_dir.File("empty.zrv"), {});
+  WriteFile(m_dir.File("noise.zrv"), Bytes(5000, 0x41));
+
+  struct Case {
+    std::string path;
+    std::string message;
+  } cases[] = {
+      {m_dir.File("missing.zrv"), "open'missing'file error!"},
+      {m_dir.path(), "open'zrvtest'file error!"},  // a folder; its name is zrvtest.XXXXXX
+      {m_dir.File("empty.zrv"), "emptyfile not accord to demands!"},
+      {m_dir.File("noise.zrv"), "noisefile not accord to demands!"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(Open(c.path));
+    EXPECT_EQ(Status(w), c.message);
+    EXPECT_EQ(w.session().state, stateNoFile);
+    EXPECT_EQ(Title(w), "ZRV Player V1.8");
+    EXPECT_FALSE(w.control(ids::kPlayButton)->isEnabled());
+  }
+
+  // Cancelling the dialog changes nothing at all.
+  const std::string before = Status(w);
+  EXPECT_FALSE(Open(""));
+  EXPECT_EQ(Status(w), before);
+}
+
+TEST_F(PlayerTest, FailedOpenWhilePlayingKeepsOrDropsTheOldClipAsItShould) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "24", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  w.OnPlay();
+  for (int i = 0; i < 9; ++i) w.OnTimer(ids::kPlaybackTimer);
+  ASSERT_TRUE(w.wave().m_bPlaying);
+
+  // A file that cannot be opened: the old clip plays on.
+  EXPECT_FALSE(Open(m_dir.File("missing.zrv")));
+  EXPECT_EQ(w.session().state, statePlaying);
+  EXPECT_EQ(Title(w), "tone");
+  EXPECT_TRUE(w.wave().m_bPlaying);
+
+  // A file without frames: the old clip is gone, and so is its sound.
+  WriteFile(m_dir.File("noise.zrv"), Bytes(100, 0x41));
+  EXPECT_FALSE(Open(m_dir.File("noise.zrv")));
+  EXPECT_EQ(w.session().state, stateNoFile);
+  EXPECT_FALSE(w.wave().m_bPlaying);
+  EXPECT_EQ(w.wave().m_wDeviceID, 0);
+  EXPECT_FALSE(w.session().index.hasSound);
+}
+
+TEST_F(PlayerTest, OpeningSetsTitleStatusSliderAndInterval) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("quiet.gzrv"), {"--frames", "12"});
+  ASSERT_TRUE(Open(m_dir.File("quiet.gzrv")));
+  EXPECT_EQ(Title(w), "quiet");
+  EXPECT_EQ(Status(w), "no sound...total 12 frames");
+  EXPECT_EQ(w.session().interval, 200u);
+  auto* slider = static_cast<QSlider*>(w.control(ids::kPositionSlider));
+  EXPECT_EQ(slider->minimum(), 0);
+  EXPECT_EQ(slider->maximum(), 10);
+
+  // Speed and zoom go back to normal with the next clip. 10 s of sound over
+  // 73 frames plays at 142 ms a frame.
+  w.OnSpeedSlow();
+  w.OnZoomBig();
+  WriteToneWav(m_dir.File("ten.wav"), 10000);
+  MakeClip(m_dir.File("sound.zrv"), {"--frames", "73", "--sound", m_dir.File("ten.wav")});
+  ASSERT_TRUE(Open(m_dir.File("sound.zrv")));
+  EXPECT_EQ(Status(w), "have sound...total 73 frames");
+  EXPECT_EQ(w.wave().GetLength(), 10000u);
+  EXPECT_EQ(w.session().interval, 142u);
+  EXPECT_EQ(w.session().speedMode, speedNormal);
+  EXPECT_EQ(w.session().zoomMode, zoomNormal);
+  EXPECT_TRUE(w.action(ids::kSpeedNormal)->isChecked());
+  EXPECT_FALSE(w.action(ids::kSpeedSlow)->isChecked());
+  EXPECT_TRUE(w.action(ids::kZoomNormal)->isChecked());
+
+  // One frame: the slider's range ends below its start.
+  MakeClip(m_dir.File("one.zrv"), {"--frames", "1"});
+  ASSERT_TRUE(Open(m_dir.File("one.zrv")));
+  EXPECT_EQ(slider->maximum(), slider->minimum());
+}
+
+TEST_F(PlayerTest, DroppedAndCommandLineFilesOpenWithoutAsking) {
+  MakeClip(m_dir.File("a.zrv"), {"--frames", "5"});
+  MakeClip(m_dir.File("b.dat"), {"--frames", "6"});
+
+  // A relative path on the command line is taken from the current folder.
+  const QString here = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(m_dir.path()));
+  CPlayerDlg& w = StartWindow("en_US.UTF-8", {"a.zrv"});
+  QDir::setCurrent(here);
+  EXPECT_EQ(w.session().state, stateLoaded);
+  EXPECT_EQ(Title(w), "a");
+
+  // Any extension is read; of several dropped files only the first counts.
+  w.m_chooseOpenFile = [](const QString&) -> std::optional<ChosenFile> {
+    ADD_FAILURE() << "a drop must not ask";
+    return std::nullopt;
+  };
+  w.OnDropFiles({QString::fromStdString(m_dir.File("b.dat")),
+                 QString::fromStdString(m_dir.File("a.zrv")), "/nonexistent"});
+  EXPECT_EQ(Title(w), "b");
+  EXPECT_EQ(w.session().index.frameCount, 6u);
+  EXPECT_TRUE(w.m_strPendingPath.empty());
+}
+
+TEST_F(PlayerTest, ClosingRemovesThePrivateFolder) {
+  CPlayerDlg& w = StartWindow();
+  const std::string folder = w.privateTempDir();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.rfind(m_dir.path(), 0), 0u);  // inside $TMP
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "10", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  EXPECT_TRUE(FileExists(folder + "/zrvplayer_tmp.wav"));
+  EXPECT_TRUE(FileExists(folder + "/zrvplayer_tmp.jpg"));
+
+  w.OnCancel();
+  EXPECT_FALSE(FileExists(folder));
+  EXPECT_EQ(w.wave().m_wDeviceID, 0);
+  // The clip itself is only ever read.
+  EXPECT_TRUE(FileExists(m_dir.File("tone.zrv")));
+}

@@ -1,0 +1,125 @@
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/language_id.h"
+#include "ui/language.h"
+#include "player/control_ids.h"
+#include "tests/player/player_fixture.h"
+
+namespace {
+
+std::string TextOf(QWidget* w) {
+  if (auto* b = qobject_cast<QPushButton*>(w)) return b->text().toStdString();
+  return static_cast<QLabel*>(w)->text().toStdString();
+}
+
+}  // namespace
+
+TEST(LanguageId, LocalesMapToWindowsIds) {
+  EXPECT_EQ(LanguageIdFromLocale("zh_CN"), 0x0804);
+  EXPECT_EQ(LanguageIdFromLocale("zh_CN.UTF-8"), 0x0804);
+  EXPECT_EQ(LanguageIdFromLocale("zh_TW.UTF-8"), 0x0404);
+  EXPECT_EQ(LanguageIdFromLocale("zh_HK"), 0x0C04);
+  EXPECT_EQ(LanguageIdFromLocale("zh_SG"), 0x1004);
+  EXPECT_EQ(LanguageIdFromLocale("en_US.UTF-8"), 0x0409);
+  EXPECT_EQ(LanguageIdFromLocale("en_GB@euro"), 0x0809);
+  EXPECT_EQ(LanguageIdFromLocale("de_DE.UTF-8"), 0x0407);
+  EXPECT_EQ(LanguageIdFromLocale("C"), 0x0409);
+  EXPECT_EQ(LanguageIdFromLocale("POSIX"), 0x0409);
+  EXPECT_EQ(LanguageIdFromLocale(""), 0x0409);
+
+  EXPECT_EQ(InterfaceLanguageFor(0x0804), kLanguageChinese);
+  for (uint16_t id : {0x0404, 0x0C04, 0x1004, 0x0409}) EXPECT_EQ(InterfaceLanguageFor(id), kLanguageEnglish);
+
+  // LC_ALL comes before LC_MESSAGES, which comes before LANG.
+  setenv("LANG", "zh_CN.UTF-8", 1);
+  setenv("LC_MESSAGES", "zh_TW.UTF-8", 1);
+  setenv("LC_ALL", "", 1);
+  EXPECT_EQ(SystemDefaultLangID(), 0x0404);
+  unsetenv("LC_MESSAGES");
+  EXPECT_EQ(SystemDefaultLangID(), 0x0804);
+  unsetenv("LANG");
+  unsetenv("LC_ALL");
+  EXPECT_EQ(SystemDefaultLangID(), 0x0409);
+}
+
+TEST_F(PlayerTest, ChineseWindowKeepsTheResourceTexts) {
+  CPlayerDlg& w = StartWindow("zh_CN.UTF-8");
+  EXPECT_EQ(UiLanguage, kLanguageChinese);
+  EXPECT_EQ(TextOf(w.control(ids::kStatusLine)), "欢迎使用ZRV Player");
+  EXPECT_EQ(TextOf(w.control(ids::kOpenButton)), "打开");
+  EXPECT_EQ(TextOf(w.control(ids::kDistillButton)), "提取");
+  EXPECT_EQ(w.action(ids::kAlwaysOnTop)->text().toStdString(), "总在最前");
+  EXPECT_EQ(w.control(ids::kPositionSlider)->toolTip().toStdString(), "暂停时拖动有效");
+  EXPECT_EQ(w.control(ids::kVolumeSlider)->toolTip().toStdString(), "音量调节（左小右大）");
+  EXPECT_EQ(w.windowTitle().toStdString(), "ZRV Player V1.8");
+}
+
+TEST_F(PlayerTest, EnglishWindowHasEveryEnglishTextAndTheSameStates) {
+  for (const char* locale : {"en_US.UTF-8", "zh_TW.UTF-8", "C"}) {
+    CPlayerDlg& w = StartWindow(locale);
+    EXPECT_EQ(UiLanguage, kLanguageEnglish) << locale;
+    EXPECT_EQ(TextOf(w.control(ids::kStatusLine)), "Welcome to using ZRV Player");
+    EXPECT_EQ(TextOf(w.control(ids::kOpenButton)), "open");
+    EXPECT_EQ(TextOf(w.control(ids::kPlayButton)), "play");
+    EXPECT_EQ(TextOf(w.control(ids::kPauseButton)), "pause");
+    EXPECT_EQ(TextOf(w.control(ids::kDistillButton)), "distill");
+    EXPECT_EQ(w.control(ids::kPositionSlider)->toolTip().toStdString(), "drag valid when pausing");
+    EXPECT_EQ(w.control(ids::kVolumeSlider)->toolTip().toStdString(), "adjust volume");
+
+    const std::pair<int, const char*> items[] = {
+        {ids::kFileOpen, "open"},          {ids::kFileQuit, "quit"},
+        {ids::kSpeedQuick, "quick"},       {ids::kSpeedNormal, "normal"},
+        {ids::kSpeedSlow, "slow"},         {ids::kZoomBig, "big"},
+        {ids::kZoomNormal, "normal"},      {ids::kZoomSmall, "small"},
+        {ids::kAlwaysOnTop, "always on top"}, {ids::kToolVideoConvert, "Video Convert"},
+        {ids::kToolZrvChanger, "ZRV Changer"}, {ids::kHelpCheckVersion, "check new version"},
+        {ids::kHelpManual, "software manual"}, {ids::kHelpAbout, "about"},
+    };
+    for (const auto& [id, text] : items) EXPECT_EQ(w.action(id)->text().toStdString(), text);
+
+    // The states after start-up are those of the Chinese window.
+    for (int id : {ids::kSpeedQuick, ids::kSpeedNormal, ids::kSpeedSlow, ids::kZoomBig,
+                   ids::kZoomNormal, ids::kZoomSmall})
+      EXPECT_FALSE(w.action(id)->isEnabled()) << id;
+    EXPECT_TRUE(w.action(ids::kSpeedNormal)->isChecked());
+    EXPECT_TRUE(w.action(ids::kZoomNormal)->isChecked());
+    EXPECT_FALSE(w.action(ids::kSpeedQuick)->isChecked());
+    EXPECT_TRUE(w.action(ids::kAlwaysOnTop)->isChecked());
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+
+    const QList<QAction*> context = w.contextMenu()->actions();
+    ASSERT_EQ(context.size(), 2);
+    EXPECT_TRUE(context[0]->isSeparator());
+    EXPECT_EQ(context[1]->text().toStdString(), "About ZRV Player");
+  }
+}
+
+TEST_F(PlayerTest, EscapeAndEnterDoNothingAndOnTopToggles) {
+  CPlayerDlg& w = StartWindow();
+  w.show();
+  for (int key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&w, &press);
+    EXPECT_TRUE(w.isVisible()) << key;
+  }
+  const QRect place = w.geometry();
+  w.OnAlwaysOnTop();
+  EXPECT_FALSE(w.alwaysOnTop());
+  EXPECT_FALSE(w.action(ids::kAlwaysOnTop)->isChecked());
+  EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(w.geometry().size(), place.size());
+  w.OnAlwaysOnTop();
+  EXPECT_TRUE(w.action(ids::kAlwaysOnTop)->isChecked());
+  EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+
+  // Quit closes through the same clean-up as the close box.
+  w.action(ids::kFileQuit)->trigger();
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(w.privateTempDir().empty());
+}
