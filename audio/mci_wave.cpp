@@ -1,0 +1,153 @@
+#include "audio/mci_wave.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "audio/wav_pcm.h"
+
+// Shared with SDL's audio thread, which reads `position` in the callback; every
+// other access holds the device lock.
+struct WavePlayback {
+  WavPcm pcm;
+  uint64_t position = 0;  // in sample frames
+};
+
+namespace {
+
+// SDL's audio subsystem runs once per process, from the first Open that finds
+// a sound output until the program ends. A failed start is tried again at the
+// next Open, so sound comes back once the system has it.
+class SdlAudio {
+ public:
+  ~SdlAudio() {
+    if (m_started) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+  }
+
+  bool Start() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_started) m_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    return m_started;
+  }
+
+ private:
+  std::mutex m_mutex;
+  bool m_started = false;
+};
+
+SdlAudio& Audio() {
+  static SdlAudio audio;
+  return audio;
+}
+
+// Runs on SDL's audio thread with the device lock held.
+void FillFromPosition(void* userdata, Uint8* stream, int length) {
+  auto* playback = static_cast<WavePlayback*>(userdata);
+  const WavPcm& pcm = playback->pcm;
+  uint64_t frameBytes = pcm.FrameBytes();
+  uint64_t wanted = static_cast<uint64_t>(length) / frameBytes;
+  uint64_t frames = std::min(wanted, pcm.FrameCount() - playback->position);
+  std::memcpy(stream, pcm.samples.data() + playback->position * frameBytes, frames * frameBytes);
+  std::memset(stream + frames * frameBytes, 0, static_cast<size_t>(length) - frames * frameBytes);
+  playback->position += frames;
+}
+
+uint32_t ErrorOf(WavLoadResult result) {
+  switch (result) {
+    case WavLoadResult::Ok: return 0;
+    case WavLoadResult::NotFound: return MCIERR_FILE_NOT_FOUND;
+    case WavLoadResult::Unreadable: return MCIERR_FILE_READ;
+    case WavLoadResult::Invalid: return MCIERR_INVALID_FILE;
+    case WavLoadResult::OutOfMemory: return MCIERR_OUT_OF_MEMORY;
+  }
+  return MCIERR_INVALID_FILE;
+}
+
+// About 40 ms per buffer (a power of two, as SDL prefers): short enough that
+// Stop and SeekAndPlay are heard at once.
+Uint16 BufferFrames(uint32_t sampleRate) {
+  Uint16 frames = 256;
+  while (frames < 8192 && frames < sampleRate / 25) frames = static_cast<Uint16>(frames * 2);
+  return frames;
+}
+
+}  // namespace
+
+CMciWave::CMciWave() = default;
+
+CMciWave::~CMciWave() { Close(); }
+
+uint32_t CMciWave::Open() {
+  Close();
+  if (m_strPath.empty()) return MCIERR_FILENAME_REQUIRED;
+
+  auto playback = std::make_unique<WavePlayback>();
+  if (uint32_t error = ErrorOf(LoadWavPcm(m_strPath, playback->pcm))) return error;
+  if (!Audio().Start()) return MCIERR_CANNOT_LOAD_DRIVER;
+
+  SDL_AudioSpec wanted;
+  SDL_zero(wanted);
+  wanted.freq = static_cast<int>(playback->pcm.sampleRate);
+  wanted.format = AUDIO_S16LSB;
+  wanted.channels = static_cast<Uint8>(playback->pcm.channels);
+  wanted.samples = BufferFrames(playback->pcm.sampleRate);
+  wanted.callback = FillFromPosition;
+  wanted.userdata = playback.get();
+  // No allowed changes: SDL converts to whatever the hardware takes.
+  SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+  if (device == 0) return MCIERR_WAVE_OUTPUTSUNSUITABLE;
+  if (device > 0xFFFF) {
+    SDL_CloseAudioDevice(device);
+    return MCIERR_INTERNAL;
+  }
+  // SDL opens devices paused, which is "stopped at position 0".
+  m_playback = std::move(playback);
+  m_wDeviceID = static_cast<uint16_t>(device);
+  return 0;
+}
+
+uint32_t CMciWave::GetLength() const {
+  if (m_wDeviceID == 0) return WAVE_LENGTH_UNKNOWN;
+  const WavPcm& pcm = m_playback->pcm;
+  uint64_t ms = pcm.FrameCount() * 1000 / pcm.sampleRate;
+  return static_cast<uint32_t>(std::min<uint64_t>(ms, WAVE_LENGTH_UNKNOWN - 1));
+}
+
+uint32_t CMciWave::Play() {
+  if (m_wDeviceID == 0) return MCIERR_INVALID_DEVICE_ID;
+  if (SDL_GetAudioDeviceStatus(m_wDeviceID) == SDL_AUDIO_STOPPED) return MCIERR_HARDWARE;
+  SDL_PauseAudioDevice(m_wDeviceID, 0);
+  m_bPlaying = true;
+  return 0;
+}
+
+uint32_t CMciWave::Stop() {
+  m_bPlaying = false;
+  if (m_wDeviceID == 0) return MCIERR_INVALID_DEVICE_ID;
+  SDL_PauseAudioDevice(m_wDeviceID, 1);
+  return 0;
+}
+
+uint32_t CMciWave::SeekAndPlay(uint32_t ms) {
+  if (!m_bPlaying) return 0;
+  if (m_wDeviceID == 0) return Stop();  // the flag was set from outside
+  SDL_PauseAudioDevice(m_wDeviceID, 1);
+  const WavPcm& pcm = m_playback->pcm;
+  uint64_t frame = std::min(static_cast<uint64_t>(ms) * pcm.sampleRate / 1000, pcm.FrameCount());
+  SDL_LockAudioDevice(m_wDeviceID);
+  m_playback->position = frame;
+  SDL_UnlockAudioDevice(m_wDeviceID);
+  return Play();
+}
+
+uint32_t CMciWave::Close() {
+  m_bPlaying = false;
+  if (m_wDeviceID == 0) return 1;
+  // Waits for SDL's audio thread to end, so the samples can go after it.
+  SDL_CloseAudioDevice(m_wDeviceID);
+  m_wDeviceID = 0;
+  m_playback.reset();
+  return 0;
+}
