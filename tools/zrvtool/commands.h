@@ -5,4 +5,6 @@
 
 extern const Command kInfoCommand;
 extern const Command kFrameCommand;
+extern const Command kDecodeCommand;
+extern const Command kPictureCommand;
 extern const Command kSoundCommand;

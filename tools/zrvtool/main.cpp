@@ -10,6 +10,8 @@ namespace {
 const Command* const kCommands[] = {
     &kInfoCommand,
     &kFrameCommand,
+    &kDecodeCommand,
+    &kPictureCommand,
     &kSoundCommand,
 };
 
