@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QSlider>
 #include <QTimer>
+#include <cstdio>
 
 #include "player/control_ids.h"
 #include "tests/player/player_fixture.h"
@@ -99,7 +100,8 @@ TEST_F(PlayerTest, OpeningSetsTitleStatusSliderAndInterval) {
 
 TEST_F(PlayerTest, DroppedAndCommandLineFilesOpenWithoutAsking) {
   MakeClip(m_dir.File("a.zrv"), {"--frames", "5"});
-  MakeClip(m_dir.File("b.dat"), {"--frames", "6"});
+  MakeClip(m_dir.File("b.zrv"), {"--frames", "6"});
+  ASSERT_EQ(std::rename(m_dir.File("b.zrv").c_str(), m_dir.File("b.dat").c_str()), 0);
 
   // A relative path on the command line is taken from the current folder.
   const QString here = QDir::currentPath();
