@@ -1,0 +1,215 @@
+// The hyperlink control: colours and hover, fitting to the text, and what a
+// click does with the desktop, with $BROWSER and when both fail.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMouseEvent>
+#include <QWidget>
+#include <memory>
+#include <unistd.h>
+
+#include "tests/support/test_support.h"
+#include "tests/ui/ui_test_support.h"
+#include "ui/link_static.h"
+
+namespace {
+
+const QColor kLinkColour(0, 0, 238);
+const QColor kHoverColour(0, 128, 255);
+const QString kMailTarget = QStringLiteral("mailto:zrvplayer@qorvex.example");
+
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+  QMouseEvent event(type, QPointF(at), QPointF(widget->mapToGlobal(at)), button, held, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+
+void MoveOver(QWidget* widget, QPoint at, Qt::MouseButtons held = Qt::NoButton) {
+  SendMouse(widget, QEvent::MouseMove, at, Qt::NoButton, held);
+}
+
+void Click(QWidget* widget) {
+  const QPoint centre = widget->rect().center();
+  SendMouse(widget, QEvent::MouseButtonPress, centre, Qt::LeftButton, Qt::LeftButton);
+  SendMouse(widget, QEvent::MouseButtonRelease, centre, Qt::LeftButton, Qt::NoButton);
+}
+
+QColor DrawnColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
+
+class LinkStaticTest : public ::testing::Test {
+ protected:
+  // A link standing in a window at (40, 30), 300 x 20, as a dialog places it.
+  CLinkStatic* MakeLink(const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
+    auto* link = new CLinkStatic(&m_window);
+    link->setText(text);
+    link->setAlignment(alignment);
+    link->setGeometry(40, 30, 300, 20);
+    link->PreSubclassWindow();
+    return link;
+  }
+
+  QWidget m_window;
+  RecordedMessages m_messages;
+};
+
+TEST_F(LinkStaticTest, PreparedLinkTargetsItsTextWithLinkColourHandAndTip) {
+  CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
+  EXPECT_EQ(link->Target(), QStringLiteral("http://www.qorvex.example/"));
+  EXPECT_EQ(link->toolTip(), link->Target());
+  EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_TRUE(link->font().underline());
+  EXPECT_EQ(DrawnColour(link), kLinkColour);
+
+  // A link given a target before it is prepared shows the target as its text.
+  auto* untitled = new CLinkStatic(&m_window);
+  untitled->SetTarget(kMailTarget);
+  untitled->PreSubclassWindow();
+  EXPECT_EQ(untitled->text(), kMailTarget);
+  EXPECT_EQ(untitled->toolTip(), kMailTarget);
+}
+
+TEST_F(LinkStaticTest, HoverColourFromFirstMoveUntilThePointerLeaves) {
+  CLinkStatic* link = MakeLink(QStringLiteral("网址"));
+  MoveOver(link, QPoint(2, 2));
+  EXPECT_TRUE(link->IsHovered());
+  EXPECT_EQ(DrawnColour(link), kHoverColour);
+  MoveOver(link, QPoint(3, 3));
+  EXPECT_EQ(DrawnColour(link), kHoverColour);
+
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(link, &leave);
+  EXPECT_FALSE(link->IsHovered());
+  EXPECT_EQ(DrawnColour(link), kLinkColour);
+
+  // With a button held the moves stay with the link outside it too.
+  MoveOver(link, QPoint(2, 2), Qt::LeftButton);
+  MoveOver(link, QPoint(-5, 40), Qt::LeftButton);
+  EXPECT_FALSE(link->IsHovered());
+  EXPECT_EQ(DrawnColour(link), kLinkColour);
+}
+
+TEST_F(LinkStaticTest, FitsToItsTextKeepingTheAlignedEdge) {
+  const QString text = QStringLiteral("或访问：http://www.qorvex.example/");
+
+  CLinkStatic* left = MakeLink(text);
+  const QFontMetrics metrics(left->font());
+  const int width = metrics.horizontalAdvance(text);
+  const int height = metrics.height();
+  ASSERT_LT(width, 300);
+  EXPECT_EQ(left->geometry(), QRect(40, 30, width, height));
+
+  CLinkStatic* centred = MakeLink(text, Qt::AlignHCenter | Qt::AlignTop);
+  const int inset = (300 - width) / 2;
+  EXPECT_EQ(centred->geometry(), QRect(40 + inset, 30, 300 - 2 * inset, height));
+
+  CLinkStatic* right = MakeLink(text, Qt::AlignRight | Qt::AlignTop);
+  EXPECT_EQ(right->geometry(), QRect(340 - width, 30, width, height));
+
+  CLinkStatic* middle = MakeLink(text, Qt::AlignLeft | Qt::AlignVCenter);
+  const int drop = (20 - height) / 2;
+  EXPECT_EQ(middle->geometry(), QRect(40, 30 + drop, width, 20 - 2 * drop));
+}
+
+TEST_F(LinkStaticTest, NewTargetRefitsToTheTextAndRetips) {
+  CLinkStatic* link = MakeLink(QStringLiteral("x"));
+  link->setText(QStringLiteral("联系方式：zrvplayer@qorvex.example"));
+  link->SetTarget(kMailTarget);
+  link->SetUnderlined(false);
+  EXPECT_FALSE(link->font().underline());
+  EXPECT_EQ(link->toolTip(), kMailTarget);
+  EXPECT_EQ(link->width(), QFontMetrics(link->font()).horizontalAdvance(link->text()));
+}
+
+TEST(OpenErrorText, CodesOfTheTableAndUnknownCodes) {
+  EXPECT_EQ(OpenErrorText(26), QStringLiteral("A sharing violation occurred. "));
+  EXPECT_EQ(OpenErrorText(31),
+            QStringLiteral("There is no application associated\nwith the given filename extension."));
+  EXPECT_EQ(OpenErrorText(2), QStringLiteral("The specified file was not found."));
+  EXPECT_EQ(OpenErrorText(1), QStringLiteral("Unknown Error (1) occurred."));
+  EXPECT_EQ(OpenErrorText(4), QStringLiteral("Unknown Error (4) occurred."));
+  EXPECT_EQ(OpenErrorText(-1), QStringLiteral("Unknown Error (-1) occurred."));
+}
+
+TEST_F(LinkStaticTest, ClickWithNothingToOpenItBeepsAndSaysWhy) {
+  const ScopedEnv browser("BROWSER", std::nullopt);
+  CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
+  Click(link);
+  ASSERT_EQ(m_messages.boxes().size(), 1u);
+  const MessageBoxRequest& box = m_messages.boxes()[0];
+  EXPECT_EQ(box.text, QStringLiteral("Unable to open hyperlink:\n\nThere is no application associated\n"
+                                     "with the given filename extension."));
+  EXPECT_EQ(box.icon, QMessageBox::Warning);
+  EXPECT_EQ(box.caption, QStringLiteral("ZRV Player"));
+  EXPECT_EQ(box.parent, &m_window);
+  EXPECT_FALSE(link->IsOpened());
+  EXPECT_EQ(DrawnColour(link), kLinkColour);
+}
+
+TEST_F(LinkStaticTest, DesktopOpensTheTargetWithoutTheBrowserVariable) {
+  TempDir dir;
+  const std::string browser = dir.File("browser");
+  WriteArgumentRecorder(browser);
+  const ScopedEnv variable("BROWSER", browser);
+  const UrlRecorder desktop(QStringLiteral("mailto"));
+
+  CLinkStatic* link = MakeLink(QStringLiteral("联系方式：zrvplayer@qorvex.example"));
+  link->SetTarget(kMailTarget);
+  Click(link);
+  EXPECT_EQ(desktop.urls(), QList<QUrl>{QUrl(kMailTarget)});
+  EXPECT_TRUE(link->IsOpened());
+  EXPECT_TRUE(m_messages.boxes().empty());
+  EXPECT_FALSE(FileExists(ArgumentsFile(browser)));
+}
+
+TEST_F(LinkStaticTest, BrowserVariableGetsTheTargetAsOneArgument) {
+  TempDir dir;
+  const std::string browser = dir.File("my browser");
+  WriteArgumentRecorder(browser);
+  // A target that a shell would split and run: it must arrive whole.
+  const QString target = QStringLiteral("http://www.qorvex.example/a b;touch \"x\"");
+
+  {
+    const ScopedEnv variable("BROWSER", "\"" + browser + "\" --new-window=%s %%s");
+    CLinkStatic* link = MakeLink(QStringLiteral("site"));
+    link->SetTarget(target);
+    Click(link);
+    EXPECT_EQ(RecordedArguments(browser),
+              (std::vector<std::string>{"--new-window=" + target.toStdString(), "%s"}));
+    EXPECT_TRUE(link->IsOpened());
+    EXPECT_EQ(DrawnColour(link), kLinkColour);
+  }
+  ::unlink(ArgumentsFile(browser).c_str());
+  {
+    // Without a placeholder the target goes last; a missing first browser is
+    // passed over.
+    const ScopedEnv variable("BROWSER", "no-such-browser-here:\"" + browser + "\" --private");
+    CLinkStatic* link = MakeLink(QStringLiteral("site"));
+    link->SetTarget(target);
+    Click(link);
+    EXPECT_EQ(RecordedArguments(browser), (std::vector<std::string>{"--private", target.toStdString()}));
+    EXPECT_TRUE(link->IsOpened());
+  }
+  EXPECT_TRUE(m_messages.boxes().empty());
+}
+
+TEST_F(LinkStaticTest, BrowserThatCannotStartNamesTheReason) {
+  TempDir dir;
+  const std::string notExecutable = dir.File("browser.txt");
+  WriteFile(notExecutable, Bytes{'x'});
+  const std::pair<std::string, QString> cases[] = {
+      {dir.File("missing/browser"), QStringLiteral("The specified path was not found.")},
+      {dir.File("browser"), QStringLiteral("The specified file was not found.")},
+      {notExecutable, QStringLiteral("The operating system denied\naccess to the specified file.")},
+  };
+  for (const auto& [command, reason] : cases) {
+    const ScopedEnv variable("BROWSER", command);
+    CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
+    const size_t before = m_messages.boxes().size();
+    Click(link);
+    ASSERT_EQ(m_messages.boxes().size(), before + 1) << command;
+    EXPECT_EQ(m_messages.boxes().back().text, QStringLiteral("Unable to open hyperlink:\n\n") + reason) << command;
+    EXPECT_FALSE(link->IsOpened());
+  }
+}
+
+}  // namespace

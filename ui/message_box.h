@@ -1,0 +1,24 @@
+// The message boxes of the auxiliary services (update check, hyperlink
+// errors). The program shows real QMessageBox dialogs; a test puts a stand-in
+// in their place that records what would have been shown.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <functional>
+
+struct MessageBoxRequest {
+  QWidget* parent = nullptr;
+  QString caption;  // always the application's name
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+using MessageBoxShower = std::function<void(const MessageBoxRequest&)>;
+
+// Replaces the real box by `shower`; an empty function brings the real box back.
+void SetMessageBoxShower(MessageBoxShower shower);
+
+// A modal box with `text`, `icon` and one OK button, captioned with the
+// application's name.
+void ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon);

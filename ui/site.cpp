@@ -1,0 +1,14 @@
+#include "ui/site.h"
+
+#include <QUrl>
+
+QString SiteAddress() {
+  const QString configured = qEnvironmentVariable("ZRVPLAYER_SITE");
+  return configured.isEmpty() ? QString::fromLatin1(kDefaultSiteAddress) : configured;
+}
+
+QString SiteHostName() {
+  const QString address = SiteAddress();
+  const QString host = QUrl(address).host();
+  return host.isEmpty() ? address : host;
+}
