@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <numbers>
 
@@ -49,26 +50,56 @@ std::vector<double> SoundPart(const std::vector<int16_t>& recorded) {
   return std::vector<double>(recorded.begin() + static_cast<long>(first), recorded.begin() + static_cast<long>(last) + 1);
 }
 
+// Plays `wave` (open, stopped at 0) with the sink's monitor recorded, and
+// gives the recorded sound.
+std::vector<double> PlayAndRecord(const PulseDaemon& pulse, CMciWave& wave) {
+  std::string recording = pulse.folder() + "/monitor.raw";
+  std::remove(recording.c_str());
+  MonitorRecording monitor(recording, kRate);
+  EXPECT_EQ(wave.Play(), 0u);
+  EXPECT_TRUE(WaitUntil([&] { return SoundPart(Samples16(ReadFile(recording))).size() >= kRate / 2; }));
+  wave.Stop();
+  return SoundPart(Samples16(ReadFile(recording)));
+}
+
+class MciWaveOnPulse : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
+    WriteFile(m_pulse.folder() + "/tone.wav", PcmWav(1, kRate, Tone(1000, 2 * kRate)));
+    m_wave.m_strPath = m_pulse.folder() + "/tone.wav";
+  }
+
+  PulseDaemon m_pulse;
+  CMciWave m_wave;
+};
+
 }  // namespace
 
-TEST(MciWaveOnPulse, ATonePlayedIsHeardOnTheSink) {
-  PulseDaemon pulse;
-  ::setenv("SDL_AUDIODRIVER", "pulseaudio", 1);
-  WriteFile(pulse.folder() + "/tone.wav", PcmWav(1, kRate, Tone(1000, 2 * kRate)));
-  std::string recording = pulse.folder() + "/monitor.raw";
-  std::vector<double> sound;
-  {
-    MonitorRecording monitor(recording, kRate);
-    CMciWave wave;
-    wave.m_strPath = pulse.folder() + "/tone.wav";
-    ASSERT_EQ(wave.Open(), 0u);
-    ASSERT_EQ(wave.Play(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return SoundPart(Samples16(ReadFile(recording))).size() >= kRate / 2; }));
-    wave.Stop();
-    EXPECT_EQ(wave.Close(), 0u);
-    sound = SoundPart(Samples16(ReadFile(recording)));
-  }
+TEST_F(MciWaveOnPulse, ATonePlayedIsHeardOnTheSink) {
+  ASSERT_EQ(m_wave.Open(), 0u);
+  std::vector<double> sound = PlayAndRecord(m_pulse, m_wave);
+  EXPECT_EQ(m_wave.Close(), 0u);
   EXPECT_GT(EnergyShareAt(sound, 1000), 0.9);
   EXPECT_LT(EnergyShareAt(sound, 700), 0.01);
   EXPECT_LT(EnergyShareAt(sound, 2000), 0.01);
+}
+
+TEST_F(MciWaveOnPulse, AServerThatGoesAwayFailsPlayUntilItIsBack) {
+  ASSERT_EQ(m_wave.Open(), 0u);
+  ASSERT_EQ(m_wave.Play(), 0u);
+  m_pulse.Kill();
+  // SDL notices the lost output on its own thread; Play then fails.
+  ASSERT_TRUE(WaitUntil([&] {
+    m_wave.Stop();
+    return m_wave.Play() == MCIERR_HARDWARE;
+  }));
+  EXPECT_FALSE(m_wave.m_bPlaying);
+  EXPECT_EQ(m_wave.Close(), 0u);
+  EXPECT_NE(m_wave.Open(), 0u);
+  EXPECT_EQ(m_wave.m_wDeviceID, 0);
+
+  m_pulse.Start();
+  ASSERT_EQ(m_wave.Open(), 0u);
+  EXPECT_GT(EnergyShareAt(PlayAndRecord(m_pulse, m_wave), 1000), 0.9);
 }

@@ -1,6 +1,5 @@
 #include "tests/audio/pulse_daemon.h"
 
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -36,22 +35,8 @@ bool Accepts(const std::string& socketPath) {
   return ok;
 }
 
-}  // namespace
-
-std::string ProgramOnPath(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  size_t from = 0;
-  while (from <= dirs.size()) {
-    size_t to = dirs.find(':', from);
-    if (to == std::string::npos) to = dirs.size();
-    std::string candidate = dirs.substr(from, to - from) + "/" + name;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate;
-    from = to + 1;
-  }
-  throw std::runtime_error(name + " is not on PATH");
-}
-
+// Starts `args` (args[0] a path; /usr/bin/env finds a program on PATH) with
+// both output streams appended to `log`.
 pid_t SpawnLogged(const std::vector<std::string>& args, const std::string& log) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -68,6 +53,7 @@ pid_t SpawnLogged(const std::vector<std::string>& args, const std::string& log) 
   return pid;
 }
 
+// Ends a child: `signal`, then SIGKILL if it lingers.
 void EndChild(pid_t pid, int signal) {
   if (pid <= 0) return;
   ::kill(pid, signal);
@@ -78,6 +64,8 @@ void EndChild(pid_t pid, int signal) {
   ::kill(pid, SIGKILL);
   ::waitpid(pid, nullptr, 0);
 }
+
+}  // namespace
 
 PulseDaemon::PulseDaemon() : m_socket(m_dir.File("native")) {
   for (const char* sub : {"home", "runtime", "config"}) ::mkdir(m_dir.File(sub).c_str(), 0700);
@@ -113,7 +101,7 @@ void PulseDaemon::SetVariable(const std::string& name, const std::string& value)
 void PulseDaemon::Start() {
   // Own settings only: no pid file, no shared memory left behind by a kill,
   // no real-time or D-Bus helpers, no exit when idle.
-  m_pid = SpawnLogged({ProgramOnPath("pulseaudio"), "-n", "--daemonize=no", "--system=false",
+  m_pid = SpawnLogged({"/usr/bin/env", "pulseaudio", "-n", "--daemonize=no", "--system=false",
                        "--exit-idle-time=-1", "--use-pid-file=false", "--disable-shm=true",
                        "--realtime=false", "--high-priority=false", "--log-target=stderr",
                        "--log-level=error", "-F", m_dir.File("server.pa")},
@@ -143,7 +131,7 @@ void PulseDaemon::Thaw() {
 }
 
 std::string PulseDaemon::Pactl(const std::vector<std::string>& args) const {
-  std::vector<std::string> command = {ProgramOnPath("pactl")};
+  std::vector<std::string> command = {"/usr/bin/env", "pactl"};
   command.insert(command.end(), args.begin(), args.end());
   ProgramResult result = RunProgram(command);
   if (result.exitCode != 0) throw std::runtime_error("pactl failed: " + result.err);
@@ -151,7 +139,7 @@ std::string PulseDaemon::Pactl(const std::vector<std::string>& args) const {
 }
 
 MonitorRecording::MonitorRecording(const std::string& path, int rate) {
-  m_pid = SpawnLogged({ProgramOnPath("parec"), std::string("--device=") + PulseDaemon::SINK_NAME + ".monitor",
+  m_pid = SpawnLogged({"/usr/bin/env", "parec", std::string("--device=") + PulseDaemon::SINK_NAME + ".monitor",
                        "--raw", "--format=s16le", "--channels=1", "--rate=" + std::to_string(rate),
                        "--latency-msec=20", path},
                       path + ".log");

@@ -56,12 +56,3 @@ class MonitorRecording {
  private:
   pid_t m_pid = -1;
 };
-
-// The path of `name` on PATH; an exception when it is not there.
-std::string ProgramOnPath(const std::string& name);
-
-// Starts `args` (args[0] a path) with both output streams appended to `log`.
-pid_t SpawnLogged(const std::vector<std::string>& args, const std::string& log);
-
-// Ends a child started by SpawnLogged: `signal`, then SIGKILL if it lingers.
-void EndChild(pid_t pid, int signal);
