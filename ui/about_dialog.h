@@ -61,10 +61,10 @@ class CAboutDlg : public QDialog {
   QPushButton* m_buttonThanks = nullptr;
   QPlainTextEdit* m_edit = nullptr;
 
-  QString m_strText = QStringLiteral(" ");
-  QRect m_rcEdit;
-  QRect m_rcWindow;
-  QFont m_pEditFont;
-  QFont m_fontThanks;
-  bool m_bExpanded = false;
+  QString m_strText = QStringLiteral(" ");  // what the text box holds at first
+  QRect m_rcEdit;                           // the text box's inside, measured before each resize
+  QRect m_rcWindow;                         // the dialog, measured before each resize
+  QFont m_pEditFont;                        // the text box's own font: the dialog font
+  QFont m_fontThanks;                       // bold italic Arial for the thanks
+  bool m_bExpanded = false;                 // grown to full height
 };
