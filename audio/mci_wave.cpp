@@ -49,7 +49,8 @@ void FillFromPosition(void* userdata, Uint8* stream, int length) {
   uint64_t frameBytes = pcm.FrameBytes();
   uint64_t wanted = static_cast<uint64_t>(length) / frameBytes;
   uint64_t frames = std::min(wanted, pcm.FrameCount() - playback->position);
-  std::memcpy(stream, pcm.samples.data() + playback->position * frameBytes, frames * frameBytes);
+  if (frames > 0)
+    std::memcpy(stream, pcm.samples.data() + playback->position * frameBytes, frames * frameBytes);
   std::memset(stream + frames * frameBytes, 0, static_cast<size_t>(length) - frames * frameBytes);
   playback->position += frames;
 }
@@ -65,8 +66,8 @@ uint32_t ErrorOf(WavLoadResult result) {
   return MCIERR_INVALID_FILE;
 }
 
-// About 40 ms per buffer (a power of two, as SDL prefers): short enough that
-// Stop and SeekAndPlay are heard at once.
+// Buffers of 40 to 80 ms (a power of two of frames, as SDL prefers): short
+// enough that Stop and SeekAndPlay are heard at once, long enough not to stutter.
 Uint16 BufferFrames(uint32_t sampleRate) {
   Uint16 frames = 256;
   while (frames < 8192 && frames < sampleRate / 25) frames = static_cast<Uint16>(frames * 2);
