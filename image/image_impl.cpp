@@ -39,14 +39,25 @@ uint8_t* CImageImpl::PixelAddress(int x, int y) const {
 
 int CImageImpl::ColorUse() const { return imagePalette ? DIB_PAL_COLORS : DIB_RGB_COLORS; }
 
+// Below 8 bits a byte holds several pixels, the leftmost in its high bits.
 int CImageImpl::GetIndex(int x, int y) const {
   if (!IsInside(x, y) || !imageBits || imageDepth > 8) return -1;
-  return *PixelAddress(x, y);
+  const uint8_t byte = *PixelAddress(x, y);
+  if (imageDepth == 8) return byte;
+  const int shift = 8 - imageDepth - (x * imageDepth) % 8;
+  return (byte >> shift) & ((1 << imageDepth) - 1);
 }
 
 int CImageImpl::SetIndex(int x, int y, int index) {
   if (!IsInside(x, y) || !imageBits || imageDepth > 8) return 0;
-  *PixelAddress(x, y) = uint8_t(index);
+  uint8_t* byte = PixelAddress(x, y);
+  if (imageDepth == 8) {
+    *byte = uint8_t(index);
+    return 1;
+  }
+  const int shift = 8 - imageDepth - (x * imageDepth) % 8;
+  const int mask = ((1 << imageDepth) - 1) << shift;
+  *byte = uint8_t((*byte & ~mask) | ((index << shift) & mask));
   return 1;
 }
 
@@ -143,8 +154,8 @@ int CImageImpl::StretchDraw(CSoftwareDC* pDC, int xDest, int yDest, int destWidt
   if (srcHeight == -1) srcHeight = imageHeight - ySrc;
   const uint8_t* block = imageDIB.data();
 
-  // Masking works on one index per byte; other depths are drawn opaque.
-  if (transparentIndex < 0 || imageDepth != 8) {
+  // Only index pixels can be transparent.
+  if (transparentIndex < 0 || imageDepth > 8) {
     StretchDIBits(*pDC, xDest, yDest, destWidth, destHeight, xSrc, ySrc, srcWidth, srcHeight,
                   imageBits, block, ColorUse(), SRCCOPY);
     return 1;

@@ -27,7 +27,8 @@ class CImageImpl {
   // A new zeroed bitmap; the old block and palette go first. colorType below
   // 0 means 0 for depths up to 8 and 2 above. 0 when no block can be had.
   virtual int Create(int width, int height, int depth, int colorType);
-  // Pixel (0, 0) lies in the first row in memory, the bottom row of the picture.
+  // Pixel (0, 0) lies in the first row in memory, the bottom row of the
+  // picture. Indices exist at depths up to 8; SetIndex keeps the low bits.
   virtual int GetIndex(int x, int y) const;
   virtual int GetRGB(int x, int y, uint8_t& r, uint8_t& g, uint8_t& b) const;
   virtual int SetIndex(int x, int y, int index);

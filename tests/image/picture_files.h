@@ -7,6 +7,8 @@
 
 #include "tests/support/test_support.h"
 
+class CImage;
+
 // An RGB picture, top row first, 3 bytes a pixel.
 struct RgbPicture {
   int width = 0;
@@ -32,3 +34,39 @@ void WriteJpegWithCjpeg(const TempDir& dir, const RgbPicture& picture, const std
 
 // The program path of a Debian tool, e.g. "/usr/bin/djpeg".
 std::string SystemProgram(const std::string& name);
+
+// A GIF file made by hand. Pixels are the rows in file order (for an
+// interlaced image that is pass order). The LZW data uses literal codes only,
+// with a clear code whenever the code size would grow.
+struct GifLayout {
+  std::string version = "89a";
+  int width = 0;
+  int height = 0;
+  Bytes pixels;
+  Bytes globalTable;  // red, green, blue triples; size a power of 2 (2..256) or empty
+  Bytes localTable;
+  bool interlaced = false;
+  int transparent = -1;  // a graphic control extension with this index
+  int minCodeSize = 8;   // 2..8 for real data
+  bool withImage = true;
+};
+Bytes EncodeGif(const GifLayout& layout);
+
+// RGBA pixels, 8 bits a sample, top row first.
+struct RgbaPicture {
+  int width = 0;
+  int height = 0;
+  Bytes rgba;
+};
+// What ImageMagick decodes from a file, at 16 bits a sample reduced to the
+// high bytes (which is what 16-bit stripping keeps).
+RgbaPicture DecodeWithConvert(const std::string& path);
+// Blends over a background colour as libpng's png_composite rounds.
+RgbPicture BlendOver(const RgbaPicture& picture, uint8_t red, uint8_t green, uint8_t blue);
+
+// Every pixel's colour through GetRGB, bottom row first, as 0x00RRGGBB;
+// a pixel without a colour fails the test.
+std::vector<uint32_t> AllColours(CImage& image);
+
+// Runs ImageMagick's convert with `args`; fails the test on an error.
+void Convert(const std::vector<std::string>& args);
