@@ -5,6 +5,7 @@
 #include <random>
 
 #include "image/image.h"
+#include "image/gif_decoder.h"
 #include "image/image_gif.h"
 #include "tests/image/picture_files.h"
 
@@ -184,6 +185,39 @@ TEST(GifRead, CodeSizesOutsideTwoToNineDecodeNothing) {
   CImage image(dir.File("two.gif"), IMAGE_GIF);
   for (int y = 0; y < 5; ++y)
     for (int x = 0; x < 7; ++x) ASSERT_EQ(PictureIndex(image, x, y), (x + 3 * y) % 4);
+}
+
+// Decodes a code stream of code size 2 (3-bit codes) into one row of 3.
+int DecodeRow(const Bytes& stream, Bytes& row, int& badCodes) {
+  std::FILE* file = fmemopen(const_cast<uint8_t*>(stream.data()), stream.size(), "rb");
+  EXPECT_NE(file, nullptr);
+  auto reader = std::make_unique<GifByteReader>(file);
+  row.assign(4, 0xEE);  // one row of 4 bytes
+  GifLineWriter writer(row.data(), 4, 1, false);
+  auto decoder = std::make_unique<GifDecoder>(*reader, writer);
+  const int result = decoder->Decode(3, badCodes);
+  std::fclose(file);
+  return result;
+}
+
+TEST(GifDecoder, CountsOnlyCodesBeyondTheNextFreeSlot) {
+  // Codes clear (4), 1, then 7: beyond the next free slot (6), counted and
+  // decoded as the old code's string plus its first character; then end (5).
+  Bytes row;
+  int badCodes = -1;
+  EXPECT_EQ(DecodeRow({2, 2, 0xCC, 0x0B, 0}, row, badCodes), 0);
+  EXPECT_EQ(badCodes, 1);
+  EXPECT_EQ(row, (Bytes{1, 1, 1, 0xEE}));
+  // Code 6, the slot about to be defined, is the ordinary KwKwK case.
+  EXPECT_EQ(DecodeRow({2, 2, 0x8C, 0x0B, 0}, row, badCodes), 0);
+  EXPECT_EQ(badCodes, 0);
+  EXPECT_EQ(row, (Bytes{1, 1, 1, 0xEE}));
+  // Code sizes outside 2..9, and a stream that ends early.
+  EXPECT_EQ(DecodeRow({1, 2, 0xCC, 0x0B, 0}, row, badCodes), GifDecoder::kBadCodeSize);
+  EXPECT_EQ(DecodeRow({10, 2, 0xCC, 0x0B, 0}, row, badCodes), GifDecoder::kBadCodeSize);
+  EXPECT_EQ(DecodeRow({}, row, badCodes), GifDecoder::kBadCodeSize);
+  EXPECT_EQ(DecodeRow({2, 1, 0x0C}, row, badCodes), 0);
+  EXPECT_EQ(row, (Bytes{1, 0xEE, 0xEE, 0xEE})) << "the part of the row decoded is kept";
 }
 
 TEST(GifRead, DamagedDataIsDecodedAsFarAsItIsSound) {
