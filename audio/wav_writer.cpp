@@ -35,6 +35,16 @@ void FillHeader(uint8_t* header, int channels, int bitsPerSample, int sampleRate
   Put32(header, WAV_DATA_SIZE, 0);
 }
 
+// Writes one sample frame into the stream and returns the bytes it took.
+// This is what glibc's fwrite_unlocked does for a few bytes of constant size
+// (in C): putc into the buffer, byte by byte. A library call per sample
+// frame would cost more than the whole rest of the conversion.
+size_t WriteSampleFrame(const uint8_t* frame, size_t size, std::FILE* stream) {
+  size_t written = 0;
+  while (written < size && putc_unlocked(frame[written], stream) != EOF) ++written;
+  return written;
+}
+
 }  // namespace
 
 uint16_t WavHeaderField16(const uint8_t* header, int offset) {
@@ -90,7 +100,7 @@ int WavWriteSamples(WavWriter* writer, const short* const* channelData, int fram
       frame[2 * k + 1] = uint8_t(sample >> 8);
     }
     // The stream is ours alone, so it needs no lock per sample frame.
-    dataBytes += uint32_t(fwrite_unlocked(frame, 1, blockAlign, writer->stream));
+    dataBytes += uint32_t(WriteSampleFrame(frame, blockAlign, writer->stream));
   }
   Put32(header, WAV_DATA_SIZE, dataBytes);
   return 1;

@@ -1,63 +1,22 @@
 #include "tools/zrvtool/clip_sound.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
-#include <filesystem>
-#include <unistd.h>
 
 #include "audio/amr_reader.h"
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
 #include "audio/wav_writer.h"
+#include "tools/zrvtool/private_folder.h"
 
 namespace {
 
-// A folder of our own (mode 0700) in $TMP, else $TMPDIR, else /tmp, removed
-// with its files when the object goes.
-class PrivateFolder {
- public:
-  PrivateFolder() {
-    std::string base = "/tmp";
-    for (const char* name : {"TMP", "TMPDIR"}) {
-      const char* value = std::getenv(name);
-      if (value && *value) {
-        base = value;
-        break;
-      }
-    }
-    std::string pattern = base + "/zrvtool.XXXXXX";
-    if (::mkdtemp(pattern.data())) m_path = pattern;
-  }
-  ~PrivateFolder() {
-    std::error_code ignored;
-    if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-  }
-  PrivateFolder(const PrivateFolder&) = delete;
-  PrivateFolder& operator=(const PrivateFolder&) = delete;
-
-  bool made() const { return !m_path.empty(); }
-  std::string File(const char* name) const { return m_path + "/" + name; }
-
- private:
-  std::string m_path;
-};
-
 bool WriteTrack(const LoadedClip& clip, const std::string& path) {
   const FrameIndex& index = clip.index;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-  if (fd < 0) return false;
-  const uint8_t* data = clip.bytes.data() + index.audioStart;
-  size_t left = size_t(index.audioEnd) - index.audioStart + 1;
-  bool ok = true;
-  while (ok && left > 0) {
-    ssize_t n = ::write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) data += n, left -= size_t(n);
-  }
-  return ::close(fd) == 0 && ok;
+  const size_t size = size_t(index.audioEnd) - index.audioStart + 1;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(clip.bytes.data() + index.audioStart, 1, size, f) == size;
+  return std::fclose(f) == 0 && written;
 }
 
 // Converts the track into `wavPath`. On failure `why` completes a sentence

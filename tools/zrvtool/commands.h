@@ -8,3 +8,4 @@ extern const Command kFrameCommand;
 extern const Command kDecodeCommand;
 extern const Command kPictureCommand;
 extern const Command kSoundCommand;
+extern const Command kMakeCommand;

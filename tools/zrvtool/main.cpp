@@ -13,6 +13,7 @@ const Command* const kCommands[] = {
     &kDecodeCommand,
     &kPictureCommand,
     &kSoundCommand,
+    &kMakeCommand,
 };
 
 void PrintHelp(std::FILE* out) {

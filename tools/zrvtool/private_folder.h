@@ -1,0 +1,22 @@
+// A folder of zrvtool's own for temporary files.
+#pragma once
+
+#include <string>
+
+// Made (mode 0700) in $TMP, else $TMPDIR, else /tmp, so that nobody else
+// sees or swaps its files; removed with everything in it when the object goes.
+class PrivateFolder {
+ public:
+  PrivateFolder();
+  ~PrivateFolder();
+  PrivateFolder(const PrivateFolder&) = delete;
+  PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+  // False when the folder could not be made.
+  bool made() const { return !m_path.empty(); }
+  const std::string& path() const { return m_path; }
+  std::string File(const char* name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
