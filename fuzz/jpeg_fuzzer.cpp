@@ -1,0 +1,26 @@
+// Any bytes as a JPEG file, read as the frame display reads every frame.
+#include "fuzz/bitmap_check.h"
+#include "fuzz/fuzz_support.h"
+#include "fuzz/jpeg_size.h"
+#include "image/image.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static const std::string path = ScratchFile("frame.jpg");
+  if (DeclaredJpegPixels(data, size) > kMaxFuzzedJpegPixels) return 0;
+  WriteBytes(path, data, size);
+  CImage image(path, IMAGE_JPG);
+  CheckBitmap(image);
+  if (image.GetWidth() == 0) return 0;
+
+  // Always 8-bit palette indices, each inside the palette: 256 grey levels or
+  // at most 128 colours chosen for the picture.
+  Require(image.GetDepth() == 8, "a JPEG read into other than 8 bits");
+  const CPalette* palette = image.GetPalette();
+  Require(palette != nullptr, "a JPEG read without a palette");
+  const int entries = palette->GetEntryCount();
+  Require(entries == 256 || entries <= 128, "a colour JPEG with more than 128 colours");
+  for (int y = 0; y < image.GetHeight(); ++y)
+    for (int x = 0; x < image.GetWidth(); ++x)
+      Require(image.GetIndex(x, y) < entries, "a pixel outside the palette");
+  return 0;
+}
