@@ -56,3 +56,10 @@ void CheckBitmap(CImage& image) {
   image.StretchDraw(&dc, -3, 5, 400, 100, 1, 1, width - 2, height + 2);
   image.Draw(&dc, 7, -2);
 }
+
+void ReadAndCheckPicture(const uint8_t* data, size_t size, int imageType, const char* name) {
+  const std::string path = ScratchFile(name);
+  WriteBytes(path, data, size);
+  CImage image(path, imageType);
+  CheckBitmap(image);
+}

@@ -1,12 +1,8 @@
 // Any bytes as a BMP file, read through CImage by its type code.
 #include "fuzz/bitmap_check.h"
-#include "fuzz/fuzz_support.h"
-#include "image/image.h"
+#include "image/image_types.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile("picture.bmp");
-  WriteBytes(path, data, size);
-  CImage image(path, IMAGE_BMP);
-  CheckBitmap(image);
+  ReadAndCheckPicture(data, size, IMAGE_BMP, "picture.bmp");
   return 0;
 }

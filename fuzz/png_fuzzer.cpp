@@ -5,8 +5,7 @@
 #include <zlib.h>
 
 #include "fuzz/bitmap_check.h"
-#include "fuzz/fuzz_support.h"
-#include "image/image.h"
+#include "image/image_types.h"
 
 namespace {
 
@@ -31,11 +30,8 @@ void FixChunkChecksums(std::vector<uint8_t>& png) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchFile("picture.png");
   std::vector<uint8_t> png(data, data + size);
   FixChunkChecksums(png);
-  WriteBytes(path, png.data(), png.size());
-  CImage image(path, IMAGE_PNG);
-  CheckBitmap(image);
+  ReadAndCheckPicture(png.data(), png.size(), IMAGE_PNG, "picture.png");
   return 0;
 }
