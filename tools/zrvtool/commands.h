@@ -9,3 +9,4 @@ extern const Command kDecodeCommand;
 extern const Command kPictureCommand;
 extern const Command kSoundCommand;
 extern const Command kMakeCommand;
+extern const Command kRenderCommand;

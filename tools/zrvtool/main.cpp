@@ -14,6 +14,7 @@ const Command* const kCommands[] = {
     &kPictureCommand,
     &kSoundCommand,
     &kMakeCommand,
+    &kRenderCommand,
 };
 
 void PrintHelp(std::FILE* out) {
