@@ -134,6 +134,12 @@ TEST(ZrvtoolSound, RefusesWhatItCannotConvertAndKeepsTheUsersFiles) {
   EXPECT_EQ(ReadFile(dir.File("a.zrv")), clip);
   EXPECT_EQ(ReadFile(dir.File("kept.wav")), kept);
   EXPECT_FALSE(FileExists(dir.File("new.wav")));
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();  // no half-written file
+
+  // A good track replaces an existing file.
+  ASSERT_EQ(Zrvtool({"sound", dir.File("a.zrv"), dir.File("kept.wav")}).exitCode, 0);
+  EXPECT_EQ(ReadFile(dir.File("kept.wav")).size(), 44u + 32000);
 
   ProgramResult help = Zrvtool({"sound", "--help"});
   EXPECT_EQ(help.exitCode, 0);

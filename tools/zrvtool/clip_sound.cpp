@@ -20,7 +20,8 @@ bool WriteTrack(const LoadedClip& clip, const std::string& path) {
 }
 
 // Converts the track into `wavPath`. On failure `why` completes a sentence
-// that begins with the clip's name.
+// that begins with the clip's name, or is empty when the WAV file could not
+// be written.
 bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::string& wavPath,
              std::string& why) {
   if (!clip.index.hasSound) {
@@ -39,7 +40,7 @@ bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::str
   }
   AmrClose(probe);
   if (!ConvertAmrToWav(amrPath.c_str(), wavPath.c_str())) {
-    why = "has a sound track, but '" + wavPath + "' cannot be written";
+    why.clear();
     return false;
   }
   return true;
@@ -62,11 +63,11 @@ uint32_t WavLengthMs(const std::string& path) {
 }  // namespace
 
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
-                      const std::string& wavPath) {
+                      const std::string& wavPath, const std::string& cannotWrite) {
   PrivateFolder folder;
   std::string why;
   if (Convert(clip, folder, wavPath, why)) return true;
-  Refuse("'" + clipPath + "' " + why);
+  Refuse(why.empty() ? cannotWrite : "'" + clipPath + "' " + why);
   return false;
 }
 

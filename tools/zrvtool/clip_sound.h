@@ -9,9 +9,10 @@
 // Writes the clip's sound track (from its "#!AMR" to the end of the file)
 // into a private temporary AMR file and converts that to `wavPath`. Returns
 // false, saying why on stderr, when the clip has no sound, the temporary
-// file cannot be made, or the track cannot be converted.
+// file cannot be made, or the track cannot be converted; `cannotWrite` is
+// the message for a WAV file that cannot be written.
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
-                      const std::string& wavPath);
+                      const std::string& wavPath, const std::string& cannotWrite);
 
 // The length in milliseconds of the clip's converted sound track, or
 // kUnknownSoundLength when it has none or it cannot be converted.

@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include "tools/zrvtool/clip_check.h"
@@ -14,6 +12,7 @@
 #include "tools/zrvtool/make_frames.h"
 #include "tools/zrvtool/make_request.h"
 #include "tools/zrvtool/make_sound.h"
+#include "tools/zrvtool/output_path.h"
 #include "tools/zrvtool/pending_file.h"
 
 namespace {
@@ -100,12 +99,6 @@ int ParseRequest(int argc, char** argv, MakeRequest& request) {
   if (request.sharedHeader && request.FrameCount() < 2)
     return UsageError(kMakeCommand, "the shared-header layout needs at least two frames");
   return kExitOk;
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
 }
 
 // Writes the frames in the asked layout, then the track, and notes where

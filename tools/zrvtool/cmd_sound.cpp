@@ -1,18 +1,12 @@
 // zrvtool sound: a clip's sound track as a WAV file.
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "tools/zrvtool/clip_sound.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/output_path.h"
+#include "tools/zrvtool/pending_file.h"
 
 namespace {
-
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
 
 int RunSound(int argc, char** argv) {
   if (argc != 3) return UsageError(kSoundCommand, "expected FILE OUT.wav");
@@ -22,13 +16,16 @@ int RunSound(int argc, char** argv) {
   if (!LoadClip(clipPath, clip)) return kExitRefused;
   if (SameFile(clipPath, wavPath))
     return Refuse("'" + wavPath + "' is the clip itself; it would be overwritten");
+  const std::string cannotWrite = "cannot write '" + wavPath + "'";
 
-  struct stat st {};
-  const bool existed = ::stat(wavPath.c_str(), &st) == 0;
-  if (ConvertClipSound(clipPath, clip, wavPath)) return kExitOk;
-  // A half-written file of our own would pass for the sound track.
-  if (!existed && ::stat(wavPath.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ::unlink(wavPath.c_str());
-  return kExitRefused;
+  if (!ReplaceableFile(wavPath))
+    return ConvertClipSound(clipPath, clip, wavPath, cannotWrite) ? kExitOk : kExitRefused;
+  // Written beside OUT first, so that a failure leaves a file of that name as it was.
+  PendingFile pending(wavPath);
+  if (!pending.opened() || !pending.Close()) return Refuse(cannotWrite);
+  if (!ConvertClipSound(clipPath, clip, pending.path(), cannotWrite)) return kExitRefused;
+  if (!pending.Publish()) return Refuse(cannotWrite);
+  return kExitOk;
 }
 
 }  // namespace
