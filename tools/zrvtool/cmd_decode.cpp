@@ -1,41 +1,14 @@
 // zrvtool decode: one frame of a clip decoded the way the player shows it,
 // written as a PPM picture.
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "container/frame_file.h"
 #include "image/image.h"
 #include "image/pixmap_file.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/private_folder.h"
 
 namespace {
-
-// A private folder for the frame file, removed with it at the end.
-class PrivateTempDir {
- public:
-  PrivateTempDir() {
-    const char* base = std::getenv("TMP");
-    if (!base || !*base) base = std::getenv("TMPDIR");
-    if (!base || !*base) base = "/tmp";
-    std::string pattern = std::string(base) + "/zrvtool.XXXXXX";
-    if (::mkdtemp(pattern.data())) m_path = pattern;
-  }
-  ~PrivateTempDir() {
-    if (m_path.empty()) return;
-    ::unlink(FramePath().c_str());
-    ::rmdir(m_path.c_str());
-  }
-  PrivateTempDir(const PrivateTempDir&) = delete;
-  PrivateTempDir& operator=(const PrivateTempDir&) = delete;
-
-  bool made() const { return !m_path.empty(); }
-  const std::string& path() const { return m_path; }
-  std::string FramePath() const { return m_path + "/zrvplayer_tmp.jpg"; }
-
- private:
-  std::string m_path;
-};
 
 int RunDecode(int argc, char** argv) {
   if (argc != 4) return UsageError(kDecodeCommand, "expected FILE K OUT.ppm");
@@ -48,12 +21,13 @@ int RunDecode(int argc, char** argv) {
     return Refuse("frame " + std::to_string(k) + " is out of range (the clip has " +
                   std::to_string(clip.index.frameCount) + " frames)");
 
-  PrivateTempDir temp;
+  PrivateFolder temp;
   if (!temp.made()) return Refuse("cannot make a temporary folder");
-  if (!WriteFrameFile(clip.bytes.data(), clip.index, k, temp.FramePath()))
+  const std::string framePath = temp.File("zrvplayer_tmp.jpg");
+  if (!WriteFrameFile(clip.bytes.data(), clip.index, k, framePath))
     return Refuse("cannot write the frame file in '" + temp.path() + "'");
 
-  CImage image(temp.FramePath(), IMAGE_JPG);
+  CImage image(framePath, IMAGE_JPG);
   if (image.GetWidth() == 0 || image.GetHeight() == 0)
     return Refuse("frame " + std::to_string(k) + " does not decode");
   if (!WritePixmapFile(image, argv[3])) return Refuse(std::string("cannot write '") + argv[3] + "'");

@@ -7,8 +7,8 @@
 #include "image/software_dc.h"
 #include "player/frame_draw.h"
 #include "player/player_session.h"
-#include "player/temp_dir.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/private_folder.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ int RunRender(int argc, char** argv) {
     return Refuse("frame " + std::to_string(k) + " is out of range (the clip has " +
                   std::to_string(clip.index.frameCount) + " frames)");
 
-  PrivateTempDir temp;
-  if (!temp.Create(ReadTempDir())) return Refuse("cannot make a temporary folder");
+  PrivateFolder temp;
+  if (!temp.made()) return Refuse("cannot make a temporary folder");
   // Grey shows which pixels the drawing leaves alone.
   CSoftwareDC dc(width, height);
   dc.SelectSolidBrush(0x808080);
