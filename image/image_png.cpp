@@ -59,6 +59,10 @@ int CImagePNG::Read(const std::string& path) {
 int CImagePNG::ReadRows(PngReadState& s) {
   // libpng's errors come back here; the caller frees what s holds.
   if (setjmp(png_jmpbuf(s.png))) return 0;
+  // Only IHDR, PLTE, tRNS, IDAT and IEND are read. The other chunks (text,
+  // colour profiles, times, ...) are skipped unread: libpng would first
+  // allocate the length they claim, a gigabyte from a file of 100 bytes.
+  png_set_keep_unknown_chunks(s.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
   png_init_io(s.png, s.file);
   png_read_info(s.png, s.info);
 
