@@ -55,7 +55,9 @@ class Descriptor {
 }  // namespace
 
 ReadStatus ReadWholeFile(const std::string& path, FileBlock& block) {
-  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // Non-blocking, so that a FIFO is refused at once instead of waiting for a
+  // writer; reads of a regular file are not affected.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (fd.get() < 0) return ReadStatus::cannotOpen;
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return ReadStatus::cannotOpen;

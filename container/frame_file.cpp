@@ -23,7 +23,7 @@ bool WriteAll(int fd, const uint8_t* data, uint64_t size) {
 bool WriteFrameFile(const uint8_t* bytes, const FrameIndex& index, uint32_t k,
                     const std::string& path) {
   if (k >= index.frameCount) return false;
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NONBLOCK | O_CLOEXEC, 0644);
   if (fd < 0) return false;
 
   const uint32_t start = index.frameOffsets[k];

@@ -1,4 +1,6 @@
 #include "image/image_bmp.h"
+#include "image/image_limits.h"
+#include "image/picture_file.h"
 
 #include "image/bmp_rle.h"
 
@@ -49,6 +51,7 @@ bool CheckHeader(BitmapInfo& info) {
     info.topDown = true;
     h.biHeight = -h.biHeight;
   }
+  if (!ImageAreaAllowed(uint64_t(h.biWidth), uint64_t(h.biHeight))) return false;
   const uint64_t pixelBytes = uint64_t(DibRowBytes(depth, h.biWidth)) * uint64_t(h.biHeight);
   if (pixelBytes > kMaxPixelBytes) return false;
   // The file's biSizeImage may be 0 or anything; the rows decide.
@@ -152,7 +155,7 @@ bool ReadBitmapInfo(std::FILE* file, BitmapInfo& info) {
 
 DibBlock ReadBitmapFile(const std::string& path) {
   DibBlock block;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenPictureFile(path, false);
   if (!file) return block;
   auto info = std::make_unique<BitmapInfo>();
   if (!ReadBitmapInfo(file, *info)) {
@@ -223,7 +226,7 @@ int SaveBitmapParts(const std::string& path, const uint8_t* head, const uint8_t*
   StoreLE32(fileHeader + 2, kFileHeaderSize + headBytes + h.biSizeImage);
   StoreLE32(fileHeader + 10, kFileHeaderSize + headBytes);
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenPictureFile(path, true);
   if (!file) return 0;
   struct stat st {};
   const bool regular = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);

@@ -1,4 +1,6 @@
 #include "image/image_gif.h"
+#include "image/image_limits.h"
+#include "image/picture_file.h"
 
 #include <cstring>
 #include <memory>
@@ -44,7 +46,7 @@ bool ReadColourTable(GifReadState& state, uint8_t packed) {
 
 int CImageGIF::Read(const std::string& path) {
   TakePath(path);
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  std::FILE* file = OpenPictureFile(fileName, false);
   if (!file) return 0;
   auto state = std::make_unique<GifReadState>(file);
   GifByteReader& reader = state->reader;
@@ -75,7 +77,9 @@ int CImageGIF::Read(const std::string& path) {
       if (!ReadBytes(reader, descriptor, 9) || !ReadColourTable(*state, descriptor[8])) break;
       const int width = descriptor[4] | (descriptor[5] << 8);
       const int height = descriptor[6] | (descriptor[7] << 8);
-      if (!Create(width, height, 8, -1)) break;
+      // The screen the picture declares is refused before it is allocated
+      // and decoded row by row.
+      if (!ImageAreaAllowed(uint64_t(width), uint64_t(height)) || !Create(width, height, 8, -1)) break;
 
       if (state->tableEntries > 0) {
         uint8_t red[256], green[256], blue[256];

@@ -1,4 +1,6 @@
 #include "image/image_jpg.h"
+#include "image/image_limits.h"
+#include "image/picture_file.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -27,11 +29,17 @@ struct JumpingErrorManager {
 
 constexpr int kDesiredColours = 128;
 
+// What libjpeg may allocate for one picture: enough for the largest picture
+// the program reads (whole-image buffers of the two-pass colour quantiser and
+// of progressive scans included); past it the library reports an error
+// instead of taking more.
+constexpr long kDecoderMemory = 400L * 1024 * 1024;
+
 }  // namespace
 
 int CImageJPG::Read(const std::string& path) {
   TakePath(path);
-  std::FILE* file = std::fopen(fileName.c_str(), "rb");
+  std::FILE* file = OpenPictureFile(fileName, false);
   if (!file) return 0;
 
   // No object with a destructor lives in this frame: the library may jump
@@ -46,8 +54,16 @@ int CImageJPG::Read(const std::string& path) {
     return 0;
   }
   jpeg_create_decompress(&cinfo);
+  cinfo.mem->max_memory_to_use = kDecoderMemory;
   jpeg_stdio_src(&cinfo, file);
   jpeg_read_header(&cinfo, TRUE);
+  // A few bytes can declare a picture of gigabytes, every row of which the
+  // library would decode: refused before anything is allocated for it.
+  if (!ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return 0;
+  }
   if (cinfo.jpeg_color_space != JCS_GRAYSCALE) {
     cinfo.quantize_colors = TRUE;
     cinfo.desired_number_of_colors = kDesiredColours;
@@ -96,7 +112,7 @@ int CImageJPG::Write(const std::string& path) {
   const bool colourRows = !imagePalette && imageDepth == 24;
   if (!imageBits || (!paletteRows && !colourRows)) return 0;
 
-  std::FILE* file = std::fopen(fileName.c_str(), "wb");
+  std::FILE* file = OpenPictureFile(fileName, true);
   if (!file) return 0;
   struct stat st {};
   const bool regular = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);

@@ -1,4 +1,6 @@
 #include "image/image_png.h"
+#include "image/image_limits.h"
+#include "image/picture_file.h"
 
 #include <cinttypes>
 #include <csetjmp>
@@ -47,7 +49,7 @@ uint8_t Blend(uint8_t colour, uint8_t alpha, uint8_t background) {
 int CImagePNG::Read(const std::string& path) {
   TakePath(path);
   PngReadState s;
-  s.file = std::fopen(fileName.c_str(), "rb");
+  s.file = OpenPictureFile(fileName, false);
   if (!s.file) return 0;
   s.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (s.png) s.info = png_create_info_struct(s.png);
@@ -70,6 +72,7 @@ int CImagePNG::ReadRows(PngReadState& s) {
   const png_uint_32 height = png_get_image_height(s.png, s.info);
   const int bitDepth = png_get_bit_depth(s.png, s.info);
   const int fileColourType = png_get_color_type(s.png, s.info);
+  if (!ImageAreaAllowed(width, height)) png_error(s.png, "picture too large");
   const bool transparency = png_get_valid(s.png, s.info, PNG_INFO_tRNS) != 0;
   const bool interlaced = png_get_interlace_type(s.png, s.info) != PNG_INTERLACE_NONE;
 
@@ -180,7 +183,7 @@ int CImagePNG::Write(const std::string& path) {
   }
 
   PngWriteState s;
-  s.file = std::fopen(fileName.c_str(), "wb");
+  s.file = OpenPictureFile(fileName, true);
   if (!s.file) return 0;
   struct stat st {};
   const bool regular = ::fstat(fileno(s.file), &st) == 0 && S_ISREG(st.st_mode);

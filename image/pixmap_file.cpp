@@ -1,4 +1,5 @@
 #include "image/pixmap_file.h"
+#include "image/picture_file.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -17,7 +18,7 @@ bool WritePixmapFile(CImage& image, const std::string& path) {
   dc.SelectPalette(image.GetPalette());
   image.Draw(&dc, 0, 0);
 
-  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::FILE* file = OpenPictureFile(path, true);
   if (!file) return false;
   struct stat st {};
   const bool regular = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
