@@ -10,8 +10,9 @@ namespace {
 class CPlayerApp : public QApplication {
  public:
   CPlayerApp(int& argc, char** argv) : QApplication(argc, argv) {
+    // No display name: Qt would add it to every title that the window
+    // manager shows, and the player's title is exactly the clip's name.
     setApplicationName("zrvplayer");
-    setApplicationDisplayName("ZRV Player");
     // Chinese texts need a face that has them; the desktop's own font comes
     // first where it has them too.
     QFont font = QApplication::font();

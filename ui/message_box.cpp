@@ -1,9 +1,12 @@
 #include "ui/message_box.h"
 
-#include <QGuiApplication>
 #include <utility>
 
 namespace {
+
+// The caption of every box; the program leaves Qt's display name unset, so
+// that window titles stay exactly as the window sets them.
+constexpr const char* kCaption = "ZRV Player";
 
 MessageBoxShower& CurrentShower() {
   static MessageBoxShower shower;
@@ -15,7 +18,7 @@ MessageBoxShower& CurrentShower() {
 void SetMessageBoxShower(MessageBoxShower shower) { CurrentShower() = std::move(shower); }
 
 void ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
-  const MessageBoxRequest request{parent, QGuiApplication::applicationDisplayName(), text, icon};
+  const MessageBoxRequest request{parent, QString::fromLatin1(kCaption), text, icon};
   if (CurrentShower()) {
     CurrentShower()(request);
     return;

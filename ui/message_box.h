@@ -9,7 +9,7 @@
 
 struct MessageBoxRequest {
   QWidget* parent = nullptr;
-  QString caption;  // always the application's name
+  QString caption;  // always "ZRV Player"
   QString text;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
@@ -19,6 +19,5 @@ using MessageBoxShower = std::function<void(const MessageBoxRequest&)>;
 // Replaces the real box by `shower`; an empty function brings the real box back.
 void SetMessageBoxShower(MessageBoxShower shower);
 
-// A modal box with `text`, `icon` and one OK button, captioned with the
-// application's name.
+// A modal box with `text`, `icon` and one OK button, captioned "ZRV Player".
 void ShowMessageBox(QWidget* parent, const QString& text, QMessageBox::Icon icon);
