@@ -8,13 +8,16 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QWindow>
 
 #include "app/desktop_integration.h"
 #include "app/language_id.h"
 #include "audio/mixer_volume.h"
+#include "image/image_warning.h"
 #include "player/control_ids.h"
 #include "player/player_dlg.h"
 #include "player/texts.h"
+#include "ui/message_box.h"
 
 namespace {
 
@@ -24,6 +27,11 @@ QString Text(const MessagePair& pair) { return QString::fromUtf8(pair.Text()); }
 
 bool CPlayerDlg::OnInitDialog(const QStringList& arguments) {
   UiLanguage = InterfaceLanguageFor(SystemDefaultLangID());
+  // The image layer's one warning is a message box over this window.
+  m_previousImageWarning = SetImageWarningHandler([this](const char* message) {
+    ShowMessageBox(this, QString::fromUtf8(message), QMessageBox::NoIcon);
+  });
+  m_imageWarningInstalled = true;
 
   // The entry that a window's system menu would carry: at the end of the
   // window's context menu, after a separator.
@@ -104,14 +112,20 @@ void CPlayerDlg::SetEnglishTexts() {
 }
 
 // Top-most or not, keeping the window where it is and as large as it is.
+// Changing the flag through the widget would re-create a visible window,
+// hiding it on the way, and a hidden modal dialog ends its run: once the
+// native window exists, the flag goes to it directly and the widget only
+// records it.
 void CPlayerDlg::PlaceOnTop(bool onTop) {
-  const bool visible = isVisible();
-  const QPoint place = pos();
-  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
-  if (visible) {
-    move(place);
-    show();
+  QWindow* native = windowHandle();
+  if (!native) {
+    setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    return;
   }
+  Qt::WindowFlags flags = windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
+  overrideWindowFlags(flags);
+  native->setFlags(flags);
 }
 
 void CPlayerDlg::OnAlwaysOnTop() {
