@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
@@ -49,6 +50,7 @@ CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
 
 CPlayerDlg::~CPlayerDlg() {
   if (!m_closed) OnCancel();
+  if (m_imageWarningInstalled) SetImageWarningHandler(std::move(m_previousImageWarning));
 }
 
 void CPlayerDlg::CreateControls() {
@@ -66,6 +68,8 @@ void CPlayerDlg::CreateControls() {
   m_position->installEventFilter(this);
 
   m_status = new QLabel(texts::kResourceStatus, client);
+  // File names and messages are shown as they are, never as markup.
+  m_status->setTextFormat(Qt::PlainText);
   m_status->setGeometry(DialogUnits(1, 152, 232, 11));
 
   auto* volumeIcon = new QLabel(client);
@@ -239,7 +243,10 @@ void CPlayerDlg::dropEvent(QDropEvent* event) {
 // The sliders act when the mouse button is let go on them, after a drag or a
 // click, not on every change of value.
 bool CPlayerDlg::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease) {
+  // Only the left button drags a slider; another button's release is no
+  // release of the capture.
+  if (event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     if (watched == m_position)
       QTimer::singleShot(0, this, &CPlayerDlg::OnReleasedCaptureSlider);
     else if (watched == m_volumeSlider)

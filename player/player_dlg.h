@@ -11,6 +11,7 @@
 #include <string>
 
 #include "audio/mci_wave.h"
+#include "image/image_warning.h"
 #include "player/player_session.h"
 #include "player/temp_dir.h"
 
@@ -112,6 +113,8 @@ class CPlayerDlg : public QDialog {
   std::unique_ptr<CMixerVolume> m_volume;
   PrivateTempDir m_tempDir;
   bool m_alwaysOnTop = true;
+  ImageWarningHandler m_previousImageWarning;
+  bool m_imageWarningInstalled = false;
   bool m_closed = false;
 
   QTimer* m_timer = nullptr;

@@ -22,7 +22,9 @@ class PrivateTempDir {
 
   // Empty until Create succeeds.
   const std::string& path() const { return m_path; }
-  std::string File(const char* name) const { return m_path + "/" + name; }
+  // The path of `name` inside the folder; empty while there is no folder, so
+  // that nothing is ever written outside it.
+  std::string File(const char* name) const { return m_path.empty() ? std::string() : m_path + "/" + name; }
 
  private:
   std::string m_path;
