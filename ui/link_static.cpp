@@ -1,7 +1,6 @@
 #include "ui/link_static.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -11,6 +10,7 @@
 #include <QStringList>
 #include <QUrl>
 
+#include "ui/desktop_open.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -143,8 +143,9 @@ QColor CLinkStatic::TextColour() const {
 }
 
 int CLinkStatic::OpenTarget(const QString& target) {
-  if (QDesktopServices::openUrl(QUrl(target))) return kOpenSucceeded;
-  return OpenWithBrowserVariable(target, kOpenErrorNoAssociation);
+  const int desktop = OpenWithDesktop(target);
+  if (desktop > 32) return desktop;
+  return OpenWithBrowserVariable(target, desktop);
 }
 
 void CLinkStatic::mouseMoveEvent(QMouseEvent* event) {

@@ -5,7 +5,9 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QWidget>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -36,8 +38,40 @@ void Click(QWidget* widget) {
 
 QColor DrawnColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
 
+// A desktop for xdg-open in which nothing is known: no desktop environment,
+// no applications, no default handlers. A test may register one.
+class EmptyDesktop {
+ public:
+  EmptyDesktop()
+      : m_data("XDG_DATA_HOME", m_dir.File("data")), m_dataDirs("XDG_DATA_DIRS", m_dir.File("none")),
+        m_config("XDG_CONFIG_HOME", m_dir.File("config")), m_configDirs("XDG_CONFIG_DIRS", m_dir.File("none")),
+        m_current("XDG_CURRENT_DESKTOP", std::nullopt), m_session("DESKTOP_SESSION", std::nullopt),
+        m_display("DISPLAY", std::nullopt), m_wayland("WAYLAND_DISPLAY", std::nullopt) {
+    std::filesystem::create_directories(m_dir.File("data/applications"));
+    std::filesystem::create_directories(m_dir.File("config"));
+  }
+
+  // `program` becomes the default application for `scheme`.
+  void RegisterHandler(const std::string& scheme, const std::string& program) {
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=Recorder\nExec=\"" + program +
+                              "\" %u\nMimeType=x-scheme-handler/" + scheme + ";\n";
+    WriteFile(m_dir.File("data/applications/recorder.desktop"), Bytes(entry.begin(), entry.end()));
+    const std::string list = "[Default Applications]\nx-scheme-handler/" + scheme + "=recorder.desktop\n";
+    WriteFile(m_dir.File("config/mimeapps.list"), Bytes(list.begin(), list.end()));
+  }
+
+ private:
+  TempDir m_dir;
+  ScopedEnv m_data, m_dataDirs, m_config, m_configDirs, m_current, m_session, m_display, m_wayland;
+};
+
 class LinkStaticTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    // The click goes through the real xdg-open.
+    ASSERT_FALSE(QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty());
+  }
+
   // A link standing in a window at (40, 30), 300 x 20, as a dialog places it.
   CLinkStatic* MakeLink(const QString& text, Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop) {
     auto* link = new CLinkStatic(&m_window);
@@ -48,6 +82,7 @@ class LinkStaticTest : public ::testing::Test {
     return link;
   }
 
+  EmptyDesktop m_desktop;
   QWidget m_window;
   RecordedMessages m_messages;
 };
@@ -131,34 +166,59 @@ TEST(OpenErrorText, CodesOfTheTableAndUnknownCodes) {
 }
 
 TEST_F(LinkStaticTest, ClickWithNothingToOpenItBeepsAndSaysWhy) {
+  // xdg-open runs and finds nothing for the target, with no desktop and on
+  // GNOME; $BROWSER is not set either.
   const ScopedEnv browser("BROWSER", std::nullopt);
-  CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
-  Click(link);
-  ASSERT_EQ(m_messages.boxes().size(), 1u);
-  const MessageBoxRequest& box = m_messages.boxes()[0];
-  EXPECT_EQ(box.text, QStringLiteral("Unable to open hyperlink:\n\nThere is no application associated\n"
-                                     "with the given filename extension."));
-  EXPECT_EQ(box.icon, QMessageBox::Warning);
-  EXPECT_EQ(box.caption, QStringLiteral("ZRV Player"));
-  EXPECT_EQ(box.parent, &m_window);
-  EXPECT_FALSE(link->IsOpened());
-  EXPECT_EQ(DrawnColour(link), kLinkColour);
+  for (const char* desktop : {static_cast<const char*>(nullptr), "GNOME"}) {
+    const ScopedEnv current("XDG_CURRENT_DESKTOP", desktop ? std::optional<std::string>(desktop) : std::nullopt);
+    m_messages.clear();
+    CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
+    Click(link);
+    ASSERT_EQ(m_messages.boxes().size(), 1u);
+    const MessageBoxRequest& box = m_messages.boxes()[0];
+    EXPECT_EQ(box.text, QStringLiteral("Unable to open hyperlink:\n\nThere is no application associated\n"
+                                       "with the given filename extension."));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.caption, QStringLiteral("ZRV Player"));
+    EXPECT_EQ(box.parent, &m_window);
+    EXPECT_FALSE(link->IsOpened());
+    EXPECT_EQ(DrawnColour(link), kLinkColour);
+  }
 }
 
 TEST_F(LinkStaticTest, DesktopOpensTheTargetWithoutTheBrowserVariable) {
   TempDir dir;
   const std::string browser = dir.File("browser");
+  const std::string mailer = dir.File("mailer");
   WriteArgumentRecorder(browser);
+  WriteArgumentRecorder(mailer);
   const ScopedEnv variable("BROWSER", browser);
-  const UrlRecorder desktop(QStringLiteral("mailto"));
+  m_desktop.RegisterHandler("mailto", mailer);
+  // On GNOME, xdg-open hands the target to the registered default application.
+  const ScopedEnv gnome("XDG_CURRENT_DESKTOP", "GNOME");
 
   CLinkStatic* link = MakeLink(QStringLiteral("联系方式：zrvplayer@qorvex.example"));
   link->SetTarget(kMailTarget);
   Click(link);
-  EXPECT_EQ(desktop.urls(), QList<QUrl>{QUrl(kMailTarget)});
+  EXPECT_EQ(RecordedArguments(mailer), (std::vector<std::string>{kMailTarget.toStdString()}));
   EXPECT_TRUE(link->IsOpened());
   EXPECT_TRUE(m_messages.boxes().empty());
   EXPECT_FALSE(FileExists(ArgumentsFile(browser)));
+}
+
+TEST_F(LinkStaticTest, TargetThatTheDesktopCannotOpenGoesToTheBrowserVariable) {
+  // xdg-open starts, finds no handler for the scheme and says so: the
+  // browser named by $BROWSER gets the target instead.
+  TempDir dir;
+  const std::string browser = dir.File("browser");
+  WriteArgumentRecorder(browser);
+  const ScopedEnv variable("BROWSER", browser);
+  CLinkStatic* link = MakeLink(QStringLiteral("site"));
+  link->SetTarget(QStringLiteral("http://www.qorvex.example/"));
+  Click(link);
+  EXPECT_EQ(RecordedArguments(browser), (std::vector<std::string>{"http://www.qorvex.example/"}));
+  EXPECT_TRUE(link->IsOpened());
+  EXPECT_TRUE(m_messages.boxes().empty());
 }
 
 TEST_F(LinkStaticTest, BrowserVariableGetsTheTargetAsOneArgument) {

@@ -48,6 +48,7 @@ class RecordedMessages {
   RecordedMessages& operator=(const RecordedMessages&) = delete;
 
   const std::vector<MessageBoxRequest>& boxes() const { return m_boxes; }
+  void clear() { m_boxes.clear(); }
 
  private:
   std::vector<MessageBoxRequest> m_boxes;
