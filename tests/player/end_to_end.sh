@@ -7,38 +7,16 @@
 set -euo pipefail
 bin=$1
 keep=${2:-}
-work=$(mktemp -d)
-xvfb_pid=
-player_pid=
-cleanup() {
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/x_session.sh"
 
 "$bin/zrvtool" make --frames 80 --fps 8 --sound tone "$work/clip.zrv"
 
-# A private X server on the first free display number.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
-
-env LC_ALL=en_US.UTF-8 SDL_AUDIODRIVER=dummy PULSE_SERVER=unix:/nonexistent \
-    XDG_DATA_HOME="$work/share" TMP="$work" QT_QPA_PLATFORM=xcb \
-    "$bin/zrvplayer" "$work/clip.zrv" >"$work/player.log" 2>&1 &
-player_pid=$!
-
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --name '^clip$' 2>/dev/null | head -n 1 || true)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || { echo "the player window did not appear"; cat "$work/player.log"; exit 1; }
+start_player "$bin" "$work/clip.zrv"
+window=$(wait_for_window '^clip$')
 sleep 0.5
+# The window manager shows exactly the clip's name.
+title=$(net_wm_name "$window")
+[ "$title" = clip ] || { echo "the X server holds the title '$title', not 'clip'"; exit 1; }
 
 # The client area is 351 x 309 below the menu bar.
 eval "$(xdotool getwindowgeometry --shell "$window")"

@@ -1,0 +1,46 @@
+# Sourced by the end-to-end scripts: a private X server and helpers to start
+# the real zrvplayer in it. Sets $work (removed at exit) and DISPLAY.
+work=$(mktemp -d)
+xvfb_pid=
+player_pid=
+cleanup() {
+  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private X server on the first free display number.
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$work/display")
+
+# start_player BIN_DIR [ARGUMENT...]: the player in English, silent, with its
+# desktop files and temporary folder inside $work.
+start_player() {
+  local bin=$1
+  shift
+  env LC_ALL=en_US.UTF-8 SDL_AUDIODRIVER=dummy PULSE_SERVER=unix:/nonexistent \
+      XDG_DATA_HOME="$work/share" TMP="$work" QT_QPA_PLATFORM=xcb \
+      "$bin/zrvplayer" "$@" >"$work/player.log" 2>&1 &
+  player_pid=$!
+}
+
+# wait_for_window TITLE_REGEX: prints the id of the player's window once it
+# is mapped with that title; fails after 10 seconds.
+wait_for_window() {
+  local window=
+  for _ in $(seq 100); do
+    window=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$window" ] && { echo "$window"; return 0; }
+    sleep 0.1
+  done
+  echo "no window titled '$1' appeared" >&2
+  cat "$work/player.log" >&2
+  return 1
+}
+
+# The title that the X server holds for the window, as window managers show it.
+net_wm_name() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
