@@ -345,7 +345,7 @@ TEST(BmpWrite, RoundTripsKeepThePixels) {
     ASSERT_NE(image.Create(9, 5, depth, -1), 0);
     for (int y = 0; y < 5; ++y)
       for (int x = 0; x < 9; ++x) image.SetRGB(x, y, uint8_t(x * 28), uint8_t(y * 60), 200);
-    const std::string path = dir.File("d" + std::to_string(depth) + ".bmp");
+    const std::string path = dir.File(std::to_string(depth) + "-bit.bmp");
     ASSERT_EQ(image.Write(path), 1) << depth;
     CImage again(path, IMAGE_BMP);
     ASSERT_EQ(again.GetDepth(), depth);

@@ -14,7 +14,12 @@ namespace {
 // Entry i = (i * 4, 255 - i * 4, i), n entries.
 Bytes Table(int n) {
   Bytes t;
-  for (int i = 0; i < n; ++i) t.insert(t.end(), {uint8_t(i * 4), uint8_t(255 - i * 4), uint8_t(i)});
+  t.reserve(size_t(n) * 3);
+  for (int i = 0; i < n; ++i) {
+    t.push_back(uint8_t(i * 4));
+    t.push_back(uint8_t(255 - i * 4));
+    t.push_back(uint8_t(i));
+  }
   return t;
 }
 

@@ -68,7 +68,7 @@ TEST(ZrvtoolDecode, DecodesEachFrameOfAClipLikeDjpeg) {
   Bytes clip;
   std::vector<std::string> frames;
   for (int k = 0; k < 3; ++k) {
-    frames.push_back(dir.File("f" + std::to_string(k) + ".jpg"));
+    frames.push_back(dir.File(std::to_string(k) + ".jpg"));
     WriteJpegWithCjpeg(dir, MakeTestPicture(176, 144, unsigned(k + 10)), frames.back(), "2x2",
                        k == 1);
     const Bytes f = ReadFile(frames.back());

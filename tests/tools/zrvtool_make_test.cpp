@@ -173,9 +173,8 @@ Bytes MadeJpeg(const TempDir& dir, const std::string& size, uint32_t k = 0) {
 
 // `jpeg` with the marker segment `segment` put right after its FF D8.
 Bytes WithSegment(const Bytes& jpeg, const Bytes& segment) {
-  Bytes out(jpeg.begin(), jpeg.begin() + 2);
-  out.insert(out.end(), segment.begin(), segment.end());
-  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  Bytes out = jpeg;
+  out.insert(out.begin() + 2, segment.begin(), segment.end());
   return out;
 }
 
