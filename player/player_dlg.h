@@ -78,6 +78,7 @@ class CPlayerDlg : public QDialog {
   const QImage& picture() const;
   QString statusText() const;
   const std::string& privateTempDir() const { return m_tempDir.path(); }
+  PrivateTempDir& tempDir() { return m_tempDir; }
   bool alwaysOnTop() const { return m_alwaysOnTop; }
   QMenu* contextMenu() const { return m_contextMenu; }
   QTimer* playbackTimer() const { return m_timer; }

@@ -1,8 +1,10 @@
 #include <QAction>
 #include <QDir>
+#include <QLabel>
 #include <QSlider>
 #include <QTimer>
 #include <cstdio>
+#include <sys/stat.h>
 
 #include "player/control_ids.h"
 #include "tests/player/player_fixture.h"
@@ -36,10 +38,77 @@ TEST_F(PlayerTest, EveryOpenFailureIsNamedAndLeavesNoFile) {
     EXPECT_FALSE(w.control(ids::kPlayButton)->isEnabled());
   }
 
-  // Cancelling the dialog changes nothing at all.
+  // Cancelling the dialog changes nothing at all, not even while a clip plays.
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "24", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  w.OnPlay();
+  for (int i = 0; i < 9; ++i) w.OnTimer(ids::kPlaybackTimer);
   const std::string before = Status(w);
   EXPECT_FALSE(Open(""));
   EXPECT_EQ(Status(w), before);
+  EXPECT_EQ(Title(w), "tone");
+  EXPECT_EQ(w.session().state, statePlaying);
+  EXPECT_EQ(w.session().currentFrame, 9u);
+  EXPECT_TRUE(w.wave().m_bPlaying);
+}
+
+TEST_F(PlayerTest, NamedPipeIsRefusedAtOnceAndTheClipPlaysOn) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "24", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  w.OnPlay();
+  ASSERT_EQ(::mkfifo(m_dir.File("pipe.zrv").c_str(), 0600), 0);
+
+  // Nothing ever writes to the pipe: waiting for a writer would freeze the
+  // window for good.
+  EXPECT_FALSE(Open(m_dir.File("pipe.zrv")));
+  EXPECT_EQ(Status(w), "open'pipe'file error!");
+  EXPECT_EQ(w.session().state, statePlaying);
+  EXPECT_EQ(Title(w), "tone");
+  w.OnDropFiles({QString::fromStdString(m_dir.File("pipe.zrv"))});
+  EXPECT_EQ(Status(w), "open'pipe'file error!");
+  EXPECT_EQ(w.session().state, statePlaying);
+  EXPECT_EQ(w.session().index.frameCount, 24u);
+}
+
+TEST_F(PlayerTest, FileNamesAreShownAsTheyAreNotAsMarkup) {
+  CPlayerDlg& w = StartWindow();
+  EXPECT_FALSE(Open(m_dir.File("<b>x.zrv")));
+  EXPECT_EQ(Status(w), "open'<b>x'file error!");
+
+  // The status line must look exactly like a plain-text label of that text:
+  // as markup the tags would vanish and the x turn bold.
+  auto* status = static_cast<QLabel*>(w.control(ids::kStatusLine));
+  QLabel plain(status->parentWidget());
+  plain.setTextFormat(Qt::PlainText);
+  plain.setGeometry(status->geometry());
+  plain.setText(status->text());
+  EXPECT_TRUE(status->grab().toImage() == plain.grab().toImage());
+  plain.setTextFormat(Qt::RichText);
+  EXPECT_FALSE(status->grab().toImage() == plain.grab().toImage());
+}
+
+TEST_F(PlayerTest, WithoutAPrivateFolderNothingIsWrittenAnywhereElse) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "10", "--sound", "tone"});
+  MakeClip(m_dir.File("quiet.zrv"), {"--frames", "10"});
+  w.tempDir().Remove();
+  for (const char* name : {"zrvplayer_tmp.amr", "zrvplayer_tmp.wav", "zrvplayer_tmp.jpg"})
+    std::remove((std::string("/") + name).c_str());
+
+  // The sound cannot be prepared, and a silent clip's frame cannot be shown;
+  // each says so, and the window goes on working.
+  EXPECT_FALSE(Open(m_dir.File("tone.zrv")));
+  EXPECT_EQ(Status(w), "dispose audio error!");
+  EXPECT_EQ(w.session().state, stateNoFile);
+  EXPECT_TRUE(Open(m_dir.File("quiet.zrv")));
+  EXPECT_EQ(Status(w), "play error!");
+  for (const char* name : {"zrvplayer_tmp.amr", "zrvplayer_tmp.wav", "zrvplayer_tmp.jpg"})
+    EXPECT_FALSE(FileExists(std::string("/") + name)) << name;
+
+  ASSERT_TRUE(w.tempDir().Create(m_dir.path()));
+  EXPECT_TRUE(Open(m_dir.File("tone.zrv")));
+  EXPECT_EQ(Status(w), "have sound...total 10 frames");
 }
 
 TEST_F(PlayerTest, FailedOpenWhilePlayingKeepsOrDropsTheOldClipAsItShould) {

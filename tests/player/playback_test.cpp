@@ -1,4 +1,6 @@
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QSlider>
 #include <QTimer>
 
@@ -91,6 +93,38 @@ TEST_F(PlayerTest, TicksShowFramesAndStartTheSoundAtFrameSeven) {
   EXPECT_EQ(w.session().state, statePaused);
   EXPECT_EQ(w.session().currentFrame, 19u);
   EXPECT_FALSE(w.wave().m_bPlaying);
+}
+
+TEST_F(PlayerTest, OnlyTheLeftButtonReleasesTheSliders) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("a.zrv"), {"--frames", "20"});
+  ASSERT_TRUE(Open(m_dir.File("a.zrv")));
+  w.OnPlay();
+  Tick(w, 5);
+  w.OnPause();
+  ASSERT_EQ(w.session().currentFrame, 5u);
+  ASSERT_EQ(Position(w)->value(), 4);
+
+  // A right or middle click on the paused slider is no seek: a later
+  // distill must still save the frame after the one on screen.
+  auto release = [&w](Qt::MouseButton button) {
+    const QPointF at(5, 5);
+    QMouseEvent press(QEvent::MouseButtonPress, at, w.mapToGlobal(at.toPoint()), button, button,
+                      Qt::NoModifier);
+    QMouseEvent up(QEvent::MouseButtonRelease, at, w.mapToGlobal(at.toPoint()), button, Qt::NoButton,
+                   Qt::NoModifier);
+    QApplication::sendEvent(Position(w), &press);
+    QApplication::sendEvent(Position(w), &up);
+    QApplication::processEvents();
+  };
+  for (Qt::MouseButton button : {Qt::RightButton, Qt::MiddleButton}) {
+    Position(w)->setValue(4);
+    release(button);
+    EXPECT_EQ(w.session().currentFrame, 5u) << button;
+  }
+  // The left button's release takes the slider's place.
+  release(Qt::LeftButton);
+  EXPECT_EQ(w.session().currentFrame, uint32_t(Position(w)->value()));
 }
 
 TEST_F(PlayerTest, OneFramePausesAtTheFirstTick) {

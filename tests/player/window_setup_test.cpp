@@ -5,8 +5,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
+#include <QWindow>
 
 #include "app/language_id.h"
+#include "image/image_warning.h"
+#include "ui/message_box.h"
 #include "ui/language.h"
 #include "player/control_ids.h"
 #include "tests/player/player_fixture.h"
@@ -122,4 +126,48 @@ TEST_F(PlayerTest, EscapeAndEnterDoNothingAndOnTopToggles) {
   w.action(ids::kFileQuit)->trigger();
   EXPECT_FALSE(w.isVisible());
   EXPECT_TRUE(w.privateTempDir().empty());
+}
+
+TEST_F(PlayerTest, OnTopTogglesInAModalRunWithoutEndingIt) {
+  // The program runs its window modally; a window hidden on the way would end
+  // that run, and with it the program.
+  CPlayerDlg& w = StartWindow();
+  bool stillRunning = false;
+  QRect placeBefore, placeAfter;
+  QTimer::singleShot(50, &w, [&] {
+    placeBefore = w.geometry();
+    w.action(ids::kAlwaysOnTop)->trigger();
+    EXPECT_FALSE(w.action(ids::kAlwaysOnTop)->isChecked());
+    EXPECT_FALSE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    w.action(ids::kAlwaysOnTop)->trigger();
+    EXPECT_TRUE(w.action(ids::kAlwaysOnTop)->isChecked());
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(w.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    QTimer::singleShot(50, &w, [&] {
+      stillRunning = w.isVisible();
+      placeAfter = w.geometry();
+      w.action(ids::kFileQuit)->trigger();
+    });
+  });
+  w.exec();
+  EXPECT_TRUE(stillRunning);
+  EXPECT_EQ(placeAfter, placeBefore);
+}
+
+TEST_F(PlayerTest, TheImageLayersWarningIsAMessageBoxOverTheWindow) {
+  std::vector<MessageBoxRequest> boxes;
+  SetMessageBoxShower([&boxes](const MessageBoxRequest& r) { boxes.push_back(r); });
+  {
+    CPlayerDlg& w = StartWindow();
+    ShowImageWarning("CImageImpl::imagePalette already exists!");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.toStdString(), "CImageImpl::imagePalette already exists!");
+    EXPECT_EQ(boxes[0].caption.toStdString(), "ZRV Player");
+    EXPECT_EQ(boxes[0].parent, &w);
+    m_window.reset();
+  }
+  // Once the window is gone the warning no longer goes to it.
+  ShowImageWarning("after");
+  EXPECT_EQ(boxes.size(), 1u);
+  SetMessageBoxShower({});
 }
