@@ -1,6 +1,9 @@
 #include "tests/image/picture_files.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -245,4 +248,42 @@ std::vector<uint32_t> AllColours(CImage& image) {
       colours.push_back(uint32_t(r) << 16 | uint32_t(g) << 8 | b);
     }
   return colours;
+}
+
+namespace {
+
+uint32_t Crc32(const uint8_t* data, size_t size) {
+  uint32_t crc = 0xFFFFFFFF;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= data[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+  }
+  return ~crc;
+}
+
+}  // namespace
+
+void AppendBE32(Bytes& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+void AppendPngChunk(Bytes& out, const std::string& type, const Bytes& data) {
+  AppendBE32(out, uint32_t(data.size()));
+  Bytes typed(type.begin(), type.end());
+  typed.insert(typed.end(), data.begin(), data.end());
+  out.insert(out.end(), typed.begin(), typed.end());
+  AppendBE32(out, Crc32(typed.data(), typed.size()));
+}
+
+long PeakKiBOfAChildReading(const std::string& path, int type) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!path.empty()) CImage image(path, type);
+    ::_exit(0);
+  }
+  int status = 0;
+  struct rusage usage {};
+  EXPECT_EQ(::wait4(pid, &status, 0, &usage), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  return usage.ru_maxrss;
 }

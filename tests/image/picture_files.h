@@ -70,3 +70,12 @@ std::vector<uint32_t> AllColours(CImage& image);
 
 // Runs ImageMagick's convert with `args`; fails the test on an error.
 void Convert(const std::vector<std::string>& args);
+
+// PNG building blocks: a big-endian 32-bit number, and a whole chunk
+// (length, type, data, checksum).
+void AppendBE32(Bytes& out, uint32_t v);
+void AppendPngChunk(Bytes& out, const std::string& type, const Bytes& data);
+
+// Peak resident memory in KiB of a child of this process that reads `path`
+// as an image of `type` (or does nothing, for an empty path).
+long PeakKiBOfAChildReading(const std::string& path, int type);
