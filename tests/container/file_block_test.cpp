@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "container/file_block.h"
 #include "tests/support/test_support.h"
 
@@ -31,6 +33,10 @@ TEST(ReadWholeFile, RefusesWhatIsNotAReadableRegularFile) {
   block.data()[0] = 42;
   EXPECT_EQ(ReadWholeFile(dir.File("missing.zrv"), block), ReadStatus::cannotOpen);
   EXPECT_EQ(ReadWholeFile(dir.path(), block), ReadStatus::cannotOpen);
+  // A named pipe without a writer and a device: refused at once, not waited on.
+  ASSERT_EQ(::mkfifo(dir.File("pipe.zrv").c_str(), 0600), 0);
+  EXPECT_EQ(ReadWholeFile(dir.File("pipe.zrv"), block), ReadStatus::cannotOpen);
+  EXPECT_EQ(ReadWholeFile("/dev/zero", block), ReadStatus::cannotOpen);
   // What was loaded before stays loaded.
   ASSERT_EQ(block.size(), 10u);
   EXPECT_EQ(block.data()[0], 42);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 
 #include "tests/support/test_support.h"
 
@@ -97,4 +98,35 @@ TEST(Zrvtool, ExitStatusTellsRefusedInputFromUsageErrors) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("usage: zrvtool"), std::string::npos);
   }
+}
+
+TEST(Zrvtool, DevicesAndPipesAreRefusedAtOnce) {
+  // A named pipe that nothing writes to: opening it for reading would wait
+  // for ever. Each command must refuse it at once, as a file that cannot be
+  // read; `timeout` turns a hang into exit status 124.
+  TempDir dir;
+  WriteFile(dir.File("a.zrv"), SmallClip());
+  for (const char* name : {"pipe.zrv", "pipe.jpg", "pipe.wav", "pipe.amr"})
+    ASSERT_EQ(::mkfifo(dir.File(name).c_str(), 0600), 0);
+  const std::string pipe = dir.File("pipe.zrv");
+  const std::vector<std::vector<std::string>> commands = {
+      {"info", pipe},
+      {"info", "/dev/zero"},
+      {"frame", pipe, "0", dir.File("f.jpg")},
+      {"decode", pipe, "0", dir.File("f.ppm")},
+      {"render", pipe, "0", "--size", "348x216", dir.File("f.ppm")},
+      {"sound", pipe, dir.File("s.wav")},
+      {"picture", dir.File("pipe.jpg"), dir.File("p.ppm")},
+      {"make", "--jpegs", dir.File("pipe.jpg"), dir.File("m.zrv")},
+      {"make", "--sound", dir.File("pipe.wav"), dir.File("m.zrv")},
+      {"make", "--sound", dir.File("pipe.amr"), dir.File("m.zrv")},
+  };
+  for (const auto& command : commands) {
+    std::vector<std::string> args = {"/usr/bin/timeout", "10", BuiltProgram("zrvtool")};
+    args.insert(args.end(), command.begin(), command.end());
+    const ProgramResult r = RunProgram(args);
+    EXPECT_EQ(r.exitCode, 1) << command[0] << " " << command[1] << ": " << r.err;
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  }
+  for (const char* name : {"f.jpg", "f.ppm", "s.wav", "p.ppm", "m.zrv"}) EXPECT_FALSE(FileExists(dir.File(name))) << name;
 }
