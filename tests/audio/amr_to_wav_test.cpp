@@ -131,6 +131,15 @@ TEST(ConvertAmrToWav, BadFramesAndTruncatedTailsStillGiveWholeBlocks) {
   Converted c = Convert(track);
   EXPECT_EQ(c.result, 1);
   EXPECT_EQ(Le32(c.wav, 40), 10u * 320);
+
+  // The frame whose quality bit is clear still goes to the decoder, which
+  // decides what to make of it: the samples are exactly those that sox's
+  // reader decodes from the same bytes, block for block.
+  frames.resize(8);
+  const Bytes bad = JoinFrames("#!AMR\n", frames);
+  const Bytes samples = WavData(Convert(bad).wav);
+  ASSERT_EQ(samples.size(), 8u * 320);
+  EXPECT_EQ(samples, SoxPcm(bad, "amr-nb"));
 }
 
 TEST(ConvertAmrToWav, TwoChannelsShareTheRepeatRule) {

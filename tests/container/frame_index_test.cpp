@@ -193,10 +193,26 @@ TEST(BuildFrameIndex, BoundaryRulesOfTheScan) {
   EXPECT_EQ(index.frameCount, 0u);
   EXPECT_TRUE(index.hasSound);
 
-  // Indexing another file starts afresh.
-  BuildFrameIndex(ten.data(), 10, index);
+  // Indexing another file starts afresh: a shared-header clip with sound,
+  // then a plain silent one, keeps nothing of the first.
+  Bytes both(80, 0x20);
+  Put(both, 0, {0xFF, 0xD8, 0xFF, 0xE0});
+  Put(both, 10, {0xFF, 0xDA, 0x00});
+  Put(both, 30, {0xFF, 0xD8, 0xFF, 0xDA});
+  Put(both, 50, kMagic);
+  BuildFrameIndex(both.data(), 80, index);
+  ASSERT_TRUE(index.hasSound);
+  ASSERT_TRUE(index.sharedHeader);
+  ASSERT_EQ(index.headerLength, 10u);
+  Bytes silent(40, 0x20);
+  Put(silent, 0, kSoi);
+  Put(silent, 20, kSoi);
+  BuildFrameIndex(silent.data(), 40, index);
   EXPECT_FALSE(index.hasSound);
   EXPECT_FALSE(index.sharedHeader);
+  EXPECT_EQ(index.headerLength, 0u);
+  EXPECT_EQ(index.frameCount, 2u);
+  EXPECT_EQ(index.frameOffsets[2], 40u);
 }
 
 TEST(BuildFrameIndex, LayoutIsDecidedByTheFirstTwoFrames) {
