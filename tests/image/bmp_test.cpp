@@ -343,8 +343,24 @@ TEST(BmpWrite, RoundTripsKeepThePixels) {
   for (int depth : {24, 16, 1, 4}) {
     CImage image;
     ASSERT_NE(image.Create(9, 5, depth, -1), 0);
-    for (int y = 0; y < 5; ++y)
-      for (int x = 0; x < 9; ++x) image.SetRGB(x, y, uint8_t(x * 28), uint8_t(y * 60), 200);
+    if (depth <= 8) {
+      // Palette pictures get a palette of their own and every entry used, so
+      // that a writer losing indices or entries shows.
+      const int entries = 1 << depth;
+      std::vector<uint8_t> red, green, blue;
+      for (int i = 0; i < entries; ++i) {
+        red.push_back(uint8_t(255 - i * 16));
+        green.push_back(uint8_t(i * 16));
+        blue.push_back(uint8_t(i % 2 ? 200 : 30));
+      }
+      ASSERT_EQ(image.SetPalette(entries, red.data(), green.data(), blue.data()), 1);
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 9; ++x) image.SetIndex(x, y, (x + 2 * y) % entries);
+    } else {
+      for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 9; ++x) image.SetRGB(x, y, uint8_t(x * 28), uint8_t(y * 60), 200);
+    }
+    ASSERT_GE(AllColours(image).size(), 2u);
     const std::string path = dir.File(std::to_string(depth) + "-bit.bmp");
     ASSERT_EQ(image.Write(path), 1) << depth;
     CImage again(path, IMAGE_BMP);

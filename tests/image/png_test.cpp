@@ -113,10 +113,29 @@ TEST(PngWrite, RoundTripsKeepThePixels) {
   for (int depth : {24, 1, 4, 8}) {
     CImage image;
     ASSERT_NE(image.Create(10, 6, depth, -1), 0);
-    for (int y = 0; y < 6; ++y)
-      for (int x = 0; x < 10; ++x) image.SetRGB(x, y, uint8_t(x * 25), uint8_t(y * 40), 99);
+    std::vector<uint8_t> red, green, blue;
+    if (depth <= 8) {
+      // A palette of its own with every entry used, so that lost indices or
+      // entries show.
+      const int entries = 1 << depth;
+      for (int i = 0; i < entries; ++i) {
+        red.push_back(uint8_t(255 - i));
+        green.push_back(uint8_t(i * 7));
+        blue.push_back(uint8_t(i % 2 ? 220 : 10));
+      }
+      ASSERT_EQ(image.SetPalette(entries, red.data(), green.data(), blue.data()), 1);
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) image.SetIndex(x, y, (x + 3 * y) % entries);
+    } else {
+      for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x) image.SetRGB(x, y, uint8_t(x * 25), uint8_t(y * 40), 99);
+    }
+    ASSERT_GE(AllColours(image).size(), 2u);
     CImagePNG writer(dir.File("d.png"));
     ASSERT_NE(writer.Create(10, 6, depth, -1), 0);
+    if (depth <= 8) {
+      ASSERT_EQ(writer.SetPalette(int(red.size()), red.data(), green.data(), blue.data()), 1);
+    }
     std::memcpy(writer.GetBits(), image.GetBits(), size_t(image.GetBytesPerLine()) * 6);
     ASSERT_EQ(writer.Write(""), 1) << depth;
     CImage again(dir.File("d.png"), IMAGE_PNG);
