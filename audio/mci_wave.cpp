@@ -131,6 +131,14 @@ uint32_t CMciWave::Stop() {
   return 0;
 }
 
+uint32_t CMciWave::GetPosition() const {
+  if (m_wDeviceID == 0) return WAVE_LENGTH_UNKNOWN;
+  SDL_LockAudioDevice(m_wDeviceID);
+  const uint64_t frame = m_playback->position;
+  SDL_UnlockAudioDevice(m_wDeviceID);
+  return static_cast<uint32_t>(frame * 1000 / m_playback->pcm.sampleRate);
+}
+
 uint32_t CMciWave::SeekAndPlay(uint32_t ms) {
   if (!m_bPlaying) return 0;
   if (m_wDeviceID == 0) return Stop();  // the flag was set from outside

@@ -49,6 +49,10 @@ class CMciWave {
   // WAVE_LENGTH_UNKNOWN when nothing is open.
   uint32_t GetLength() const;
 
+  // Where output stands, in milliseconds from the start (whole sample frames,
+  // rounded down); WAVE_LENGTH_UNKNOWN when nothing is open.
+  uint32_t GetPosition() const;
+
   // Starts output from the current position and returns at once; sets
   // m_bPlaying on success. Past the end the output plays silence and the
   // device still counts as playing.

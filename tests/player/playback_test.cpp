@@ -15,6 +15,15 @@ void Tick(CPlayerDlg& w, int times = 1) {
 
 QSlider* Position(CPlayerDlg& w) { return static_cast<QSlider*>(w.control(ids::kPositionSlider)); }
 
+// The sound plays from `ms`: it was started there an instant ago, so it
+// stands at most a fraction of a frame further.
+void ExpectSoundNear(CMciWave& wave, uint32_t ms) {
+  const uint32_t at = wave.GetPosition();
+  EXPECT_GE(at, ms);
+  EXPECT_LT(at, ms + 120) << "started at " << ms;
+}
+void ExpectSoundNear(CPlayerDlg& w, uint32_t ms) { ExpectSoundNear(w.wave(), ms); }
+
 struct Controls {
   bool open, play, pause, distill, menus;
   bool operator==(const Controls&) const = default;
@@ -65,6 +74,8 @@ TEST_F(PlayerTest, TicksShowFramesAndStartTheSoundAtFrameSeven) {
   EXPECT_EQ(w.statusText().toStdString(), "have sound...total 20 frames,current 7 frame,fps: 4");
   Tick(w);
   EXPECT_TRUE(w.wave().m_bPlaying);
+  // In step: the sound starts at 7 / 20 of its length.
+  ExpectSoundNear(w, 5000 * 7 / 20);
 
   // Pause, seek to 15, play: the first tick shows frame 15 and restarts the sound.
   w.OnPause();
@@ -76,6 +87,7 @@ TEST_F(PlayerTest, TicksShowFramesAndStartTheSoundAtFrameSeven) {
   w.OnPlay();
   Tick(w);
   EXPECT_TRUE(w.wave().m_bPlaying);
+  ExpectSoundNear(w, 5000 * 15 / 20);
   EXPECT_EQ(w.session().currentFrame, 16u);
 
   // A seek while playing does nothing; the next tick moves the slider back.
@@ -127,6 +139,21 @@ TEST_F(PlayerTest, OnlyTheLeftButtonReleasesTheSliders) {
   EXPECT_EQ(w.session().currentFrame, uint32_t(Position(w)->value()));
 }
 
+TEST_F(PlayerTest, NormalSpeedBeforeFrameSevenStartsTheSoundInStep) {
+  CPlayerDlg& w = StartWindow();
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "20", "--fps", "4", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  w.OnSpeedQuick();
+  w.OnPlay();
+  Tick(w, 3);
+  EXPECT_FALSE(w.wave().m_bPlaying);
+  // Back to normal at frame 3: the sound starts at once, without waiting for
+  // frame 7, at 3 / 20 of its length.
+  w.OnSpeedNormal();
+  EXPECT_TRUE(w.wave().m_bPlaying);
+  ExpectSoundNear(w, 5000 * 3 / 20);
+}
+
 TEST_F(PlayerTest, OneFramePausesAtTheFirstTick) {
   CPlayerDlg& w = StartWindow();
   MakeClip(m_dir.File("one.zrv"), {"--frames", "1"});
@@ -143,10 +170,14 @@ TEST_F(PlayerTest, SpeedsFollowTheSoundLength) {
   MakeClip(m_dir.File("a.zrv"), {"--frames", "73", "--sound", m_dir.File("ten.wav")});
   ASSERT_TRUE(Open(m_dir.File("a.zrv")));
 
-  // While paused the period changes but the timer is left alone.
+  // While paused the period changes but the running timer is left alone.
+  w.OnPlay();
+  w.OnPause();
+  ASSERT_TRUE(w.playbackTimer()->isActive());
   w.OnSpeedQuick();
   EXPECT_EQ(w.session().interval, 66u);
-  EXPECT_EQ(w.playbackTimer(), nullptr);
+  EXPECT_EQ(w.playbackTimer()->interval(), 142);
+  EXPECT_TRUE(w.playbackTimer()->isActive());
   EXPECT_TRUE(w.action(ids::kSpeedQuick)->isChecked());
   EXPECT_FALSE(w.action(ids::kSpeedNormal)->isChecked());
 
