@@ -6,6 +6,21 @@
 
 #include "container/frame_index.h"
 
+// Frame k's standalone JPEG stream as two pieces of the clip, one after the
+// other: the header prefix that a shared-header frame lacks (empty in the
+// plain layout and for frame 0), then the frame's own bytes (from the first
+// frame's second byte on, for a shared-header frame after the first).
+struct FrameStreamPieces {
+  const uint8_t* head = nullptr;
+  uint32_t headLength = 0;
+  const uint8_t* body = nullptr;
+  uint32_t bodyLength = 0;
+
+  uint64_t length() const { return uint64_t(headLength) + bodyLength; }
+};
+// k must be below index.frameCount.
+FrameStreamPieces FrameStreamOf(const uint8_t* bytes, const FrameIndex& index, uint32_t k);
+
 // Writes frame k of the clip `bytes`, as laid out by `index`, to `path`
 // (created or truncated). In the shared-header layout a later frame gets the
 // header prefix in front of its body. Returns false when the file cannot be

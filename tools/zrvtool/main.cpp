@@ -15,6 +15,7 @@ const Command* const kCommands[] = {
     &kSoundCommand,
     &kMakeCommand,
     &kRenderCommand,
+    &kExportCommand,
 };
 
 void PrintHelp(std::FILE* out) {

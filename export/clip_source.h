@@ -1,0 +1,37 @@
+// The clip being exported: read whole, indexed, and its frames' standalone
+// streams handed out one at a time.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "container/file_block.h"
+#include "container/frame_index.h"
+
+class ClipSource {
+ public:
+  // Reads and indexes the clip. On failure `error` says why in a sentence.
+  bool Load(const std::string& path, std::string& error);
+
+  const FrameIndex& index() const { return m_index; }
+  uint32_t frameCount() const { return m_index.frameCount; }
+  const FileBlock& bytes() const { return m_bytes; }
+  // The clip file's modification time.
+  const timespec& modified() const { return m_modified; }
+
+  // Frame k's complete standalone stream. Points into the clip when the
+  // frame lies there whole, else into a buffer of this object that the next
+  // call reuses.
+  const uint8_t* FrameStream(uint32_t k, size_t& length);
+
+ private:
+  FileBlock m_bytes;
+  FrameIndex m_index;
+  timespec m_modified{};
+  std::vector<uint8_t> m_rebuilt;
+};
+
+// The clip's file name without folder and extension: the exported title.
+std::string ClipTitle(const std::string& path);

@@ -1,0 +1,44 @@
+// The output container (MP4 or Matroska) on libavformat: streams, metadata,
+// interleaved packets, and the index written at the end.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+struct AVFormatContext;
+struct AVStream;
+struct AVPacket;
+struct AVCodecContext;
+struct AVCodecParameters;
+
+class Muxer {
+ public:
+  ~Muxer();
+
+  // Prepares a file of `formatName` ("mp4" or "matroska") at `path`. On
+  // failure `error` says why.
+  bool Create(const char* formatName, const std::string& path, std::string& error);
+  // True when encoders must put their headers out of band (MP4).
+  bool WantsGlobalHeaders() const;
+
+  // A stream carrying what `encoder` makes (opened already), or a stream
+  // described by `parameters` whose packets are written as they are.
+  AVStream* AddStream(const AVCodecContext* encoder);
+  AVStream* AddStream(const AVCodecParameters* parameters, int timeBaseDen);
+
+  // Title and creation time, then the header. MP4 gets its index at the
+  // front of the file when it is finished ("fast start").
+  bool Start(const std::string& title, const timespec& created, std::string& error);
+  // Writes `packet` (time stamps in `fromTimeBase` units over `fromDen`),
+  // interleaved with the other streams by time. The packet is consumed.
+  bool Write(AVPacket* packet, AVStream* stream, int fromTimeBaseDen, std::string& error);
+  // Flushes the interleaving queue, writes the index and closes the file.
+  bool Finish(std::string& error);
+
+ private:
+  AVFormatContext* m_context = nullptr;
+  bool m_fastStart = false;
+  bool m_open = false;
+  bool m_started = false;
+};

@@ -1,0 +1,184 @@
+// zrvtool export: clips to MP4 or MKV files.
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "export/export.h"
+#include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/export_report.h"
+
+namespace {
+
+// Set by Ctrl-C (or a termination request); the export stops at the next
+// frame and removes its unfinished file.
+std::atomic<bool> g_interrupted{false};
+std::atomic<int> g_signal{0};
+
+void OnInterrupt(int signal) {
+  g_signal.store(signal);
+  g_interrupted.store(true);
+}
+
+void CatchInterrupts() {
+  struct sigaction action {};
+  action.sa_handler = OnInterrupt;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGHUP, &action, nullptr);
+}
+
+// Ends the process by the signal that interrupted it, as the shell expects.
+[[noreturn]] void DieOfInterrupt() {
+  const int signal = g_signal.load();
+  std::signal(signal, SIG_DFL);
+  std::raise(signal);
+  _exit(128 + signal);
+}
+
+struct ExportRequest {
+  ExportOptions options;
+  bool json = false;
+  bool crfGiven = false;
+  std::string format;  // --to
+  std::string outDir;  // --out-dir
+  std::vector<std::string> paths;
+};
+
+int ParseArguments(int argc, char** argv, ExportRequest& request) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (arg == "--force") {
+      request.options.force = true;
+    } else if (arg == "--json") {
+      request.json = true;
+    } else if (arg == "--crf" || arg == "--to" || arg == "--out-dir") {
+      if (!hasValue) return UsageError(kExportCommand, arg + " needs a value");
+      const std::string value = argv[++i];
+      if (arg == "--crf") {
+        uint32_t crf = 0;
+        if (!ParseUint32(value, crf) || crf > uint32_t(kMaxCrf))
+          return UsageError(kExportCommand,
+                            "--crf takes a number from 0 to " + std::to_string(kMaxCrf));
+        request.options.crf = int(crf);
+        request.crfGiven = true;
+      } else if (arg == "--to") {
+        if (value != "mp4" && value != "mkv")
+          return UsageError(kExportCommand, "--to takes mp4 or mkv");
+        request.format = value;
+      } else {
+        if (value.empty()) return UsageError(kExportCommand, "--out-dir needs a folder");
+        request.outDir = value;
+      }
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return UsageError(kExportCommand, "unknown option " + arg);
+    } else {
+      request.paths.push_back(arg);
+    }
+  }
+  return kExitOk;
+}
+
+// The clip's file name without folder and extension.
+std::string BaseName(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
+struct Job {
+  std::string clip;
+  std::string output;
+};
+
+int RunExport(int argc, char** argv) {
+  ExportRequest request;
+  if (const int parsed = ParseArguments(argc, argv, request); parsed != kExitOk) return parsed;
+
+  std::vector<Job> jobs;
+  const bool batch = !request.format.empty() || !request.outDir.empty();
+  if (batch) {
+    if (request.format.empty() || request.outDir.empty())
+      return UsageError(kExportCommand, "--to and --out-dir go together");
+    if (request.paths.empty()) return UsageError(kExportCommand, "expected at least one CLIP");
+    ExportFormatFromPath("." + request.format, request.options.format);
+    std::string dir = request.outDir;
+    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+    for (const std::string& clip : request.paths)
+      jobs.push_back({clip, dir + "/" + BaseName(clip) + "." + request.format});
+  } else {
+    if (request.paths.size() != 2) return UsageError(kExportCommand, "expected CLIP OUT.mp4|OUT.mkv");
+    if (!ExportFormatFromPath(request.paths[1], request.options.format))
+      return UsageError(kExportCommand, "the output's name must end in .mp4 or .mkv");
+    jobs.push_back({request.paths[0], request.paths[1]});
+  }
+  if (request.crfGiven && request.options.format != ExportFormat::mp4)
+    return UsageError(kExportCommand, "--crf applies to MP4 only");
+
+  CatchInterrupts();
+  request.options.cancel = &g_interrupted;
+  ProgressDisplay progress(::isatty(STDERR_FILENO) == 1, jobs.size());
+  request.options.progress = [&progress](uint32_t done, uint32_t total) {
+    progress.Update(done, total);
+  };
+
+  size_t exported = 0;
+  bool refused = false;
+  std::set<std::string> outputs;
+  for (size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
+    const Job& job = jobs[i];
+    progress.StartClip(i, BaseName(job.clip));
+    ExportResult result;
+    if (!outputs.insert(job.output).second)
+      result.error = "'" + job.output + "' is also the output of an earlier clip of this batch";
+    else
+      result = ExportClip(job.clip, job.output, request.options);
+    if (result.cancelled) {
+      progress.Clear();
+      break;
+    }
+    if (result.ok) {
+      progress.EndClip();
+      ++exported;
+    } else {
+      progress.Clear();
+      Refuse(result.error);
+      refused = true;
+    }
+    if (request.json) {
+      const std::string line = ExportJsonLine(job.clip, job.output, result);
+      std::fwrite(line.data(), 1, line.size(), stdout);
+      std::fflush(stdout);
+    }
+  }
+  if (g_interrupted.load()) {
+    std::fprintf(stderr, "zrvtool: interrupted; the unfinished output was removed\n");
+    std::fflush(stdout);
+    DieOfInterrupt();
+  }
+  progress.Finish(exported);
+  return refused ? kExitRefused : kExitOk;
+}
+
+// The help text below names the default quality.
+static_assert(kDefaultCrf == 20);
+
+}  // namespace
+
+const Command kExportCommand = {
+    "export",
+    "[--force] [--crf N] [--json] CLIP OUT.mp4|OUT.mkv\n"
+    "       zrvtool export [--force] [--crf N] [--json] --to mp4|mkv --out-dir DIR CLIP...",
+    "export clips to MP4 (H.264 and AAC, plays everywhere) or MKV (the JPEG frames\n"
+    "           as they are, FLAC sound): every frame, timed by the sound's length.\n"
+    "           --force replaces an existing output; --crf N sets MP4's quality (0 best,\n"
+    "           51 worst; default 20); --json prints one line per clip",
+    RunExport};
