@@ -12,7 +12,7 @@ namespace {
 
 TEST(JpegRead, GreyPicturesGetTheGreyPalette) {
   TempDir dir;
-  const RgbPicture picture = MakeTestPicture(37, 21);
+  const TestPicture picture = MakeTestPicture(37, 21);
   WriteJpegWithCjpeg(dir, picture, dir.File("grey.jpg"), "", true);
   CImage image(dir.File("grey.jpg"), IMAGE_JPG);
   ASSERT_EQ(image.GetWidth(), 37);
@@ -59,7 +59,7 @@ TEST(JpegRead, ColourPicturesGetAtMost128Colours) {
 
 TEST(JpegRead, OnePixelPicture) {
   TempDir dir;
-  RgbPicture dot{1, 1, {200, 30, 40}};
+  TestPicture dot{1, 1, {200, 30, 40}};
   WriteJpegWithCjpeg(dir, dot, dir.File("dot.jpg"), "1x1", false, 95);
   CImage image(dir.File("dot.jpg"), IMAGE_JPG);
   ASSERT_EQ(image.GetWidth(), 1);

@@ -12,8 +12,8 @@
 
 #include "image/image.h"
 
-RgbPicture MakeTestPicture(int width, int height, unsigned seed) {
-  RgbPicture p{width, height, Bytes(size_t(width) * height * 3)};
+TestPicture MakeTestPicture(int width, int height, unsigned seed) {
+  TestPicture p{width, height, Bytes(size_t(width) * height * 3)};
   std::mt19937 rng(seed);
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -28,7 +28,7 @@ RgbPicture MakeTestPicture(int width, int height, unsigned seed) {
   return p;
 }
 
-Bytes EncodePnm(const RgbPicture& p, bool grey) {
+Bytes EncodePnm(const TestPicture& p, bool grey) {
   std::string head = std::string(grey ? "P5" : "P6") + "\n" + std::to_string(p.width) + " " +
                      std::to_string(p.height) + "\n255\n";
   Bytes out(head.begin(), head.end());
@@ -58,7 +58,7 @@ bool ReadNumber(const Bytes& b, size_t& pos, int& value) {
 
 }  // namespace
 
-bool DecodePnm(const Bytes& b, RgbPicture& p) {
+bool DecodePnm(const Bytes& b, TestPicture& p) {
   if (b.size() < 2 || b[0] != 'P' || (b[1] != '5' && b[1] != '6')) return false;
   const bool grey = b[1] == '5';
   size_t pos = 2;
@@ -76,7 +76,7 @@ bool DecodePnm(const Bytes& b, RgbPicture& p) {
   return true;
 }
 
-void WriteJpegWithCjpeg(const TempDir& dir, const RgbPicture& picture, const std::string& path,
+void WriteJpegWithCjpeg(const TempDir& dir, const TestPicture& picture, const std::string& path,
                         const std::string& sampling, bool grey, int quality) {
   const std::string source = dir.File(grey ? "source.pgm" : "source.ppm");
   WriteFile(source, EncodePnm(picture, grey));
@@ -226,8 +226,8 @@ RgbaPicture DecodeWithConvert(const std::string& path) {
   return p;
 }
 
-RgbPicture BlendOver(const RgbaPicture& p, uint8_t red, uint8_t green, uint8_t blue) {
-  RgbPicture out{p.width, p.height, Bytes(size_t(p.width) * p.height * 3)};
+TestPicture BlendOver(const RgbaPicture& p, uint8_t red, uint8_t green, uint8_t blue) {
+  TestPicture out{p.width, p.height, Bytes(size_t(p.width) * p.height * 3)};
   const uint8_t background[3] = {red, green, blue};
   for (size_t i = 0; i < size_t(p.width) * p.height; ++i) {
     const unsigned alpha = p.rgba[4 * i + 3];

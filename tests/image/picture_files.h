@@ -10,26 +10,26 @@
 class CImage;
 
 // An RGB picture, top row first, 3 bytes a pixel.
-struct RgbPicture {
+struct TestPicture {
   int width = 0;
   int height = 0;
   Bytes rgb;
-  bool operator==(const RgbPicture&) const = default;
+  bool operator==(const TestPicture&) const = default;
 };
 
 // Smooth gradients with a few sharp edges and some noise: enough colours to
 // make the quantiser choose.
-RgbPicture MakeTestPicture(int width, int height, unsigned seed = 1);
+TestPicture MakeTestPicture(int width, int height, unsigned seed = 1);
 
 // P6 (or P5 when grey: the red channel) bytes of a picture.
-Bytes EncodePnm(const RgbPicture& picture, bool grey = false);
+Bytes EncodePnm(const TestPicture& picture, bool grey = false);
 // Parses P5 or P6 with maxval 255; grey levels become equal triples. False
 // on anything else.
-bool DecodePnm(const Bytes& bytes, RgbPicture& picture);
+bool DecodePnm(const Bytes& bytes, TestPicture& picture);
 
 // Encodes `picture` with cjpeg into `path`. `sampling` is cjpeg's -sample
 // (e.g. "2x2"), ignored for grey.
-void WriteJpegWithCjpeg(const TempDir& dir, const RgbPicture& picture, const std::string& path,
+void WriteJpegWithCjpeg(const TempDir& dir, const TestPicture& picture, const std::string& path,
                         const std::string& sampling, bool grey, int quality = 85);
 
 // The program path of a Debian tool, e.g. "/usr/bin/djpeg".
@@ -62,7 +62,7 @@ struct RgbaPicture {
 // high bytes (which is what 16-bit stripping keeps).
 RgbaPicture DecodeWithConvert(const std::string& path);
 // Blends over a background colour as libpng's png_composite rounds.
-RgbPicture BlendOver(const RgbaPicture& picture, uint8_t red, uint8_t green, uint8_t blue);
+TestPicture BlendOver(const RgbaPicture& picture, uint8_t red, uint8_t green, uint8_t blue);
 
 // Every pixel's colour through GetRGB, bottom row first, as 0x00RRGGBB;
 // a pixel without a colour fails the test.

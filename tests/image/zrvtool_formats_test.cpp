@@ -49,11 +49,11 @@ const FormatCase kCases[] = {
 std::string Extension(const std::string& name) { return name.substr(name.rfind('.') + 1); }
 
 // The RGB that the player should show for what ImageMagick decoded.
-RgbPicture Expected(const FormatCase& c, const RgbaPicture& decoded) {
+TestPicture Expected(const FormatCase& c, const RgbaPicture& decoded) {
   const std::string ext = Extension(c.name);
   if (ext == "png") return BlendOver(decoded, 31, 127, 255);
   // GIF: the transparent entry is black; bitmaps have no alpha.
-  RgbPicture out = BlendOver(decoded, 0, 0, 0);
+  TestPicture out = BlendOver(decoded, 0, 0, 0);
   return out;
 }
 
@@ -91,9 +91,9 @@ TEST(ZrvtoolPicture, OtherFormatsMatchImageMagick) {
 
     ProgramResult r = RunProgram({BuiltProgram("zrvtool"), "picture", path, dir.File("out.ppm")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    RgbPicture ours;
+    TestPicture ours;
     ASSERT_TRUE(DecodePnm(ReadFile(dir.File("out.ppm")), ours));
-    const RgbPicture want = Expected(c, DecodeWithConvert(path));
+    const TestPicture want = Expected(c, DecodeWithConvert(path));
     ASSERT_EQ(ours.width, want.width);
     ASSERT_EQ(ours.height, want.height);
     size_t differing = 0, first = 0;

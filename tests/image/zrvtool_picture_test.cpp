@@ -13,20 +13,20 @@ ProgramResult Zrvtool(std::vector<std::string> args) {
   return RunProgram(args);
 }
 
-RgbPicture Djpeg(const std::string& jpeg, bool grey) {
+TestPicture Djpeg(const std::string& jpeg, bool grey) {
   std::vector<std::string> args = {SystemProgram("djpeg")};
   if (!grey) args.insert(args.end(), {"-colors", "128"});
   args.insert(args.end(), {"-pnm", jpeg});
   ProgramResult r = RunProgram(args);
-  RgbPicture picture;
+  TestPicture picture;
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(DecodePnm(Bytes(r.out.begin(), r.out.end()), picture));
   return picture;
 }
 
-RgbPicture ReadPpm(const std::string& path) {
+TestPicture ReadPpm(const std::string& path) {
   const Bytes bytes = ReadFile(path);
-  RgbPicture picture;
+  TestPicture picture;
   EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 2), "P6");
   EXPECT_TRUE(DecodePnm(bytes, picture));
   return picture;
