@@ -94,6 +94,14 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
   for (uint32_t k = 0; k < run.clip.frameCount() && width == 0; ++k) {
     size_t length = 0;
     const uint8_t* stream = run.clip.FrameStream(k, length);
+    // Told before anything is decoded: a size that no player decodes.
+    int declaredWidth = 0, declaredHeight = 0;
+    if (ReadJpegSize(stream, length, declaredWidth, declaredHeight) &&
+        !H264FrameSizeSupported(declaredWidth, declaredHeight)) {
+      error = "its frames of " + std::to_string(declaredWidth) + " x " + std::to_string(declaredHeight) +
+              " are larger than an MP4 that plays everywhere can hold (4096 x 2304); export it to MKV";
+      return false;
+    }
     if (DecodeJpegRgb(stream, length, picture)) {
       width = picture.width;
       height = picture.height;

@@ -19,6 +19,14 @@ H264Encoder::~H264Encoder() {
   avcodec_free_context(&m_context);
 }
 
+bool H264FrameSizeSupported(int width, int height) {
+  constexpr int64_t kMaxMacroblocks = 36864;
+  constexpr int kMaxSide = 8688;  // sqrt(8 x kMaxMacroblocks) macroblocks of 16 pixels
+  if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
+  const int64_t macroblocks = int64_t((width + 15) / 16) * int64_t((height + 15) / 16);
+  return macroblocks <= kMaxMacroblocks;
+}
+
 bool H264Encoder::Open(int width, int height, int64_t fpsNum, int64_t fpsDen, int ticksPerSecond,
                        int crf, bool globalHeader, std::string& error) {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");

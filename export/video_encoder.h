@@ -16,6 +16,12 @@ struct AVStream;
 struct SwsContext;
 class Muxer;
 
+// Whether frames of width x height fit the H.264 level (5.1) that browsers,
+// phones and desktop players decode: at most 36,864 macroblocks (4096 x 2304)
+// and no side longer than 8688 pixels. Larger frames would also make the
+// encoder take gigabytes.
+bool H264FrameSizeSupported(int width, int height);
+
 class H264Encoder {
  public:
   ~H264Encoder();

@@ -157,3 +157,28 @@ TEST(ExportContract, CtrlCLeavesNoPartialFile) {
 }
 
 }  // namespace
+
+TEST(ExportContract, FramesTooLargeForAnMp4AreRefusedBeforeDecoding) {
+  // A frame whose header declares 8192 x 8192: beyond what H.264 players
+  // decode, and the encoder would take gigabytes. The MP4 is refused at once
+  // with the way out; the MKV copies the frame as it is.
+  TempDir dir;
+  Bytes clip = ReadFile(MakeClip(dir, "small.zrv", {"--frames", "1", "--size", "16x16"}));
+  bool patched = false;
+  for (size_t i = 2; i + 9 < clip.size() && !patched; ++i) {
+    if (clip[i] != 0xFF || clip[i + 1] != 0xC0) continue;
+    clip[i + 5] = clip[i + 7] = 0x20;  // 8192 = 0x2000
+    clip[i + 6] = clip[i + 8] = 0x00;
+    patched = true;
+  }
+  ASSERT_TRUE(patched);
+  WriteFile(dir.File("huge.zrv"), clip);
+  ProgramResult r = Zrvtool({"export", dir.File("huge.zrv"), dir.File("huge.mp4")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("8192 x 8192"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("MKV"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("huge.mp4")));
+  r = Zrvtool({"export", dir.File("huge.zrv"), dir.File("huge.mkv")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(Probe(dir.File("huge.mkv"), "v:0", "stream=width").at("width"), "8192");
+}
