@@ -4,7 +4,6 @@
 pkg_check_modules(ZRVTOOL_AMRNB REQUIRED IMPORTED_TARGET opencore-amrnb)
 
 add_library(zrv_clip_maker STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/rgb_picture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/seven_segment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tone.cpp

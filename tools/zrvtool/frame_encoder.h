@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/zrvtool/rgb_picture.h"
+#include "image/rgb_picture.h"
 
 // Compresses `picture` at `quality` (baseline, standard tables) into `jpeg`,
 // through the file `scratchPath`. With `grey` the stream gets a single

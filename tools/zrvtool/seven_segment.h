@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "tools/zrvtool/rgb_picture.h"
+#include "image/rgb_picture.h"
 
 // Bit s (0 to 6 for segments a to g: top, upper right, lower right, bottom,
 // lower left, upper left, middle) is set when digit d lights segment s.

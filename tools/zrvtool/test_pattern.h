@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "tools/zrvtool/rgb_picture.h"
+#include "image/rgb_picture.h"
 
 // Paints frame `number` of a clip of `count` frames. With `grey` every pixel
 // gets red = green = blue.

@@ -1,4 +1,4 @@
-#include "tools/zrvtool/rgb_picture.h"
+#include "image/rgb_picture.h"
 
 #include <algorithm>
 

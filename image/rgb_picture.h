@@ -1,5 +1,5 @@
-// A picture in memory: rows top to bottom, three bytes (red, green, blue) a
-// pixel.
+// A picture in memory, full colour: rows top to bottom, three bytes (red,
+// green, blue) a pixel.
 #pragma once
 
 #include <cstddef>

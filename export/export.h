@@ -1,0 +1,65 @@
+// Exporting a ZRV clip to a file that plays everywhere: MP4 (H.264 and AAC)
+// or MKV (the JPEG frames as they are, the sound as FLAC). Every frame of
+// the clip goes out, in order; with sound each frame lasts exactly the
+// converted track's length divided by the frame count, without sound 200 ms.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+enum class ExportFormat {
+  mp4,  // H.264 4:2:0 (libx264), AAC, index at the front
+  mkv,  // MJPEG packets byte for byte, FLAC sound
+};
+
+// The quality for MP4 when none is asked: small phone clips stay small at
+// this rate factor and show no visible loss.
+inline constexpr int kDefaultCrf = 20;
+inline constexpr int kMaxCrf = 51;
+
+// The format that the extension of `path` names (".mp4" or ".mkv", in any
+// case). False for any other name.
+bool ExportFormatFromPath(const std::string& path, ExportFormat& format);
+// "mp4" or "mkv".
+const char* ExportFormatExtension(ExportFormat format);
+
+struct ExportOptions {
+  ExportFormat format = ExportFormat::mp4;
+  int crf = kDefaultCrf;  // MP4 only: 0 (lossless) to kMaxCrf
+  bool force = false;     // replace an existing output; without it one is refused
+  // Called after each frame is written, with the frames written so far and
+  // the clip's frame count; on the exporting thread. May be left empty.
+  std::function<void(uint32_t done, uint32_t total)> progress;
+  // Looked at between frames; once it holds true the export stops, and no
+  // output (not even a partial one) is left. May be null.
+  const std::atomic<bool>* cancel = nullptr;
+};
+
+struct ExportResult {
+  bool ok = false;
+  bool cancelled = false;  // stopped through ExportOptions::cancel
+  // When not ok: one sentence for the user that names the clip or the
+  // output and says what went wrong, e.g. "'/x/a.mp4' already exists".
+  std::string error;
+
+  uint32_t frames = 0;       // frames written (the clip's frame count when ok)
+  double duration_ms = 0;    // the video's length: the sound's, or 200 ms a frame
+  double fps = 0;            // frames per second: fps_num / fps_den
+  uint64_t fps_num = 0;      // the exact rate as a fraction in lowest terms
+  uint64_t fps_den = 1;
+  bool sound = false;        // a sound track was written
+  uint32_t damaged_frames = 0;  // MP4: frames that did not decode and repeat the one before
+  uint64_t bytes = 0;        // size of the output file
+  double seconds = 0;        // wall-clock time the export took
+};
+
+// Exports the clip at `clipPath` to `outputPath` in `options.format`. The
+// output is written under a hidden temporary name in the same folder and
+// renamed when complete; on failure or cancellation nothing is left and an
+// existing file of that name is untouched. The clip is only read. The title
+// is the clip's file name without extension; the creation time and the
+// output's modification time are the clip's modification time.
+ExportResult ExportClip(const std::string& clipPath, const std::string& outputPath,
+                        const ExportOptions& options);

@@ -1,0 +1,111 @@
+// Full-colour decoding of JPEG streams in memory, against djpeg as the
+// independent decoder.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "image/jpeg_rgb.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+// A P6 picture with gradients and hard edges, so that every sampling shows.
+Bytes MakePpm(int width, int height) {
+  const std::string head = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  Bytes ppm(head.begin(), head.end());
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      ppm.push_back(uint8_t(x * 255 / width));
+      ppm.push_back(uint8_t((x / 8 + y / 8) % 2 ? 220 : 30));
+      ppm.push_back(uint8_t(y * 255 / height));
+    }
+  return ppm;
+}
+
+Bytes Cjpeg(const TempDir& dir, int width, int height, const std::vector<std::string>& options) {
+  WriteFile(dir.File("in.ppm"), MakePpm(width, height));
+  std::vector<std::string> args = {"/usr/bin/cjpeg"};
+  args.insert(args.end(), options.begin(), options.end());
+  args.insert(args.end(), {"-outfile", dir.File("out.jpg"), dir.File("in.ppm")});
+  EXPECT_EQ(RunProgram(args).exitCode, 0);
+  return ReadFile(dir.File("out.jpg"));
+}
+
+// djpeg's RGB rows (grey files come out as P5 and are widened).
+Bytes Djpeg(const TempDir& dir, const Bytes& jpeg) {
+  WriteFile(dir.File("d.jpg"), jpeg);
+  const ProgramResult r = RunProgram({"/usr/bin/djpeg", "-pnm", dir.File("d.jpg")});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  // The header is three lines: magic, size, maximum.
+  size_t pos = 0;
+  for (int line = 0; line < 3; ++line) pos = r.out.find('\n', pos) + 1;
+  Bytes pixels(r.out.begin() + long(pos), r.out.end());
+  if (r.out.compare(0, 2, "P5") == 0) {
+    Bytes rgb;
+    for (uint8_t g : pixels) rgb.insert(rgb.end(), {g, g, g});
+    return rgb;
+  }
+  return pixels;
+}
+
+TEST(JpegRgb, DecodesAsDjpegDoesInEverySampling) {
+  TempDir dir;
+  const std::vector<std::vector<std::string>> kinds = {
+      {"-sample", "2x2"}, {"-sample", "1x1"}, {"-sample", "2x1"}, {"-grayscale"}, {"-progressive"}};
+  for (const auto& kind : kinds) {
+    const Bytes jpeg = Cjpeg(dir, 37, 23, kind);
+    int w = 0, h = 0;
+    ASSERT_TRUE(ReadJpegSize(jpeg.data(), jpeg.size(), w, h));
+    EXPECT_EQ(w, 37);
+    EXPECT_EQ(h, 23);
+    RgbPicture picture(0, 0);
+    ASSERT_TRUE(DecodeJpegRgb(jpeg.data(), jpeg.size(), picture)) << kind[0];
+    ASSERT_EQ(picture.width, 37);
+    ASSERT_EQ(picture.height, 23);
+    EXPECT_TRUE(picture.rgb == Djpeg(dir, jpeg)) << kind.back();
+  }
+}
+
+TEST(JpegRgb, APictureIsReusedAndResized) {
+  TempDir dir;
+  const Bytes small = Cjpeg(dir, 8, 8, {});
+  const Bytes large = Cjpeg(dir, 40, 30, {});
+  RgbPicture picture(40, 30);
+  ASSERT_TRUE(DecodeJpegRgb(small.data(), small.size(), picture));
+  EXPECT_EQ(picture.rgb.size(), 8u * 8 * 3);
+  ASSERT_TRUE(DecodeJpegRgb(large.data(), large.size(), picture));
+  EXPECT_EQ(picture.width, 40);
+  EXPECT_TRUE(picture.rgb == Djpeg(dir, large));
+}
+
+TEST(JpegRgb, BrokenStreamsAndHugePicturesAreRefused) {
+  TempDir dir;
+  const Bytes good = Cjpeg(dir, 16, 16, {});
+  RgbPicture picture(0, 0);
+  int w, h;
+  const Bytes text = {'n', 'o', 't', ' ', 'j', 'p', 'e', 'g'};
+  EXPECT_FALSE(DecodeJpegRgb(text.data(), text.size(), picture));
+  EXPECT_FALSE(ReadJpegSize(text.data(), text.size(), w, h));
+  EXPECT_FALSE(DecodeJpegRgb(nullptr, 0, picture));
+  // Cut inside the header: no picture can come of it.
+  EXPECT_FALSE(DecodeJpegRgb(good.data(), 40, picture));
+
+  // A start-of-frame claiming 65000 x 65000: refused before the rows exist.
+  Bytes huge = good;
+  for (size_t i = 0; i + 8 < huge.size(); ++i)
+    if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+      huge[i + 5] = huge[i + 7] = 0xFD;
+      huge[i + 6] = huge[i + 8] = 0xE8;
+      break;
+    }
+  EXPECT_FALSE(ReadJpegSize(huge.data(), huge.size(), w, h));
+  EXPECT_FALSE(DecodeJpegRgb(huge.data(), huge.size(), picture));
+  EXPECT_LT(picture.rgb.size(), size_t(1) << 20);
+
+  // A truncated scan still gives a whole picture: libjpeg fills the rest.
+  const Bytes large = Cjpeg(dir, 96, 96, {});
+  EXPECT_TRUE(DecodeJpegRgb(large.data(), large.size() - large.size() / 4, picture));
+  EXPECT_EQ(picture.width, 96);
+}
+
+}  // namespace
