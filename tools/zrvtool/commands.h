@@ -10,3 +10,4 @@ extern const Command kPictureCommand;
 extern const Command kSoundCommand;
 extern const Command kMakeCommand;
 extern const Command kRenderCommand;
+extern const Command kThumbnailCommand;

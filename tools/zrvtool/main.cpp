@@ -15,6 +15,7 @@ const Command* const kCommands[] = {
     &kSoundCommand,
     &kMakeCommand,
     &kRenderCommand,
+    &kThumbnailCommand,
 };
 
 void PrintHelp(std::FILE* out) {
