@@ -16,6 +16,12 @@ set(ZRV_PROGRAM_DIR lib/zrvplayer)
 
 add_subdirectory(res/man)
 
+# Everything the install rules take, so that a package can be made without
+# building the tests (scripts/package).
+add_custom_target(zrv_installable)
+add_dependencies(zrv_installable zrvplayer zrvtool zrv_install_desktop zrv_manual zrv_icons
+  zrv_man_pages zrv_changelog)
+
 install(TARGETS zrvplayer zrvtool RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
 install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATION ${ZRV_PROGRAM_DIR})
 # The player looks for its window icons beside itself; they are data, so they
@@ -27,6 +33,7 @@ install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons DESTINATION ${CMAKE_IN
 function(zrv_install_companions)
   if(TARGET ClipConvert.exe)
     install(TARGETS ClipConvert.exe RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
+    add_dependencies(zrv_installable ClipConvert.exe)
   endif()
 endfunction()
 cmake_language(DEFER CALL zrv_install_companions)
