@@ -3,11 +3,10 @@
 // clip (start, read, scan, write one frame) is the floor that no preview can
 // go below. Counters: the children's CPU time per run.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
 
 #include <string>
-#include <vector>
 
+#include "bench/child_processes.h"
 #include "tests/support/test_support.h"
 
 namespace {
@@ -25,23 +24,6 @@ struct Fixture {
 Fixture& Shared() {
   static Fixture fixture;
   return fixture;
-}
-
-double ChildCpuMs() {
-  rusage usage {};
-  ::getrusage(RUSAGE_CHILDREN, &usage);
-  auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-  return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-void RunProcesses(benchmark::State& state, const std::vector<std::string>& args) {
-  const double before = ChildCpuMs();
-  for (auto _ : state) {
-    ProgramResult r = RunProgram(args);
-    if (r.exitCode != 0) state.SkipWithError((args[0] + " failed: " + r.err).c_str());
-  }
-  state.counters["child_cpu_ms"] =
-      benchmark::Counter(ChildCpuMs() - before, benchmark::Counter::kAvgIterations);
 }
 
 void BM_ThumbnailProcess(benchmark::State& state) {
