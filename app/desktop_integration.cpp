@@ -53,6 +53,21 @@ bool CopyAtomically(const fs::path& from, const fs::path& to) {
   return WriteAtomically(to, bytes);
 }
 
+// A value of the desktop-entry string type: backslash and the control
+// characters escaped, a leading blank kept as \s.
+std::string EscapeString(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\') out += "\\\\";
+    else if (c == '\n') out += "\\n";
+    else if (c == '\t') out += "\\t";
+    else if (c == '\r') out += "\\r";
+    else out += c;
+  }
+  if (!out.empty() && out[0] == ' ') out.replace(0, 1, "\\s");
+  return out;
+}
+
 std::string DesktopEntry(const std::string& executable) {
   return "[Desktop Entry]\n"
          "Type=Application\n"
@@ -65,6 +80,8 @@ std::string DesktopEntry(const std::string& executable) {
          "Icon=zrvplayer\n"
          "Terminal=false\n"
          "Categories=AudioVideo;Video;Player;\n"
+         "Keywords=zrv;gzrv;clip;movie;camera;phone;\n"
+         "Keywords[zh_CN]=视频;手机;录像;\n"
          "MimeType=application/x-zrv;application/x-gzrv;\n";
 }
 
@@ -84,6 +101,13 @@ std::string MimePackage() {
          "    <glob pattern=\"*.gzrv\"/>\n"
          "  </mime-type>\n"
          "</mime-info>\n";
+}
+
+std::string ThumbnailerEntry(const std::string& tool) {
+  return "[Thumbnailer Entry]\n"
+         "TryExec=" + EscapeString(tool) + "\n"
+         "Exec=" + DesktopExecProgram(tool) + " thumbnail -s %s %i %o\n"
+         "MimeType=application/x-zrv;application/x-gzrv;\n";
 }
 
 // Runs a desktop database tool, when it is installed, and waits for it.
@@ -111,7 +135,7 @@ std::string DataHome() {
   return {};
 }
 
-std::string DesktopExecLine(const std::string& executable) {
+std::string DesktopExecProgram(const std::string& executable) {
   // Quoted when it holds a character that the Exec= rules reserve; inside
   // quotes ", `, $ and \ take a backslash, and every backslash of the result
   // is doubled once more by the desktop file's own string escaping.
@@ -129,15 +153,28 @@ std::string DesktopExecLine(const std::string& executable) {
     }
     line += "\"";
   }
-  return line + " %f";
+  return line;
 }
 
-bool WriteFileAssociation(const std::string& dataHome, const std::string& executable,
-                          const std::string& iconSource) {
-  if (dataHome.empty()) return false;
-  const fs::path root(dataHome);
+std::string DesktopExecLine(const std::string& executable) {
+  return DesktopExecProgram(executable) + " %f";
+}
+
+std::string ThumbnailToolBeside(const std::string& executable) {
+  const fs::path tool = fs::path(executable).parent_path() / "zrvtool";
+  return ::access(tool.c_str(), X_OK) == 0 ? tool.string() : std::string();
+}
+
+bool WriteDesktopFiles(const std::string& dataDir, const std::string& executable,
+                       const std::string& thumbnailTool, const std::string& iconSource) {
+  if (dataDir.empty()) return false;
+  const fs::path root(dataDir);
   bool ok = WriteAtomically(root / "applications" / "zrvplayer.desktop", DesktopEntry(executable));
   ok = WriteAtomically(root / "mime" / "packages" / "zrvplayer.xml", MimePackage()) && ok;
+  if (!thumbnailTool.empty())
+    ok = WriteAtomically(root / "thumbnailers" / "zrvplayer.thumbnailer",
+                         ThumbnailerEntry(thumbnailTool)) &&
+         ok;
 
   std::error_code error;
   for (const auto& sizeFolder : fs::directory_iterator(iconSource, error)) {
@@ -149,7 +186,15 @@ bool WriteFileAssociation(const std::string& dataHome, const std::string& execut
            ok;
   }
   if (error) ok = false;
+  return ok;
+}
 
+bool WriteFileAssociation(const std::string& dataHome, const std::string& executable,
+                          const std::string& iconSource) {
+  if (dataHome.empty()) return false;
+  const bool ok =
+      WriteDesktopFiles(dataHome, executable, ThumbnailToolBeside(executable), iconSource);
+  const fs::path root(dataHome);
   Refresh("update-mime-database", (root / "mime").string());
   Refresh("update-desktop-database", (root / "applications").string());
   return ok;

@@ -7,13 +7,28 @@
 // $XDG_DATA_HOME, else $HOME/.local/share; empty when neither is known.
 std::string DataHome();
 
+// `executable` as the program of an Exec= value, quoted by the desktop-entry
+// rules when it needs to be.
+std::string DesktopExecProgram(const std::string& executable);
 // The Exec= value that starts `executable` on one file.
 std::string DesktopExecLine(const std::string& executable);
+
+// The zrvtool that lies beside `executable`; empty when there is none.
+std::string ThumbnailToolBeside(const std::string& executable);
+
+// Writes the files below into `dataDir` (a share/ folder), with no refresh of
+// the desktop's databases; the thumbnailer entry only when `thumbnailTool`,
+// the zrvtool that makes the pictures, is given. Returns whether every file
+// was written.
+bool WriteDesktopFiles(const std::string& dataDir, const std::string& executable,
+                       const std::string& thumbnailTool, const std::string& iconSource);
 
 // Writes under `dataHome`:
 //   applications/zrvplayer.desktop        the entry, Exec= the executable, %f
 //   mime/packages/zrvplayer.xml           application/x-zrv and application/x-gzrv
 //   icons/hicolor/SIZE/apps|mimetypes/    the icons found in `iconSource`
+//   thumbnailers/zrvplayer.thumbnailer    the zrvtool beside the executable
+//                                         makes the clips' previews
 // and then refreshes the desktop's MIME and application databases when their
 // tools are there. Every file is written under a temporary name and renamed,
 // so a failure leaves the old file or none, never half of one. Failures are

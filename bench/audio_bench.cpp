@@ -4,9 +4,9 @@
 #include <benchmark/benchmark.h>
 
 #include <opencore-amrnb/interf_dec.h>
-#include <sys/resource.h>
 
 #include "audio/amr_to_wav.h"
+#include "bench/child_processes.h"
 #include "tests/audio/amr_tracks.h"
 
 namespace {
@@ -69,34 +69,19 @@ void BM_BareDecodeLoop(benchmark::State& state) {
   SetFrames(state);
 }
 
-// User and system time of the finished children: on a busy machine a
-// fairer figure than the wall clock.
-double ChildCpuMs() {
-  rusage usage {};
-  ::getrusage(RUSAGE_CHILDREN, &usage);
-  auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-  return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
-void RunProcesses(benchmark::State& state, const std::vector<std::string>& args) {
-  const double before = ChildCpuMs();
-  for (auto _ : state) {
-    ProgramResult r = RunProgram(args);
-    if (r.exitCode != 0) state.SkipWithError((args[0] + " failed: " + r.err).c_str());
-  }
-  state.counters["child_cpu_ms"] =
-      benchmark::Counter(ChildCpuMs() - before, benchmark::Counter::kAvgIterations);
+void RunProcessesWithFrames(benchmark::State& state, const std::vector<std::string>& args) {
+  RunProcesses(state, args);
   SetFrames(state);
 }
 
 void BM_ZrvtoolSoundProcess(benchmark::State& state) {
   Fixture& f = Shared();
-  RunProcesses(state, {BuiltProgram("zrvtool"), "sound", f.clipPath, f.wavPath});
+  RunProcessesWithFrames(state, {BuiltProgram("zrvtool"), "sound", f.clipPath, f.wavPath});
 }
 
 void BM_SoxProcess(benchmark::State& state) {
   Fixture& f = Shared();
-  RunProcesses(state, {"/usr/bin/sox", f.soxInput, f.wavPath});
+  RunProcessesWithFrames(state, {"/usr/bin/sox", f.soxInput, f.wavPath});
 }
 
 }  // namespace

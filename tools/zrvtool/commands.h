@@ -11,3 +11,4 @@ extern const Command kSoundCommand;
 extern const Command kMakeCommand;
 extern const Command kRenderCommand;
 extern const Command kExportCommand;
+extern const Command kThumbnailCommand;

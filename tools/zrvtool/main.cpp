@@ -16,6 +16,7 @@ const Command* const kCommands[] = {
     &kMakeCommand,
     &kRenderCommand,
     &kExportCommand,
+    &kThumbnailCommand,
 };
 
 void PrintHelp(std::FILE* out) {

@@ -1,0 +1,78 @@
+# Checks shared by the installation and package tests; sourced, not run.
+#   check_tree PREFIX_ROOT FINAL_PREFIX BUILD_DIR
+# PREFIX_ROOT is where the tree lies now, FINAL_PREFIX the prefix that the
+# programs were installed for (the same, or /usr inside an unpacked package).
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+check_tree() {
+  local root=$1 final=$2 build=$3
+  local expected=(
+    bin/zrvplayer bin/zrvtool
+    lib/zrvplayer/zrvplayer lib/zrvplayer/zrvtool "lib/zrvplayer/ZRV Player帮助.chm"
+    lib/zrvplayer/icons/48x48/149.png
+    share/applications/zrvplayer.desktop
+    share/mime/packages/zrvplayer.xml
+    share/thumbnailers/zrvplayer.thumbnailer
+    share/metainfo/example.qorvex.zrvplayer.metainfo.xml
+    share/man/man1/zrvtool.1.gz share/man/man1/zrvplayer.1.gz
+    share/doc/zrvplayer/copyright share/doc/zrvplayer/changelog.Debian.gz
+  )
+  local size
+  for size in 16 22 24 32 48 64 128 256; do
+    expected+=("share/icons/hicolor/${size}x${size}/apps/zrvplayer.png"
+               "share/icons/hicolor/${size}x${size}/mimetypes/application-x-zrv.png"
+               "share/icons/hicolor/${size}x${size}/mimetypes/application-x-gzrv.png")
+  done
+  # The companion is installed when the project builds it.
+  [ -e "$build/bin/ClipConvert.exe" ] && expected+=(lib/zrvplayer/ClipConvert.exe)
+  local f
+  for f in "${expected[@]}"; do [ -e "$root/$f" ] || fail "$f is not installed"; done
+
+  # Nothing outside the folders a user expects.
+  local top
+  top=$(cd "$root" && ls | tr '\n' ' ')
+  [ "$top" = "bin lib share " ] || fail "unexpected top-level folders: $top"
+
+  # The commands are relative links to the programs' own folder.
+  local program
+  for program in zrvplayer zrvtool; do
+    [ -L "$root/bin/$program" ] || fail "bin/$program is not a link"
+    [ "$(readlink "$root/bin/$program")" = "../lib/zrvplayer/$program" ] ||
+      fail "bin/$program links to $(readlink "$root/bin/$program")"
+    [ -x "$root/lib/zrvplayer/$program" ] || fail "lib/zrvplayer/$program is not executable"
+  done
+
+  desktop-file-validate "$root/share/applications/zrvplayer.desktop" ||
+    fail "desktop-file-validate refuses the desktop entry"
+  appstreamcli validate --no-net "$root/share/metainfo/example.qorvex.zrvplayer.metainfo.xml" ||
+    fail "appstreamcli refuses the metadata"
+
+  # The desktop entry and the thumbnailer name the installed commands.
+  grep -qxF "Exec=$(exec_program "$final/bin/zrvplayer") %f" "$root/share/applications/zrvplayer.desktop" ||
+    fail "the desktop entry does not start $final/bin/zrvplayer"
+  grep -qxF "Exec=$(exec_program "$final/bin/zrvtool") thumbnail -s %s %i %o" \
+    "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
+    fail "the thumbnailer entry does not run $final/bin/zrvtool"
+  grep -qxF "MimeType=application/x-zrv;application/x-gzrv;" "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
+    fail "the thumbnailer entry lacks the MIME types"
+
+  # The MIME package compiles, and *.zrv and *.gzrv come out of it.
+  local mime
+  mime=$(mktemp -d)
+  mkdir "$mime/packages"
+  cp "$root/share/mime/packages/zrvplayer.xml" "$mime/packages/"
+  update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database refuses the MIME package"
+  grep -q ':application/x-zrv:\*\.zrv$' "$mime/globs2" || fail "no *.zrv glob"
+  grep -q ':application/x-gzrv:\*\.gzrv$' "$mime/globs2" || fail "no *.gzrv glob"
+  rm -rf "$mime"
+}
+
+# A path as the program of an Exec= line: quoted when it holds a blank (the
+# only reserved character the tests' prefixes use).
+exec_program() {
+  case $1 in
+    *' '*) printf '"%s"' "$1" ;;
+    *) printf '%s' "$1" ;;
+  esac
+}
