@@ -77,14 +77,14 @@ std::vector<std::string> ExpandExec(const std::string& exec, const std::string& 
   return args;
 }
 
-RgbPicture Opaque(const RgbaPicture& p) {
-  RgbPicture out{p.width, p.height, {}};
+TestPicture Opaque(const RgbaPicture& p) {
+  TestPicture out{p.width, p.height, {}};
   for (size_t i = 0; i + 3 < p.rgba.size(); i += 4)
     out.rgb.insert(out.rgb.end(), {p.rgba[i], p.rgba[i + 1], p.rgba[i + 2]});
   return out;
 }
 
-double MeanDifference(const RgbPicture& a, const RgbPicture& b) {
+double MeanDifference(const TestPicture& a, const TestPicture& b) {
   if (a.width != b.width || a.height != b.height || a.rgb.empty()) return 1e9;
   double total = 0;
   for (size_t i = 0; i < a.rgb.size(); ++i) total += std::abs(int(a.rgb[i]) - int(b.rgb[i]));
@@ -94,7 +94,7 @@ double MeanDifference(const RgbPicture& a, const RgbPicture& b) {
 class ZrvtoolThumbnail : public ::testing::Test {
  protected:
   // Frame k of `clip` in full colour, scaled to width x height by ImageMagick.
-  RgbPicture Reference(const std::string& clip, int k, int width, int height) {
+  TestPicture Reference(const std::string& clip, int k, int width, int height) {
     const std::string jpeg = m_dir.File("ref" + std::to_string(k) + ".jpg");
     const std::string scaled = m_dir.File("ref" + std::to_string(k) + ".png");
     EXPECT_EQ(RunProgram({Zrvtool(), "frame", clip, std::to_string(k), jpeg}).exitCode, 0);
@@ -105,7 +105,7 @@ class ZrvtoolThumbnail : public ::testing::Test {
   // Checks that `png` shows frame `shown` of `clip`: close to it, and much
   // closer to it than to frame `other`.
   void ExpectShows(const std::string& png, const std::string& clip, int shown, int other) {
-    const RgbPicture thumb = Opaque(DecodeWithConvert(png));
+    const TestPicture thumb = Opaque(DecodeWithConvert(png));
     const double near = MeanDifference(thumb, Reference(clip, shown, thumb.width, thumb.height));
     const double far = MeanDifference(thumb, Reference(clip, other, thumb.width, thumb.height));
     EXPECT_LT(near, 6.0) << "frame " << shown;
