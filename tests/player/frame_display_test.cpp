@@ -63,10 +63,17 @@ TEST_F(PlayerTest, PictureAreaShowsTheFrameByZoom) {
   CPlayerDlg& w = StartWindow();
   const QImage& picture = w.picture();
   ASSERT_EQ(picture.size(), QSize(348, 216));
-  w.OnPaint();
-  EXPECT_TRUE(ColumnsBlack(picture, 0, 348));  // no clip: all black
-
+  // Without a clip a repaint paints the whole area black, even over the
+  // frame of a clip that a failed open has just given up.
   MakeClip(m_dir.File("a.zrv"), {"--frames", "10"});
+  ASSERT_TRUE(Open(m_dir.File("a.zrv")));
+  ASSERT_EQ(NonBlackColumns(picture), 176);
+  WriteFile(m_dir.File("noise.zrv"), Bytes(100, 0x41));
+  ASSERT_FALSE(Open(m_dir.File("noise.zrv")));
+  ASSERT_EQ(w.session().state, stateNoFile);
+  w.OnPaint();
+  EXPECT_TRUE(ColumnsBlack(picture, 0, 348));
+
   ASSERT_TRUE(Open(m_dir.File("a.zrv")));
   // Actual size: 176 columns of picture in the middle.
   EXPECT_EQ(NonBlackColumns(picture), 176);

@@ -171,3 +171,71 @@ TEST_F(PlayerTest, TheImageLayersWarningIsAMessageBoxOverTheWindow) {
   EXPECT_EQ(boxes.size(), 1u);
   SetMessageBoxShower({});
 }
+
+TEST_F(PlayerTest, ChineseMenusAndStatesAfterStartUp) {
+  CPlayerDlg& w = StartWindow("zh_CN.UTF-8");
+  const std::pair<int, const char*> items[] = {
+      {ids::kFileOpen, "打开"},          {ids::kFileQuit, "退出"},
+      {ids::kSpeedQuick, "快速"},        {ids::kSpeedNormal, "正常"},
+      {ids::kSpeedSlow, "慢速"},         {ids::kZoomBig, "放大"},
+      {ids::kZoomNormal, "正常"},        {ids::kZoomSmall, "缩小"},
+      {ids::kAlwaysOnTop, "总在最前"},   {ids::kToolVideoConvert, "视频转换"},
+      {ids::kToolZrvChanger, "ZRV 转换"}, {ids::kHelpCheckVersion, "检查最新版本"},
+      {ids::kHelpManual, "使用说明"},    {ids::kHelpAbout, "关于"},
+  };
+  for (const auto& [id, text] : items) EXPECT_EQ(w.action(id)->text().toStdString(), text) << id;
+  // The menus that hold them.
+  auto menuOf = [&w](int id) { return qobject_cast<QMenu*>(w.action(id)->parent())->title().toStdString(); };
+  EXPECT_EQ(menuOf(ids::kFileOpen), "文件");
+  EXPECT_EQ(menuOf(ids::kSpeedQuick), "速度");
+  EXPECT_EQ(menuOf(ids::kZoomBig), "缩放");
+  EXPECT_EQ(menuOf(ids::kAlwaysOnTop), "播放");
+  EXPECT_EQ(menuOf(ids::kToolVideoConvert), "工具");
+  EXPECT_EQ(menuOf(ids::kHelpAbout), "帮助");
+
+  for (int id : {ids::kSpeedQuick, ids::kSpeedNormal, ids::kSpeedSlow, ids::kZoomBig,
+                 ids::kZoomNormal, ids::kZoomSmall})
+    EXPECT_FALSE(w.action(id)->isEnabled()) << id;
+  EXPECT_TRUE(w.action(ids::kSpeedNormal)->isChecked());
+  EXPECT_TRUE(w.action(ids::kZoomNormal)->isChecked());
+  EXPECT_TRUE(w.action(ids::kAlwaysOnTop)->isChecked());
+  EXPECT_FALSE(w.control(ids::kPlayButton)->isEnabled());
+  EXPECT_EQ(TextOf(w.control(ids::kPlayButton)), "播放");
+  EXPECT_EQ(TextOf(w.control(ids::kPauseButton)), "暂停");
+  EXPECT_EQ(w.contextMenu()->actions().back()->text().toStdString(), "关于 ZRV Player");
+}
+
+TEST_F(PlayerTest, ChineseMessagesOfOpeningPlayingAndSeeking) {
+  CPlayerDlg& w = StartWindow("zh_CN.UTF-8");
+  auto status = [&w] { return w.statusText().toStdString(); };
+  AnswerOpen(m_dir.File("missing.zrv"));
+  EXPECT_FALSE(w.OnOpen());
+  EXPECT_EQ(status(), "打开'missing'文件时发生错误!");
+  WriteFile(m_dir.File("noise.zrv"), Bytes(5000, 0x41));
+  EXPECT_FALSE(Open(m_dir.File("noise.zrv")));
+  EXPECT_EQ(status(), "noise文件不符合要求!");
+
+  MakeClip(m_dir.File("quiet.zrv"), {"--frames", "12"});
+  ASSERT_TRUE(Open(m_dir.File("quiet.zrv")));
+  EXPECT_EQ(status(), "无声音...共12帧");
+  w.OnPlay();
+  w.OnTimer(ids::kPlaybackTimer);
+  EXPECT_EQ(status(), "无声音...共12帧,当前第1帧,帧速为5帧/s");
+
+  MakeClip(m_dir.File("tone.zrv"), {"--frames", "24", "--fps", "8", "--sound", "tone"});
+  ASSERT_TRUE(Open(m_dir.File("tone.zrv")));
+  EXPECT_EQ(status(), "含有声音...共24帧");
+  w.OnPlay();
+  for (int i = 0; i < 3; ++i) w.OnTimer(ids::kPlaybackTimer);
+  EXPECT_EQ(status(), "含有声音...共24帧,当前第3帧,帧速为8帧/s");
+  w.OnPause();
+  auto* slider = static_cast<QSlider*>(w.control(ids::kPositionSlider));
+  slider->setValue(10);
+  w.OnReleasedCaptureSlider();
+  EXPECT_EQ(status(), "含有声音...共24帧,当前第10帧");
+
+  // Without a private folder the sound cannot be prepared.
+  w.tempDir().Remove();
+  EXPECT_FALSE(Open(m_dir.File("tone.zrv")));
+  EXPECT_EQ(status(), "处理音频时发生错误!");
+}
