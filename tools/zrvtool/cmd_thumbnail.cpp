@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "container/frame_file.h"
 #include "image/jpeg_rgb.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
@@ -19,18 +20,12 @@ constexpr uint32_t kMaxSize = 4096;
 // at the usual 8 frames a second.
 constexpr uint32_t kFramesLookedAt = 8;
 
-// Frame k's standalone JPEG stream, the header put in front of a later frame
-// of a shared-header clip.
+// Frame k's standalone JPEG stream in one piece, the header put in front of
+// a later frame of a shared-header clip.
 void FrameStream(const LoadedClip& clip, uint32_t k, std::vector<uint8_t>& stream) {
-  const uint8_t* bytes = clip.bytes.data();
-  const uint32_t start = clip.index.frameOffsets[k], end = clip.index.frameOffsets[k + 1];
-  stream.clear();
-  if (clip.index.sharedHeader && k >= 1) {
-    stream.assign(bytes, bytes + clip.index.headerLength);
-    stream.insert(stream.end(), bytes + start + 2, bytes + end);
-  } else {
-    stream.assign(bytes + start, bytes + end);
-  }
+  const FrameStreamPieces pieces = FrameStreamOf(clip.bytes.data(), clip.index, k);
+  stream.assign(pieces.head, pieces.head + pieces.headLength);
+  stream.insert(stream.end(), pieces.body, pieces.body + pieces.bodyLength);
 }
 
 // The first frame that decodes and is not blank among the first few; when
