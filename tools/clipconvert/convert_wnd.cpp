@@ -480,5 +480,7 @@ void CConvertWnd::dropEvent(QDropEvent* event) {
     if (url.isLocalFile()) paths << url.toLocalFile();
   if (paths.isEmpty()) return;
   event->acceptProposedAction();
-  AddPaths(paths);
+  OnDropFiles(paths);
 }
+
+void CConvertWnd::OnDropFiles(const QStringList& localPaths) { AddPaths(localPaths); }

@@ -48,6 +48,8 @@ class CConvertWnd : public QWidget {
   void OnConvert();
   void OnCancel();
   void OnOpenOutputFolder();
+  // Files and folders dropped on the window.
+  void OnDropFiles(const QStringList& localPaths);
 
   // The dialogs, replaceable so that tests can answer them.
   std::function<QStringList()> m_chooseClips;
