@@ -122,6 +122,7 @@ TEST_F(ConvertWindowTest, CancelStopsTheClipInTheMiddleAndLeavesNoPartialFile) {
 
   EXPECT_LT(window->clipProgress()->value(), window->clipProgress()->maximum());
   EXPECT_LT(window->clipProgress()->value(), reached + 200);
+  EXPECT_EQ(window->listProgress()->value(), window->clipProgress()->value());  // the first of two
   EXPECT_EQ(Result(0), "cancelled");
   EXPECT_EQ(Result(1), "cancelled");  // never started
   EXPECT_EQ(FolderEntries(dir.File("clips")), before);

@@ -7,8 +7,8 @@
 namespace convert_texts {
 
 inline constexpr MessagePair kTitle = {"视频转换", "Video Convert"};
-inline constexpr MessagePair kEmptyHint = {"把短片或文件夹拖到这里，或者点击“添加文件…”。",
-                                           "Drop clips or folders here, or click Add files…."};
+inline constexpr MessagePair kEmptyHint = {"把短片或文件夹拖到这里，或者点击“添加文件…”",
+                                           "Drop clips or folders here, or click “Add files…”"};
 
 // The list.
 inline constexpr MessagePair kColumnName = {"名称", "Name"};

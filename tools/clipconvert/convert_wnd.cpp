@@ -418,7 +418,8 @@ void CConvertWnd::OnJobFinished(uint64_t run, uint64_t rowId, int position, cons
     ++m_failed;
   }
   if (ClipRow* row = FindRow(rowId)) SetResult(*row, ResultText(result));
-  m_listProgress->setValue((position + 1) * kStepsPerClip);
+  // A cancelled clip leaves both bars where it stopped.
+  if (!result.cancelled) m_listProgress->setValue((position + 1) * kStepsPerClip);
 }
 
 void CConvertWnd::OnRunFinished(uint64_t run) {
