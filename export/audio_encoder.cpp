@@ -19,6 +19,8 @@ int64_t AacBitRate(int channels, int sampleRate) {
   return int64_t(channels) * (sampleRate <= 8000 ? 32000 : 48000);
 }
 
+constexpr int kFlacLevel = 0;
+
 }  // namespace
 
 AudioEncoder::~AudioEncoder() {
@@ -51,6 +53,9 @@ bool AudioEncoder::Open(const char* codecName, int channels, int sampleRate, boo
   m_context->time_base = AVRational{1, sampleRate};
   if (wanted == AV_SAMPLE_FMT_FLTP) m_context->bit_rate = AacBitRate(channels, sampleRate);
   if (globalHeader) m_context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+  // Lossless at any level: the lightest search keeps the sound decode the
+  // export's only real cost, and speech at 8 kHz gains little from more.
+  if (wanted == AV_SAMPLE_FMT_S16) m_context->compression_level = kFlacLevel;
   const int opened = avcodec_open2(m_context, codec, nullptr);
   if (opened < 0) {
     error = std::string("the ") + codecName + " encoder cannot start: " + AvErrorText(opened);

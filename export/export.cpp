@@ -131,6 +131,26 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
          run.muxer.Finish(error);
 }
 
+// Keeps the clip's memory alive for the packets that point into it: the
+// clip outlives the muxer, so there is nothing to free.
+void KeepClipBytes(void*, uint8_t*) {}
+
+// Points `packet` at a frame's bytes, without a copy when they lie in the
+// clip itself.
+bool FillPacket(AVPacket* packet, const uint8_t* data, size_t length, bool inClip) {
+  if (!inClip) {
+    if (av_new_packet(packet, int(length)) < 0) return false;
+    std::memcpy(packet->data, data, length);
+    return true;
+  }
+  packet->buf = av_buffer_create(const_cast<uint8_t*>(data), length, KeepClipBytes, nullptr,
+                                 AV_BUFFER_FLAG_READONLY);
+  if (!packet->buf) return false;
+  packet->data = packet->buf->data;
+  packet->size = int(length);
+  return true;
+}
+
 // MKV: the frames' standalone JPEG streams as MJPEG packets, byte for byte.
 bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
               const ExportOptions& options, ExportResult& result, std::string& error) {
@@ -171,11 +191,11 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
   const auto writeFrame = [&](uint32_t k, int64_t pts, int64_t duration, std::string& why) {
     size_t length = 0;
     const uint8_t* stream = run.clip.FrameStream(k, length);
-    if (av_new_packet(packet, int(length)) < 0) {
+    if (!FillPacket(packet, stream, length, stream >= run.clip.bytes().data() &&
+                                                stream < run.clip.bytes().data() + run.clip.bytes().size())) {
       why = "not enough memory for a video packet";
       return false;
     }
-    std::memcpy(packet->data, stream, length);
     packet->pts = packet->dts = pts;
     packet->duration = duration;
     packet->flags |= AV_PKT_FLAG_KEY;

@@ -70,6 +70,10 @@ bool Muxer::Start(const std::string& title, const timespec& created, std::string
   av_dict_set(&m_context->metadata, "creation_time", CreationTimeText(created).c_str(), 0);
   AVDictionary* options = nullptr;
   if (m_fastStart) av_dict_set(&options, "movflags", "+faststart", 0);
+  // Matroska's optional checksums would cost as much as the rest of the
+  // muxing; the frames carry their own markers and FLAC its own checksums.
+  else
+    av_dict_set(&options, "write_crc32", "0", 0);
   const int written = avformat_write_header(m_context, &options);
   av_dict_free(&options);
   if (written < 0) {

@@ -46,7 +46,7 @@ class H264Encoder {
   SwsContext* m_scaler = nullptr;
   AVStream* m_stream = nullptr;
   int m_width = 0, m_height = 0;  // the picture's size; the encoded one is even
-  std::vector<uint8_t> m_padded;  // the picture in RGB with its padding
+  std::vector<uint8_t> m_padded;  // the picture as BGR rows with its padding
   // The duration of each frame sent and not yet out of the encoder, by its
   // time stamp (packets come out in decoding order).
   std::map<int64_t, int64_t> m_durations;

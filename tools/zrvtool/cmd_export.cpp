@@ -168,6 +168,9 @@ int RunExport(int argc, char** argv) {
   return refused ? kExitRefused : kExitOk;
 }
 
+// The help text below names the default quality.
+static_assert(kDefaultCrf == 20);
+
 }  // namespace
 
 const Command kExportCommand = {

@@ -1,0 +1,140 @@
+// zrvtool export as a whole process on a ten-minute clip (176 x 144, 8
+// frames a second, a 12.2 kbit/s track), side by side with what bounds it:
+// MKV against zrvtool sound (the sound decode is its floor), MP4 against the
+// ffmpeg command line doing the same job from the frames and track already
+// split out. Peak memory is reported for a 2.5- and a 10-minute clip, to
+// show that it grows with the clip's bytes only.
+#include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+
+#include "export/export.h"
+#include "tests/support/test_support.h"
+
+extern char** environ;
+
+namespace {
+
+struct Clip {
+  std::string path, frames, track;
+  int fps = 8;
+  Clip(const TempDir& dir, const std::string& name, int seconds) {
+    path = dir.File(name + ".zrv");
+    frames = dir.File(name + ".mjpeg");
+    track = dir.File(name + ".wav");
+    const std::string count = std::to_string(seconds * fps);
+    RunProgram({BuiltProgram("zrvtool"), "make", "--frames", count, "--fps", std::to_string(fps),
+                "--size", "176x144", "--sound", "tone", path});
+    RunProgram({BuiltProgram("zrvtool"), "sound", path, track});
+    // The plain layout's frames are the clip's bytes up to its track.
+    const ProgramResult info = RunProgram({BuiltProgram("zrvtool"), "info", "--json", path});
+    const size_t at = info.out.find("\"audio_start\":");
+    const size_t audioStart = std::stoul(info.out.substr(at + 14));
+    Bytes bytes = ReadFile(path);
+    bytes.resize(audioStart);
+    WriteFile(frames, bytes);
+  }
+};
+
+struct Fixture {
+  TempDir dir;
+  Clip tenMinutes{dir, "ten", 600};
+  Clip quarter{dir, "quarter", 150};
+};
+
+Fixture& Shared() {
+  static Fixture f;
+  return f;
+}
+
+struct Measured {
+  double cpuMs = 0;
+  long peakKb = 0;
+};
+
+// Runs one process and takes its own CPU time and peak resident memory.
+Measured RunMeasured(const std::vector<std::string>& args, benchmark::State& state) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  pid_t pid = 0;
+  Measured m;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    state.SkipWithError("cannot start the process");
+    return m;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    state.SkipWithError((args[0] + " " + args[1] + " failed").c_str());
+  auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+  m.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
+  m.peakKb = usage.ru_maxrss;
+  return m;
+}
+
+void RunProcesses(benchmark::State& state, const std::vector<std::string>& args) {
+  double cpu = 0;
+  long peak = 0;
+  for (auto _ : state) {
+    const Measured m = RunMeasured(args, state);
+    cpu += m.cpuMs;
+    peak = std::max(peak, m.peakKb);
+  }
+  state.counters["child_cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
+  state.counters["peak_kb"] = double(peak);
+}
+
+std::string Out(const char* name) { return Shared().dir.File(name); }
+
+void BM_ZrvtoolSound(benchmark::State& state) {
+  RunProcesses(state, {BuiltProgram("zrvtool"), "sound", Shared().tenMinutes.path, Out("s.wav")});
+}
+
+void BM_ExportMkv(benchmark::State& state) {
+  RunProcesses(state, {BuiltProgram("zrvtool"), "export", "--force", Shared().tenMinutes.path,
+                       Out("e.mkv")});
+}
+
+void BM_ExportMkvQuarter(benchmark::State& state) {
+  RunProcesses(state, {BuiltProgram("zrvtool"), "export", "--force", Shared().quarter.path,
+                       Out("q.mkv")});
+}
+
+void BM_ExportMp4(benchmark::State& state) {
+  RunProcesses(state, {BuiltProgram("zrvtool"), "export", "--force", Shared().tenMinutes.path,
+                       Out("e.mp4")});
+}
+
+void BM_ExportMp4Quarter(benchmark::State& state) {
+  RunProcesses(state, {BuiltProgram("zrvtool"), "export", "--force", Shared().quarter.path,
+                       Out("q.mp4")});
+}
+
+// The same job by the ffmpeg command line: same encoder, preset, rate factor
+// and sound bit rate, from the frames and the converted track.
+void BM_FfmpegMp4(benchmark::State& state) {
+  const Clip& c = Shared().tenMinutes;
+  RunProcesses(state, {"/usr/bin/ffmpeg", "-v", "error", "-y", "-f", "mjpeg", "-framerate",
+                       std::to_string(c.fps), "-i", c.frames, "-i", c.track, "-c:v", "libx264",
+                       "-preset", "medium", "-crf", std::to_string(kDefaultCrf), "-c:a", "aac",
+                       "-b:a", "32k", "-movflags", "+faststart", Out("f.mp4")});
+}
+
+}  // namespace
+
+BENCHMARK(BM_ZrvtoolSound)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_ExportMkv)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+BENCHMARK(BM_ExportMkvQuarter)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(BM_ExportMp4)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_FfmpegMp4)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_ExportMp4Quarter)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK_MAIN();
