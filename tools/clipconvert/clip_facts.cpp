@@ -36,7 +36,9 @@ ClipFacts ReadClipFacts(const std::string& path) {
   facts.frames = index.frameCount;
   facts.sound = index.hasSound;
   const uint32_t soundMs = ClipSoundLengthMs(clip);
-  facts.soundUsable = soundMs != kUnknownSoundLength;
+  // A track too short to give each frame a millisecond is left out of the
+  // video, as one that does not convert.
+  facts.soundUsable = soundMs != kUnknownSoundLength && soundMs >= index.frameCount;
   // Without a usable track the player's interval falls back to 200 ms a
   // frame, and so does the exported video.
   facts.lengthMs = facts.soundUsable

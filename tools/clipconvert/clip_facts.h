@@ -16,7 +16,7 @@ struct ClipFacts {
   ClipProblem problem = ClipProblem::none;
   uint32_t frames = 0;
   bool sound = false;        // the clip holds a sound track
-  bool soundUsable = false;  // ... and it converts, so the video carries it
+  bool soundUsable = false;  // ... and it converts and lasts, so the video carries it
   // How long the converted video lasts: the sound's length, or the player's
   // 200 ms a frame when there is no usable sound.
   uint64_t lengthMs = 0;
