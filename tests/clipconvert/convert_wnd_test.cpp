@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <algorithm>
 #include <filesystem>
 
 #include "tests/clipconvert/convert_fixture.h"
@@ -98,6 +99,23 @@ TEST_F(ConvertWindowTest, BothFormatsHoldEveryFrameAndTheSoundBesideTheClipsOrIn
   ASSERT_TRUE(window->openFolderButton()->isEnabled());
   window->openFolderButton()->click();
   EXPECT_EQ(shownFolders, std::vector<QString>({Q(dir.File("out"))}));
+}
+
+TEST_F(ConvertWindowTest, AClipWhoseSoundDoesNotDecodeIsListedAndConvertedWithoutIt) {
+  MakeClip(dir.File("hoarse.zrv"), {"--frames", "16", "--sound", "tone"});
+  // "#!AMR" stays, so the scan still sees a track, but of no known kind.
+  Bytes clip = ReadFile(dir.File("hoarse.zrv"));
+  const std::string magic = "#!AMR\n";
+  const auto track = std::search(clip.begin(), clip.end(), magic.begin(), magic.end());
+  ASSERT_NE(track, clip.end());
+  track[5] = 'X';
+  WriteFile(dir.File("hoarse.zrv"), clip);
+  OpenWindow();
+  Add({Q(dir.File("hoarse.zrv"))});
+  EXPECT_EQ(window->cellText(0, columnSound), "cannot be decoded");
+  EXPECT_EQ(window->cellText(0, columnLength), "0:03");  // 200 ms a frame
+  ConvertAll();
+  EXPECT_EQ(ProbeStreams(dir.File("hoarse.mp4")), Streams({"h264,video,16"}));
 }
 
 TEST_F(ConvertWindowTest, CancelStopsTheClipInTheMiddleAndLeavesNoPartialFile) {

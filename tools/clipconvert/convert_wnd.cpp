@@ -18,6 +18,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "player/icons.h"
 #include "tools/clipconvert/clip_paths.h"
 #include "tools/clipconvert/convert_texts.h"
 
@@ -80,6 +81,7 @@ CConvertWnd::~CConvertWnd() {
 
 void CConvertWnd::CreateControls() {
   setWindowTitle(Text(ct::kTitle));
+  setWindowIcon(ProgramIcon(128));
   setAcceptDrops(true);
   resize(760, 480);
 
