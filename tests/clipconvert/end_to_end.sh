@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# End to end, in a real X server: the real zrvplayer's Tool > Video Convert
+# starts the real ClipConvert.exe (found by its process, with the argument
+# "qorvex"), whose window, driven with the mouse and the keyboard, converts
+# the demo clip into an MP4 file that ffprobe reads whole.
+#   end_to_end.sh BIN_DIR [SCREENSHOT]
+set -euo pipefail
+bin=$1
+keep=${2:-}
+
+# A private X server on the first free display number, as the player's
+# end-to-end tests have it; everything it leaves is in $work.
+work=$(mktemp -d)
+xvfb_pid=
+player_pid=
+companion_pid=
+cleanup() {
+  [ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null || true
+  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=:$(head -n 1 "$work/display")
+
+# wait_for WHAT COMMAND...: runs COMMAND until it prints something (which is
+# then printed), for at most 20 seconds.
+wait_for() {
+  local what=$1 found=
+  shift
+  for _ in $(seq 200); do
+    found=$("$@" 2>/dev/null || true)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  echo "FAILED: $what" >&2
+  return 1
+}
+window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
+window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
+
+# The player in English, silent, with its desktop files and temporary folder
+# inside $work; the companion inherits all of it.
+env LC_ALL=en_US.UTF-8 SDL_AUDIODRIVER=dummy PULSE_SERVER=unix:/nonexistent \
+    XDG_DATA_HOME="$work/share" TMP="$work" QT_QPA_PLATFORM=xcb \
+    "$bin/zrvplayer" >"$work/player.log" 2>&1 &
+player_pid=$!
+player=$(wait_for "the player's window did not appear" window_named 'ZRV Player V1.8')
+sleep 0.5
+
+# Tool > Video Convert: the menu bar's third title, then its first item. The
+# open menu is a second window of the player's class.
+menu_open() { [ "$(xwininfo -root -children | grep -c '("zrvplayer" "zrvplayer")')" -ge 2 ] && echo yes; }
+xdotool mousemove --window "$player" 96 9 click 1
+wait_for "the Tool menu did not open" menu_open >/dev/null
+xdotool key Down Return
+
+# The companion's window, and behind it the program the player started.
+companion=$(wait_for "no window of ClipConvert.exe appeared" window_of_class 'ClipConvert')
+companion_pid=$(xdotool getwindowpid "$companion")
+[ "$(readlink -f "/proc/$companion_pid/exe")" = "$(readlink -f "$bin/ClipConvert.exe")" ] ||
+  { echo "FAILED: the window belongs to $(readlink -f "/proc/$companion_pid/exe")"; exit 1; }
+arguments=$(tr '\0' ' ' <"/proc/$companion_pid/cmdline")
+[ "${arguments#* }" = "qorvex " ] || { echo "FAILED: the companion was started as '$arguments'"; exit 1; }
+title=$(xdotool getwindowname "$companion")
+[ "$title" = "Video Convert" ] || { echo "FAILED: the companion's title is '$title'"; exit 1; }
+sleep 0.5
+
+# Add files...: the dialog takes the demo clip's path from the keyboard.
+cp "$bin/demo.zrv" "$work/demo.zrv"
+xdotool mousemove --window "$companion" 50 22 click 1
+wait_for "the Add clips dialog did not open" window_named '^Add clips$' >/dev/null
+sleep 0.5
+xdotool type --delay 5 "$work/demo.zrv"
+xdotool key Return
+sleep 1.5
+
+# Convert, beside the clip, as MP4.
+xdotool mousemove --window "$companion" 622 457 click 1
+wait_for "no MP4 file was written" sh -c "[ -f '$work/demo.mp4' ] && echo yes" >/dev/null
+sleep 1
+[ -n "$keep" ] && xwd -silent -id "$companion" | convert xwd:- "$keep"
+streams=$(ffprobe -v error -count_packets -show_entries stream=codec_name,codec_type,nb_read_packets \
+  -of csv=p=0 "$work/demo.mp4")
+echo "demo.mp4 holds: $(echo "$streams" | tr '\n' ' ')"
+echo "$streams" | grep -qx 'h264,video,96' || { echo "FAILED: not the demo clip's 96 frames in H.264"; exit 1; }
+echo "$streams" | grep -q '^aac,audio,' || { echo "FAILED: no AAC sound"; exit 1; }
+[ -n "$keep" ] && echo "screenshot: $keep"
+echo "end to end: 1 passed, 0 failed"

@@ -1,0 +1,54 @@
+#include "tools/clipconvert/convert_dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "tools/clipconvert/convert_texts.h"
+
+namespace ct = convert_texts;
+
+namespace {
+
+QString Text(const MessagePair& pair) { return QString::fromUtf8(pair.Text()); }
+
+}  // namespace
+
+QStringList AskForClips(QWidget* parent) {
+  return QFileDialog::getOpenFileNames(parent, Text(ct::kAddFilesCaption), {}, Text(ct::kClipFilter));
+}
+
+QString AskForFolder(QWidget* parent, const QString& caption) {
+  return QFileDialog::getExistingDirectory(parent, caption);
+}
+
+ReplaceAnswer AskToReplace(QWidget* parent, const QString& outputPath) {
+  QMessageBox box(QMessageBox::Question, Text(ct::kTitle), Text(ct::kAskReplace).arg(outputPath),
+                  QMessageBox::NoButton, parent);
+  QPushButton* replace = box.addButton(Text(ct::kReplace), QMessageBox::YesRole);
+  QPushButton* replaceAll = box.addButton(Text(ct::kReplaceAll), QMessageBox::YesRole);
+  QPushButton* keep = box.addButton(Text(ct::kKeep), QMessageBox::NoRole);
+  QPushButton* keepAll = box.addButton(Text(ct::kKeepAll), QMessageBox::NoRole);
+  box.setDefaultButton(keep);
+  box.setEscapeButton(keep);
+  box.exec();
+  if (box.clickedButton() == replace) return ReplaceAnswer::replace;
+  if (box.clickedButton() == replaceAll) return ReplaceAnswer::replaceAll;
+  if (box.clickedButton() == keepAll) return ReplaceAnswer::keepAll;
+  return ReplaceAnswer::keep;
+}
+
+bool AskToStopAndClose(QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, Text(ct::kTitle), Text(ct::kAskClose), QMessageBox::NoButton,
+                  parent);
+  QPushButton* stop = box.addButton(Text(ct::kStopAndClose), QMessageBox::AcceptRole);
+  QPushButton* keepGoing = box.addButton(Text(ct::kKeepConverting), QMessageBox::RejectRole);
+  box.setDefaultButton(keepGoing);
+  box.setEscapeButton(keepGoing);
+  box.exec();
+  return box.clickedButton() == stop;
+}
+
+void ShowFolder(const QString& folder) { QDesktopServices::openUrl(QUrl::fromLocalFile(folder)); }
