@@ -90,6 +90,7 @@ bool OpenSound(ExportRun& run, const char* codecName, std::string& error) {
 bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
               const ExportOptions& options, ExportResult& result, std::string& error) {
   RgbPicture picture(0, 0);
+  Yuv420Picture planes;
   int width = 0, height = 0;
   for (uint32_t k = 0; k < run.clip.frameCount() && width == 0; ++k) {
     size_t length = 0;
@@ -130,6 +131,9 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
   const auto writeFrame = [&](uint32_t k, int64_t pts, int64_t duration, std::string& why) {
     size_t length = 0;
     const uint8_t* stream = run.clip.FrameStream(k, length);
+    // Camera frames are 4:2:0: their planes go to the encoder as stored.
+    if (DecodeJpegYuv420(stream, length, planes) && planes.width == width && planes.height == height)
+      return video.Encode(planes, pts, duration, run.muxer, why);
     const bool decoded = DecodeJpegRgb(stream, length, picture) && picture.width == width &&
                          picture.height == height;
     if (!decoded) ++result.damaged_frames;

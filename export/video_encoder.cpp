@@ -1,5 +1,6 @@
 #include "export/video_encoder.h"
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -86,6 +87,10 @@ bool H264Encoder::Open(int width, int height, int64_t fpsNum, int64_t fpsDen, in
     return false;
   }
   m_padded.resize(size_t(evenWidth) * evenHeight * 3);
+  for (int v = 0; v < 256; ++v) {
+    m_lumaRange[v] = uint8_t(16 + (v * 219 + 127) / 255);
+    m_chromaRange[v] = uint8_t(128 + ((v - 128) * 224 + (v >= 128 ? 127 : -127)) / 255);
+  }
   return true;
 }
 
@@ -115,12 +120,48 @@ bool H264Encoder::ConvertPicture(const RgbPicture& picture) {
                    m_frame->linesize) == evenHeight;
 }
 
+bool H264Encoder::CopyPicture(const Yuv420Picture& picture) {
+  if (av_frame_make_writable(m_frame) < 0) return false;
+  const int evenWidth = m_context->width, evenHeight = m_context->height;
+  auto narrow = [](const uint8_t* table, const uint8_t* from, uint8_t* to, int count) {
+    for (int x = 0; x < count; ++x) to[x] = table[from[x]];
+  };
+  for (int y = 0; y < evenHeight; ++y) {
+    // An odd height: the last row once more; an odd width: the last column.
+    const uint8_t* from = picture.y.data() + size_t(std::min(y, m_height - 1)) * size_t(picture.lumaStride);
+    uint8_t* to = m_frame->data[0] + size_t(y) * size_t(m_frame->linesize[0]);
+    narrow(m_lumaRange, from, to, m_width);
+    if (evenWidth != m_width) to[m_width] = to[m_width - 1];
+  }
+  // The chroma planes already cover the even size: half of it, rounded up.
+  for (int plane = 1; plane <= 2; ++plane) {
+    const std::vector<uint8_t>& samples = plane == 1 ? picture.cb : picture.cr;
+    for (int y = 0; y < evenHeight / 2; ++y)
+      narrow(m_chromaRange, samples.data() + size_t(y) * size_t(picture.chromaStride),
+             m_frame->data[plane] + size_t(y) * size_t(m_frame->linesize[plane]), evenWidth / 2);
+  }
+  return true;
+}
+
 bool H264Encoder::Encode(const RgbPicture* picture, int64_t pts, int64_t duration, Muxer& muxer,
                          std::string& error) {
   if (picture && !ConvertPicture(*picture)) {
     error = "not enough memory to convert a frame for H.264";
     return false;
   }
+  return Send(pts, duration, muxer, error);
+}
+
+bool H264Encoder::Encode(const Yuv420Picture& picture, int64_t pts, int64_t duration, Muxer& muxer,
+                         std::string& error) {
+  if (!CopyPicture(picture)) {
+    error = "not enough memory to convert a frame for H.264";
+    return false;
+  }
+  return Send(pts, duration, muxer, error);
+}
+
+bool H264Encoder::Send(int64_t pts, int64_t duration, Muxer& muxer, std::string& error) {
   m_frame->pts = pts;
   m_durations[pts] = duration;
   const int sent = avcodec_send_frame(m_context, m_frame);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "image/jpeg_rgb.h"
 #include "image/rgb_picture.h"
 
 struct AVCodecContext;
@@ -39,11 +40,17 @@ class H264Encoder {
   // ticks. Finished packets go to `muxer`.
   bool Encode(const RgbPicture* picture, int64_t pts, int64_t duration, Muxer& muxer,
               std::string& error);
+  // The same for a picture that is 4:2:0 already (of the opened size): its
+  // planes go to the encoder as they are, only narrowed to video range.
+  bool Encode(const Yuv420Picture& picture, int64_t pts, int64_t duration, Muxer& muxer,
+              std::string& error);
   // Drains the encoder's delayed packets.
   bool Finish(Muxer& muxer, std::string& error);
 
  private:
   bool ConvertPicture(const RgbPicture& picture);
+  bool CopyPicture(const Yuv420Picture& picture);
+  bool Send(int64_t pts, int64_t duration, Muxer& muxer, std::string& error);
   bool Drain(Muxer& muxer, std::string& error);
 
   AVCodecContext* m_context = nullptr;
@@ -53,6 +60,8 @@ class H264Encoder {
   AVStream* m_stream = nullptr;
   int m_width = 0, m_height = 0;  // the picture's size; the encoded one is even
   std::vector<uint8_t> m_padded;  // the picture as BGR rows with its padding
+  uint8_t m_lumaRange[256];       // full-range samples to video range (16 to 235)
+  uint8_t m_chromaRange[256];     // the same for colour differences (16 to 240)
   // The duration of each frame sent and not yet out of the encoder, by its
   // time stamp (packets come out in decoding order).
   std::map<int64_t, int64_t> m_durations;

@@ -2,6 +2,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <algorithm>
 #include <new>
 
 #include <jpeglib.h>
@@ -90,6 +91,76 @@ bool DecodeJpegRgb(const uint8_t* data, size_t size, RgbPicture& picture) {
   while (cinfo.output_scanline < cinfo.output_height) {
     JSAMPROW row = picture.At(0, int(cinfo.output_scanline));
     jpeg_read_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_decompress(&cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return true;
+}
+
+namespace {
+
+bool SampledYuv420(const jpeg_decompress_struct& cinfo) {
+  if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3) return false;
+  const jpeg_component_info* c = cinfo.comp_info;
+  return c[0].h_samp_factor == 2 && c[0].v_samp_factor == 2 && c[1].h_samp_factor == 1 &&
+         c[1].v_samp_factor == 1 && c[2].h_samp_factor == 1 && c[2].v_samp_factor == 1;
+}
+
+// Resizes a plane's memory, keeping it when it is large enough already.
+bool Reserve(std::vector<uint8_t>& plane, size_t bytes) {
+  try {
+    if (plane.size() < bytes) plane.resize(bytes);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) {
+  if (!data || size == 0) return false;
+  jpeg_decompress_struct cinfo;
+  JumpingErrorManager errors;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  StartReading(cinfo, errors, data, size);
+  if (!SampledYuv420(cinfo) || !ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  cinfo.raw_data_out = TRUE;
+  jpeg_start_decompress(&cinfo);
+
+  // The library writes whole blocks in strips of 16 luma and 8 chroma rows:
+  // the planes are that much larger than the picture.
+  const jpeg_component_info* c = cinfo.comp_info;
+  const int lumaStride = int(c[0].width_in_blocks) * DCTSIZE;
+  const int chromaStride = int(std::max(c[1].width_in_blocks, c[2].width_in_blocks)) * DCTSIZE;
+  const size_t lumaRows = (size_t(cinfo.output_height) + 15) / 16 * 16;
+  if (!Reserve(picture.y, lumaRows * size_t(lumaStride)) ||
+      !Reserve(picture.cb, lumaRows / 2 * size_t(chromaStride)) ||
+      !Reserve(picture.cr, lumaRows / 2 * size_t(chromaStride))) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  picture.width = int(cinfo.output_width);
+  picture.height = int(cinfo.output_height);
+  picture.lumaStride = lumaStride;
+  picture.chromaStride = chromaStride;
+
+  JSAMPROW lumaRowsAt[16], cbRowsAt[8], crRowsAt[8];
+  JSAMPARRAY planes[3] = {lumaRowsAt, cbRowsAt, crRowsAt};
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const size_t top = cinfo.output_scanline;
+    for (size_t i = 0; i < 16; ++i) lumaRowsAt[i] = picture.y.data() + (top + i) * size_t(lumaStride);
+    for (size_t i = 0; i < 8; ++i) {
+      cbRowsAt[i] = picture.cb.data() + (top / 2 + i) * size_t(chromaStride);
+      crRowsAt[i] = picture.cr.data() + (top / 2 + i) * size_t(chromaStride);
+    }
+    if (jpeg_read_raw_data(&cinfo, planes, 16) == 0) break;  // suspended: no more data
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "image/rgb_picture.h"
 
@@ -20,3 +21,22 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height);
 // Recoverable damage (a truncated scan, stray bytes) still decodes, as
 // libjpeg fills what is missing.
 bool DecodeJpegRgb(const uint8_t* data, size_t size, RgbPicture& picture);
+
+// A picture sampled 4:2:0 as JPEG stores it: Y, Cb and Cr in full range
+// (0 to 255, BT.601), the chroma planes at half the width and height rounded
+// up. Rows lie `lumaStride` and `chromaStride` bytes apart.
+struct Yuv420Picture {
+  int width = 0, height = 0;
+  int lumaStride = 0, chromaStride = 0;
+  std::vector<uint8_t> y, cb, cr;
+
+  int ChromaWidth() const { return (width + 1) / 2; }
+  int ChromaHeight() const { return (height + 1) / 2; }
+};
+
+// Decodes a colour stream sampled 4:2:0 (luma 2 x 2, each chroma 1 x 1),
+// which is what camera phones write, straight into its planes: no colour
+// conversion and no chroma resampling, so a video encoder gets the samples
+// the camera stored. False for any other stream (grey, 4:2:2, 4:4:4, CMYK,
+// broken or too large), which DecodeJpegRgb reads instead.
+bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture);

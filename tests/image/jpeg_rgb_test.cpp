@@ -2,6 +2,7 @@
 // independent decoder.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "image/jpeg_rgb.h"
@@ -31,10 +32,14 @@ Bytes Cjpeg(const TempDir& dir, int width, int height, const std::vector<std::st
   return ReadFile(dir.File("out.jpg"));
 }
 
-// djpeg's RGB rows (grey files come out as P5 and are widened).
-Bytes Djpeg(const TempDir& dir, const Bytes& jpeg) {
+// djpeg's RGB rows (grey files come out as P5 and are widened); `smooth`
+// false replicates the chroma samples instead of interpolating them.
+Bytes Djpeg(const TempDir& dir, const Bytes& jpeg, bool smooth = true) {
   WriteFile(dir.File("d.jpg"), jpeg);
-  const ProgramResult r = RunProgram({"/usr/bin/djpeg", "-pnm", dir.File("d.jpg")});
+  std::vector<std::string> args = {"/usr/bin/djpeg", "-pnm"};
+  if (!smooth) args.push_back("-nosmooth");
+  args.push_back(dir.File("d.jpg"));
+  const ProgramResult r = RunProgram(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // The header is three lines: magic, size, maximum.
   size_t pos = 0;
@@ -109,3 +114,62 @@ TEST(JpegRgb, BrokenStreamsAndHugePicturesAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The BT.601 luma and colour differences of djpeg's RGB: the luma is the
+// stream's own Y up to rounding (the chroma terms cancel), the colour
+// differences averaged over each 2 x 2 block come back to the stored ones.
+double Luma(const uint8_t* p) { return 0.299 * p[0] + 0.587 * p[1] + 0.114 * p[2]; }
+double Cb(const uint8_t* p) { return 128 - 0.168736 * p[0] - 0.331264 * p[1] + 0.5 * p[2]; }
+double Cr(const uint8_t* p) { return 128 + 0.5 * p[0] - 0.418688 * p[1] - 0.081312 * p[2]; }
+
+}  // namespace
+
+TEST(JpegYuv420, PlanesAreTheStoredSamplesOfA420Stream) {
+  TempDir dir;
+  for (const auto& kind : {std::vector<std::string>{"-sample", "2x2"}, {"-sample", "2x2", "-progressive"}}) {
+    const Bytes jpeg = Cjpeg(dir, 37, 23, kind);
+    Yuv420Picture planes;
+    ASSERT_TRUE(DecodeJpegYuv420(jpeg.data(), jpeg.size(), planes));
+    ASSERT_EQ(planes.width, 37);
+    ASSERT_EQ(planes.height, 23);
+    EXPECT_EQ(planes.ChromaWidth(), 19);
+    EXPECT_EQ(planes.ChromaHeight(), 12);
+    const Bytes rgb = Djpeg(dir, jpeg, false);
+    ASSERT_EQ(rgb.size(), size_t(37 * 23 * 3));
+
+    int lumaOff = 0, chromaOff = 0;
+    for (int y = 0; y < 23; ++y)
+      for (int x = 0; x < 37; ++x) {
+        const double expected = Luma(&rgb[size_t(y * 37 + x) * 3]);
+        lumaOff += std::abs(planes.y[size_t(y * planes.lumaStride + x)] - expected) > 3;
+      }
+    for (int y = 0; y < 11; ++y)
+      for (int x = 0; x < 18; ++x) {
+        double cb = 0, cr = 0;
+        for (int dy = 0; dy < 2; ++dy)
+          for (int dx = 0; dx < 2; ++dx) {
+            const uint8_t* p = &rgb[size_t((2 * y + dy) * 37 + 2 * x + dx) * 3];
+            cb += Cb(p) / 4;
+            cr += Cr(p) / 4;
+          }
+        const size_t at = size_t(y * planes.chromaStride + x);
+        chromaOff += std::abs(planes.cb[at] - cb) > 6 || std::abs(planes.cr[at] - cr) > 6;
+      }
+    EXPECT_LE(lumaOff, 37 * 23 / 50) << lumaOff << " luma samples off by more than 3";
+    EXPECT_LE(chromaOff, 18 * 11 / 10) << chromaOff << " chroma samples off by more than 6";
+  }
+}
+
+TEST(JpegYuv420, OtherSamplingsAndBrokenStreamsAreLeftToTheRgbDecoder) {
+  TempDir dir;
+  Yuv420Picture planes;
+  for (const auto& kind : {std::vector<std::string>{"-sample", "1x1"}, {"-sample", "2x1"}, {"-grayscale"}}) {
+    const Bytes jpeg = Cjpeg(dir, 16, 16, kind);
+    EXPECT_FALSE(DecodeJpegYuv420(jpeg.data(), jpeg.size(), planes)) << kind[0];
+  }
+  const Bytes noise(500, 0x5A);
+  EXPECT_FALSE(DecodeJpegYuv420(noise.data(), noise.size(), planes));
+  EXPECT_FALSE(DecodeJpegYuv420(nullptr, 0, planes));
+}
