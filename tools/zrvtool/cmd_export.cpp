@@ -177,8 +177,6 @@ const Command kExportCommand = {
     "export",
     "[--force] [--crf N] [--json] CLIP OUT.mp4|OUT.mkv\n"
     "       zrvtool export [--force] [--crf N] [--json] --to mp4|mkv --out-dir DIR CLIP...",
-    "export clips to MP4 (H.264 and AAC, plays everywhere) or MKV (the JPEG frames\n"
-    "           as they are, FLAC sound): every frame, timed by the sound's length.\n"
-    "           --force replaces an existing output; --crf N sets MP4's quality (0 best,\n"
-    "           51 worst; default 20); --json prints one line per clip",
+    "export clips to MP4 (H.264, AAC) or MKV (frames as stored, FLAC); --force replaces, "
+    "--crf N sets MP4's quality (0 best, 51 worst, default 20), --json reports each clip",
     RunExport};

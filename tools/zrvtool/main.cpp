@@ -1,6 +1,7 @@
 // zrvtool: the ZRV Player core from a shell.
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <iterator>
 
 #include "tools/zrvtool/commands.h"
@@ -21,9 +22,15 @@ const Command* const kCommands[] = {
 
 void PrintHelp(std::FILE* out) {
   std::fprintf(out, "usage: zrvtool COMMAND [ARGS]\n\ncommands:\n");
-  for (const Command* c : kCommands)
-    std::fprintf(out, "  %-8s %s\n           zrvtool %s %s\n", c->name, c->summary, c->name,
-                 c->usage);
+  for (const Command* c : kCommands) {
+    std::fprintf(out, "  %-9s %s\n", c->name, c->summary);
+    // A usage of several lines is laid out for a command's own help, under
+    // "usage: "; here each line goes under the summary.
+    std::string usage = std::string("zrvtool ") + c->name + " " + c->usage;
+    for (size_t at = usage.find("\n       "); at != std::string::npos; at = usage.find("\n       ", at + 1))
+      usage.replace(at, 8, "\n            ");
+    std::fprintf(out, "            %s\n", usage.c_str());
+  }
   std::fprintf(out, "\n'zrvtool COMMAND --help' describes one command.\n");
 }
 
