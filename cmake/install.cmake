@@ -1,5 +1,6 @@
 # What `cmake --install BUILD --prefix P` puts where:
-#   P/lib/zrvplayer/        the player, zrvtool, the manual, ClipConvert.exe and
+#   P/lib/zrvplayer/        the player, zrvtool (and zrvtool-export, which runs its
+#                           export), the manual, ClipConvert.exe and
 #                           a link to the player's icons (P/share/zrvplayer/icons):
 #                           they find each other in this folder (the player
 #                           reads its own through /proc/self/exe)
@@ -19,10 +20,10 @@ add_subdirectory(res/man)
 # Everything the install rules take, so that a package can be made without
 # building the tests (scripts/package).
 add_custom_target(zrv_installable)
-add_dependencies(zrv_installable zrvplayer zrvtool zrv_install_desktop zrv_manual zrv_icons
+add_dependencies(zrv_installable zrvplayer zrvtool zrvtool-export zrv_install_desktop zrv_manual zrv_icons
   zrv_man_pages zrv_changelog)
 
-install(TARGETS zrvplayer zrvtool RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
+install(TARGETS zrvplayer zrvtool zrvtool-export RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
 install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATION ${ZRV_PROGRAM_DIR})
 # The player looks for its window icons beside itself; they are data, so they
 # live under share/ with a link to them.

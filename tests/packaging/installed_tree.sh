@@ -9,7 +9,7 @@ check_tree() {
   local root=$1 final=$2 build=$3
   local expected=(
     bin/zrvplayer bin/zrvtool
-    lib/zrvplayer/zrvplayer lib/zrvplayer/zrvtool "lib/zrvplayer/ZRV Player帮助.chm"
+    lib/zrvplayer/zrvplayer lib/zrvplayer/zrvtool lib/zrvplayer/zrvtool-export "lib/zrvplayer/ZRV Player帮助.chm"
     lib/zrvplayer/icons/48x48/149.png
     share/applications/zrvplayer.desktop
     share/mime/packages/zrvplayer.xml

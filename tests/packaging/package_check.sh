@@ -42,4 +42,8 @@ tool="$work/root/usr/bin/zrvtool"
 "$tool" thumbnail -s 128 "$work/clip.zrv" "$work/clip.png"
 size=$(convert "$work/clip.png" -format '%wx%h' info:)
 [ "$size" = 128x105 ] || fail "the thumbnail is $size"
+# The export runs in the program beside the unpacked zrvtool.
+"$tool" export "$work/clip.zrv" "$work/clip.mkv"
+[ "$(ffprobe -v error -select_streams v:0 -count_packets -show_entries stream=nb_read_packets \
+      -of csv=p=0 "$work/clip.mkv")" = 24 ] || fail "the unpacked zrvtool export"
 echo "package $(basename "$deb"): ok"

@@ -10,6 +10,7 @@
 
 #include "export/export.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/export_usage.h"
 #include "tools/zrvtool/export_report.h"
 
 namespace {
@@ -168,15 +169,9 @@ int RunExport(int argc, char** argv) {
   return refused ? kExitRefused : kExitOk;
 }
 
-// The help text below names the default quality.
+// The help text names the default quality.
 static_assert(kDefaultCrf == 20);
 
 }  // namespace
 
-const Command kExportCommand = {
-    "export",
-    "[--force] [--crf N] [--json] CLIP OUT.mp4|OUT.mkv\n"
-    "       zrvtool export [--force] [--crf N] [--json] --to mp4|mkv --out-dir DIR CLIP...",
-    "export clips to MP4 (H.264, AAC) or MKV (frames as stored, FLAC); --force replaces, "
-    "--crf N sets MP4's quality (0 best, 51 worst, default 20), --json reports each clip",
-    RunExport};
+const Command kExportCommand = {"export", kExportUsage, kExportSummary, RunExport};
