@@ -141,17 +141,21 @@ std::string DesktopExecProgram(const std::string& executable) {
   // is doubled once more by the desktop file's own string escaping.
   const std::string reserved = " \t\n\"'\\><~|&;$*?#()`";
   std::string path;
-  for (char c : executable) path += c == '%' ? std::string("%%") : std::string(1, c);
+  for (char c : executable) {
+    if (c == '%') path += '%';
+    path += c;
+  }
   std::string line;
   if (path.find_first_of(reserved) == std::string::npos) {
     line = path;
   } else {
-    line = "\"";
+    line += '"';
     for (char c : path) {
-      if (c == '"' || c == '`' || c == '$' || c == '\\') line += "\\\\";
-      line += c == '\\' ? std::string("\\\\") : std::string(1, c);
+      if (c == '"' || c == '`' || c == '$' || c == '\\') line.append(2, '\\');
+      if (c == '\\') line += '\\';
+      line += c;
     }
-    line += "\"";
+    line += '"';
   }
   return line;
 }

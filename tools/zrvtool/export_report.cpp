@@ -116,13 +116,16 @@ void ProgressDisplay::Draw(bool force) {
   constexpr int kWidth = 30;
   const int filled = m_total ? int(uint64_t(m_done) * kWidth / m_total) : 0;
   const double elapsed = Since(m_clipStart);
-  std::string bar = "[" + std::string(size_t(filled), '#') + std::string(size_t(kWidth - filled), '.') +
-                    "] " + std::to_string(m_done) + "/" + std::to_string(m_total) + " frames, " +
-                    Clock(elapsed) + " elapsed";
+  std::string bar = "[";
+  bar.append(size_t(filled), '#');
+  bar.append(size_t(kWidth - filled), '.');
+  bar += "] " + std::to_string(m_done) + "/" + std::to_string(m_total) + " frames, " + Clock(elapsed) +
+         " elapsed";
   if (m_done > 0 && m_done < m_total)
     bar += ", " + Clock(elapsed / m_done * (m_total - m_done)) + " left";
   bar += "  " + m_name;
-  std::string out = "\r\033[K" + bar;
+  std::string out = "\r\033[K";
+  out += bar;
   if (m_clipCount > 1) out += "\n\033[K" + TotalLine() + "\033[A\r";
   std::fputs(out.c_str(), stderr);
   std::fflush(stderr);
