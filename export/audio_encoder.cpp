@@ -20,6 +20,7 @@ int64_t AacBitRate(int channels, int sampleRate) {
 }
 
 constexpr int kFlacLevel = 0;
+constexpr int kFlacBlockSize = 4608;
 
 }  // namespace
 
@@ -55,7 +56,13 @@ bool AudioEncoder::Open(const char* codecName, int channels, int sampleRate, boo
   if (globalHeader) m_context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   // Lossless at any level: the lightest search keeps the sound decode the
   // export's only real cost, and speech at 8 kHz gains little from more.
-  if (wanted == AV_SAMPLE_FMT_S16) m_context->compression_level = kFlacLevel;
+  if (wanted == AV_SAMPLE_FMT_S16) {
+    m_context->compression_level = kFlacLevel;
+    // Blocks of 4608 samples, the largest that every FLAC decoder takes
+    // (the streamable subset), rather than the level's 1152 at 8 kHz: a
+    // quarter of the frames and their headers, checksums and allocations.
+    m_context->frame_size = kFlacBlockSize;
+  }
   const int opened = avcodec_open2(m_context, codec, nullptr);
   if (opened < 0) {
     error = std::string("the ") + codecName + " encoder cannot start: " + AvErrorText(opened);
