@@ -8,24 +8,10 @@ set -euo pipefail
 bin=$1
 keep=${2:-}
 
-# A private X server on the first free display number, as the player's
-# end-to-end tests have it; everything it leaves is in $work.
-work=$(mktemp -d)
-xvfb_pid=
-player_pid=
+# The player's X session: a private X server, $work, start_player.
+source "$(dirname "$0")/../player/x_session.sh"
 companion_pid=
-cleanup() {
-  [ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null || true
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
+trap '[ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null; cleanup' EXIT
 
 # wait_for WHAT COMMAND...: runs COMMAND until it prints something (which is
 # then printed), for at most 20 seconds.
@@ -45,11 +31,8 @@ window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
 
 # The player in English, silent, with its desktop files and temporary folder
 # inside $work; the companion inherits all of it.
-env LC_ALL=en_US.UTF-8 SDL_AUDIODRIVER=dummy PULSE_SERVER=unix:/nonexistent \
-    XDG_DATA_HOME="$work/share" TMP="$work" QT_QPA_PLATFORM=xcb \
-    "$bin/zrvplayer" >"$work/player.log" 2>&1 &
-player_pid=$!
-player=$(wait_for "the player's window did not appear" window_named 'ZRV Player V1.8')
+start_player "$bin"
+player=$(wait_for_window '^ZRV Player V1.8$')
 sleep 0.5
 
 # Tool > Video Convert: the menu bar's third title, then its first item. The
