@@ -44,6 +44,10 @@ class ClipLayout {
   bool wideBand() const { return m_track.sampleRate == 16000; }
   int sampleRate() const { return m_track.sampleRate; }
   int64_t soundBlocks() const { return m_track.blocks(); }
+  // True when block b carries no speech data: frame-type bytes alone.
+  bool SoundBlockEmpty(int64_t b) const {
+    return m_track.blockStarts[size_t(b) + 1] - m_track.blockStarts[size_t(b)] == uint32_t(m_track.channels);
+  }
   // Blocks [first, first + count) of the track as they stand in the clip.
   const uint8_t* SoundBlocks(int64_t first, int64_t count, uint32_t& size) const;
 

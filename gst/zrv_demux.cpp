@@ -21,6 +21,15 @@ constexpr uint64_t kMaxClipBytes = UINT32_MAX;
 constexpr guint kPullChunk = 1 << 20;
 // AMR blocks per sound buffer: 200 ms, a decoder's usual bite.
 constexpr int64_t kBlocksPerBuffer = 10;
+// A frame stream shorter than this cannot hold a picture (a JPEG needs its
+// start, a quantisation table of 69 bytes, a frame header and a scan): such
+// frames keep their time but go nowhere, so that a clip of nothing but
+// FF D8 pairs costs no decoder half a million failures.
+constexpr uint64_t kShortestPicture = 64;
+// Runs of at least this many blocks without speech data (a second) go out
+// as a gap, not as frames to decode: a speech encoder's pauses are far
+// shorter, and a megabyte of one-byte frames would be hours of sound.
+constexpr int64_t kGapBlocks = 50;
 
 GstStaticPadTemplate sink_template =
     GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-zrv"));
@@ -249,6 +258,7 @@ bool PastStop(const DemuxState& s, int64_t ns) {
 GstFlowReturn PushFrame(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
+  while (s.nextFrame < clip.frames() && clip.Frame(s.nextFrame).length() < kShortestPicture) ++s.nextFrame;
   const uint32_t k = s.nextFrame;
   const int64_t start = clip.FrameStartNs(k);
   if (k >= clip.frames() || PastStop(s, start)) {
@@ -281,6 +291,17 @@ GstFlowReturn PushSound(GstZrvDemux* self) {
   const int64_t start = first * kSoundBlockNs;
   if (first >= clip.soundBlocks() || PastStop(s, start)) {
     s.audioDone = true;
+    return GST_FLOW_OK;
+  }
+  int64_t silent = 0;
+  while (first + silent < clip.soundBlocks() && clip.SoundBlockEmpty(first + silent)) ++silent;
+  if (silent >= kGapBlocks) {
+    GstEvent* gap = gst_event_new_gap(GstClockTime(start), GstClockTime(silent * kSoundBlockNs));
+    s.nextBlock += silent;
+    GST_OBJECT_LOCK(self);
+    s.segment.position = std::max<guint64>(s.segment.position, guint64(start));
+    GST_OBJECT_UNLOCK(self);
+    gst_pad_push_event(s.audioPad, gap);
     return GST_FLOW_OK;
   }
   const int64_t count = std::min(kBlocksPerBuffer, clip.soundBlocks() - first);

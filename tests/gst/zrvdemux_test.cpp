@@ -386,6 +386,35 @@ TEST_F(ZrvDemuxTest, HarnessPushModeGivesFramesWithTheirTimes) {
   gst_harness_teardown(h);
 }
 
+TEST_F(ZrvDemuxTest, LongRunsWithoutSpeechDataGoOutAsAGap) {
+  // 5 speech blocks, two seconds of no-data blocks, 5 speech blocks.
+  Bytes track = {'#', '!', 'A', 'M', 'R', '\n'};
+  auto speech = [&] {
+    for (int i = 0; i < 5; ++i) {
+      track.push_back(0x3C);
+      track.insert(track.end(), 31, uint8_t(0x10 + i));
+    }
+  };
+  speech();
+  track.insert(track.end(), 100, 0x7C);
+  speech();
+  const std::string amr = s_dir->File("pause.amr");
+  WriteFile(amr, track);
+  const std::string clip = MakeClip(*s_dir, "pause.zrv", {"--frames", "4", "--sound", amr});
+  DemuxPipeline run(clip, "file");
+  ASSERT_TRUE(run.Preroll());
+  EXPECT_EQ(run.Duration(), gint64(2200 * GST_MSECOND));
+  run.PlayToEnd();
+  const std::vector<Packet>& sound = run["audio_0"].packets;
+  ASSERT_EQ(sound.size(), 2u);
+  EXPECT_EQ(sound[0].pts, 0u);
+  EXPECT_EQ(sound[0].duration, 200 * GST_MSECOND);  // a buffer's 10 blocks, the run's first 5 among them
+  EXPECT_EQ(sound[1].pts, 2100 * GST_MSECOND);
+  EXPECT_EQ(sound[1].bytes, Bytes(track.end() - 160, track.end()));
+  ASSERT_EQ(run["video_0"].packets.size(), 4u);
+  EXPECT_EQ(run["video_0"].packets[3].pts, 1650 * GST_MSECOND);
+}
+
 TEST_F(ZrvDemuxTest, DataWithoutAPictureIsAClearError) {
   const std::string junk = s_dir->File("junk.zrv");
   WriteFile(junk, Bytes(20000, 0x5A));
