@@ -60,15 +60,6 @@ bool Take(AmrReader* reader, uint8_t* data, size_t size) {
   return true;
 }
 
-int MatchMagic(const uint8_t* head, size_t length) {
-  for (int format = 0; format < 4; ++format) {
-    const Magic& m = kMagics[format];
-    if (length >= size_t(m.length) && std::memcmp(head, m.text, size_t(m.length)) == 0)
-      return format;
-  }
-  return -1;
-}
-
 // The channel count of a multichannel file: the low half of the big-endian
 // channel description field. 0 when the field is cut short.
 int ReadChannelCount(AmrReader* reader) {
@@ -78,6 +69,17 @@ int ReadChannelCount(AmrReader* reader) {
 }
 
 }  // namespace
+
+int AmrMatchMagic(const uint8_t* head, size_t length) {
+  for (int format = 0; format < 4; ++format) {
+    const Magic& m = kMagics[format];
+    if (length >= size_t(m.length) && std::memcmp(head, m.text, size_t(m.length)) == 0)
+      return format;
+  }
+  return -1;
+}
+
+int AmrMagicLength(int32_t format) { return kMagics[format & 3].length; }
 
 bool AmrIsWideBand(int32_t format) { return format == amrWideBand || format == amrWideBandMulti; }
 
@@ -92,7 +94,7 @@ AmrReader* AmrOpen(const char* path) {
   if (fd < 0) return nullptr;
 
   uint8_t head[kLongestMagic];
-  const int format = MatchMagic(head, ReadUpTo(fd, head, sizeof head));
+  const int format = AmrMatchMagic(head, ReadUpTo(fd, head, sizeof head));
   AmrReader* reader = nullptr;
   if (format >= 0 && ::lseek(fd, kMagics[format].length, SEEK_SET) >= 0)
     reader = static_cast<AmrReader*>(std::calloc(1, sizeof(AmrReader)));

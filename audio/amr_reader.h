@@ -2,6 +2,7 @@
 // variants) one block at a time: one frame per channel, in channel order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The magic a file starts with, numbered in the order they are looked for.
@@ -38,6 +39,12 @@ struct AmrReader {
 
 // The frame type of a frame-type byte (bits 6 to 3).
 inline int AmrFrameType(uint8_t typeByte) { return (typeByte >> 3) & 15; }
+
+// The format whose magic `head` starts with, or -1 for none. Looks at no
+// more than the first 15 bytes.
+int AmrMatchMagic(const uint8_t* head, size_t length);
+// Bytes of the magic of `format`.
+int AmrMagicLength(int32_t format);
 
 // True for the two wide-band formats.
 bool AmrIsWideBand(int32_t format);

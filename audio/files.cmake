@@ -4,6 +4,7 @@ pkg_check_modules(OPENCORE_AMR REQUIRED IMPORTED_TARGET opencore-amrnb opencore-
 
 add_library(zrv_audio STATIC
   ${CMAKE_CURRENT_LIST_DIR}/amr_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/amr_track.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wav_writer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/amr_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/amr_to_wav.cpp

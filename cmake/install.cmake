@@ -11,6 +11,9 @@
 #   P/share/metainfo/       AppStream metadata
 #   P/share/man/man1/       zrvtool.1.gz, zrvplayer.1.gz
 #   P/share/doc/zrvplayer/  copyright and changelog, as a Debian package has them
+#   P/lib/<multiarch>/gstreamer-1.0/libgstzrv.so   the GStreamer plugin, where
+#                           GStreamer's own plugins lie relative to its prefix:
+#                           with P = /usr (the package), GStreamer's plugin folder
 include(GNUInstallDirs)
 
 set(ZRV_PROGRAM_DIR lib/zrvplayer)
@@ -21,7 +24,17 @@ add_subdirectory(res/man)
 # building the tests (scripts/package).
 add_custom_target(zrv_installable)
 add_dependencies(zrv_installable zrvplayer zrvtool zrvtool-export zrv_install_desktop zrv_manual zrv_icons
-  zrv_man_pages zrv_changelog)
+  zrv_man_pages zrv_changelog gstzrv)
+
+# GStreamer's plugin folder (pkg-config's pluginsdir) relative to GStreamer's
+# own prefix, so that an install into that prefix puts the plugin where every
+# GStreamer program looks.
+pkg_get_variable(ZRV_GST_PREFIX gstreamer-1.0 prefix)
+pkg_get_variable(ZRV_GST_PLUGINS_DIR gstreamer-1.0 pluginsdir)
+file(RELATIVE_PATH ZRV_GST_PLUGIN_SUBDIR ${ZRV_GST_PREFIX} ${ZRV_GST_PLUGINS_DIR})
+set(ZRV_GST_PLUGIN_INSTALL_DIR ${ZRV_GST_PLUGIN_SUBDIR} CACHE STRING
+  "Where the GStreamer plugin goes, relative to the install prefix")
+install(TARGETS gstzrv LIBRARY DESTINATION ${ZRV_GST_PLUGIN_INSTALL_DIR})
 
 install(TARGETS zrvplayer zrvtool zrvtool-export RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
 install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATION ${ZRV_PROGRAM_DIR})

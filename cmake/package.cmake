@@ -15,7 +15,8 @@ zoom, and saves frames as pictures, in Chinese or English.
 
 The zrvtool command gives the same core to the shell: it inspects clips,
 extracts frames and sound, and makes the previews that file managers show
-for clips.")
+for clips. A GStreamer plugin lets every GStreamer player (Videos, Clapper,
+Parole, gst-play-1.0) play clips too.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -25,6 +26,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.qorvex.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The plugin hands frames and sound to these packages' decoders.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly")
 # The manual is a CHM file; a viewer reads it.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

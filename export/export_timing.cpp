@@ -4,8 +4,8 @@
 
 namespace {
 
-// a * b / c rounded to nearest, for the sizes a clip can have (a * b stays
-// far below 2^63: frames < 2^20, samples < 2^34, ticks < 2^17).
+// a * b / c rounded to nearest, for the sizes a clip can have (the product
+// stays far below 2^127: frames < 2^20, samples < 2^34, nanoseconds 2^30).
 int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
   const __int128 product = __int128(a) * b;
   return int64_t((product + c / 2) / c);
@@ -13,9 +13,11 @@ int64_t MulDivRound(int64_t a, int64_t b, int64_t c) {
 
 }  // namespace
 
-int64_t ExportTiming::FrameStartTicks(uint32_t k) const {
-  if (!withSound()) return int64_t(k) * kSilentFrameMs * kVideoTicksPerSecond / 1000;
-  return MulDivRound(int64_t(k) * soundSamples, kVideoTicksPerSecond, int64_t(frames) * sampleRate);
+int64_t ExportTiming::FrameStartTicks(uint32_t k) const { return FrameStart(k, kVideoTicksPerSecond); }
+
+int64_t ExportTiming::FrameStart(uint32_t k, int64_t ticksPerSecond) const {
+  if (!withSound()) return MulDivRound(int64_t(k) * kSilentFrameMs, ticksPerSecond, 1000);
+  return MulDivRound(int64_t(k) * soundSamples, ticksPerSecond, int64_t(frames) * sampleRate);
 }
 
 int64_t ExportTiming::FrameStartSample(uint32_t k) const {

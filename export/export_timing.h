@@ -22,6 +22,8 @@ struct ExportTiming {
   // Where frame k starts (k may be `frames`: the end), in video ticks,
   // rounded to the nearest tick from the exact ratio.
   int64_t FrameStartTicks(uint32_t k) const;
+  // The same in units of 1 / ticksPerSecond s (for instance nanoseconds).
+  int64_t FrameStart(uint32_t k, int64_t ticksPerSecond) const;
   // The first sound sample that belongs to frame k or later (k up to `frames`).
   int64_t FrameStartSample(uint32_t k) const;
   double DurationMs() const;

@@ -19,6 +19,7 @@ trap cleanup EXIT
 prefix="$work/a prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 check_tree "$prefix" "$prefix" "$build"
+check_plugin "$prefix" "$work"
 
 # The manual pages render without a warning and document every command and
 # every option that zrvtool's own help names.

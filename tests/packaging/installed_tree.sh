@@ -17,6 +17,7 @@ check_tree() {
     share/metainfo/example.qorvex.zrvplayer.metainfo.xml
     share/man/man1/zrvtool.1.gz share/man/man1/zrvplayer.1.gz
     share/doc/zrvplayer/copyright share/doc/zrvplayer/changelog.Debian.gz
+    "$(gst_plugin_subdir)/libgstzrv.so"
   )
   local size
   for size in 16 22 24 32 48 64 128 256; do
@@ -65,7 +66,35 @@ check_tree() {
   update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database refuses the MIME package"
   grep -q ':application/x-zrv:\*\.zrv$' "$mime/globs2" || fail "no *.zrv glob"
   grep -q ':application/x-gzrv:\*\.gzrv$' "$mime/globs2" || fail "no *.gzrv glob"
+  # The plugin's caps name clips too, so that a player claiming video/x-zrv
+  # is offered for them; the stored associations keep their names.
+  grep -qxF 'video/x-zrv application/x-zrv' "$mime/aliases" || fail "video/x-zrv is no alias of application/x-zrv"
+  grep -qxF 'application/x-gzrv application/x-zrv' "$mime/subclasses" || fail "GZRV clips are not ZRV clips"
   rm -rf "$mime"
+}
+
+# GStreamer's plugin folder relative to its prefix (lib/x86_64-linux-gnu/gstreamer-1.0).
+gst_plugin_subdir() {
+  local dir prefix
+  dir=$(pkg-config --variable=pluginsdir gstreamer-1.0)
+  prefix=$(pkg-config --variable=prefix gstreamer-1.0)
+  echo "${dir#"$prefix"/}"
+}
+
+# The installed plugin loads in GStreamer and plays a clip that the installed
+# zrvtool makes: gst-discoverer-1.0 reports its length and sound.
+#   check_plugin PREFIX_ROOT WORK_DIR
+check_plugin() {
+  local root=$1 work=$2
+  local plugins="$root/$(gst_plugin_subdir)"
+  export GST_PLUGIN_PATH=$plugins GST_REGISTRY=$work/gst-registry.bin
+  gst-inspect-1.0 zrvdemux | grep -qF "$plugins/libgstzrv.so" || fail "gst-inspect-1.0 does not find zrvdemux"
+  "$root/bin/zrvtool" make --frames 16 --sound tone "$work/plugin.zrv"
+  local report
+  report=$(gst-discoverer-1.0 "$work/plugin.zrv")
+  grep -qF "Duration: 0:00:02.000000000" <<<"$report" || fail "gst-discoverer-1.0: $report"
+  grep -qF "audio/AMR" <<<"$report" || fail "gst-discoverer-1.0 finds no sound: $report"
+  unset GST_PLUGIN_PATH GST_REGISTRY
 }
 
 # A path as the program of an Exec= line: quoted when it holds a blank (the

@@ -21,7 +21,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "${version}-1" ] || fail "Version: $(field Version)"
 [ -n "$(field Description)" ] || fail "no description"
 # Dependencies come from the libraries the programs are linked with.
-for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libopencore-amrnb0 libsdl2-2.0-0; do
+for library in libgstreamer1.0-0 libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libopencore-amrnb0 libsdl2-2.0-0; do
   field Depends | grep -qE "(^|, )$library( |,|$)" || fail "Depends lacks $library: $(field Depends)"
 done
 
@@ -29,6 +29,9 @@ done
 dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr' && fail "files outside /usr"
 dpkg-deb -x "$deb" "$work/root"
 check_tree "$work/root/usr" /usr "$build"
+[ -f "$work/root$(pkg-config --variable=pluginsdir gstreamer-1.0)/libgstzrv.so" ] ||
+  fail "the plugin is not in GStreamer's plugin folder"
+check_plugin "$work/root/usr" "$work"
 gzip -dc "$work/root/usr/share/doc/zrvplayer/changelog.Debian.gz" | head -n 1 |
   grep -qF "zrvplayer (${version}-1)" || fail "the changelog does not start with this version"
 

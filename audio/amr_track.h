@@ -1,0 +1,27 @@
+// An AMR storage file held in memory, delimited into blocks without decoding:
+// what a demuxer needs to hand the frames on and to know the sound's length.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct AmrTrackLayout {
+  int32_t format = -1;  // AmrFormat, -1 when no magic matched
+  int channels = 0;
+  int sampleRate = 0;
+  // Offsets, from the start of the track, of every whole block, then the
+  // end of the last whole block: block b is [blockStarts[b], blockStarts[b+1]).
+  // A truncated last block is left out, as the reader leaves it out.
+  std::vector<uint32_t> blockStarts;
+
+  bool known() const { return format >= 0; }
+  int64_t blocks() const { return blockStarts.empty() ? 0 : int64_t(blockStarts.size()) - 1; }
+  // Samples per channel the track decodes to: each block is 20 ms.
+  int64_t samples() const { return blocks() * (sampleRate / 50); }
+};
+
+// Delimits the `size` bytes of `track` with the reader's frame-size tables.
+// A track of no known magic, or one whose channel count the reader refuses,
+// has format -1 and no blocks.
+AmrTrackLayout ScanAmrTrack(const uint8_t* track, size_t size);

@@ -1,0 +1,65 @@
+// Any bytes as the GStreamer plugin sees them: the typefinder's look at the
+// start (with the length known and unknown, as in pull and push mode), then
+// the layout the demuxer plays from, every frame and sound block handed on
+// as it hands them on.
+#include <cstring>
+
+#include "fuzz/fuzz_support.h"
+#include "gst/clip_layout.h"
+#include "gst/clip_sniffer.h"
+
+namespace {
+
+void CheckFrames(const ClipLayout& layout, const uint8_t* data, size_t size) {
+  int64_t previous = -1;
+  for (uint32_t k = 0; k < layout.frames(); ++k) {
+    const FrameStreamPieces frame = layout.Frame(k);
+    Require(frame.body >= data && frame.body + frame.bodyLength <= data + size, "frame outside the clip");
+    Require(frame.headLength == 0 || (frame.head == data && frame.headLength <= size), "header outside the clip");
+    const int64_t start = layout.FrameStartNs(k);
+    Require(start > previous, "frame times do not increase");
+    Require(layout.FrameAt(start) == k, "a frame's own start does not find it");
+    previous = start;
+  }
+  Require(layout.DurationNs() > previous, "the clip ends before its last frame");
+  int32_t num, den;
+  layout.FrameRate(num, den);
+  Require(num > 0 && den > 0, "no frame rate");
+}
+
+void CheckSound(const ClipLayout& layout, const uint8_t* data, size_t size) {
+  if (layout.soundBlocks() == 0) return;
+  uint32_t all;
+  const uint8_t* first = layout.SoundBlocks(0, layout.soundBlocks(), all);
+  Require(first >= data && first + all <= data + size, "sound outside the clip");
+  // Buffers of a few blocks each cover the same bytes, one after the other.
+  const uint8_t* next = first;
+  for (int64_t b = 0; b < layout.soundBlocks(); b += 10) {
+    uint32_t part;
+    const uint8_t* bytes = layout.SoundBlocks(b, std::min<int64_t>(10, layout.soundBlocks() - b), part);
+    Require(bytes == next && part > 0, "sound buffers leave gaps");
+    next += part;
+  }
+  Require(next == first + all, "sound buffers do not add up");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const PeekBytes peek = [&](uint64_t offset, uint32_t n) -> const uint8_t* {
+    return offset + n <= size ? data + offset : nullptr;
+  };
+  const bool known = LooksLikeClip(peek, size);
+  Require(known == LooksLikeClip(peek, 0), "the length changes the verdict");
+
+  static ClipLayout layout;  // the frame table is allocated once
+  std::string why;
+  if (!layout.Read(data, uint32_t(size), why)) {
+    Require(!why.empty(), "a refusal without a reason");
+    Require(!known, "a clip the typefinder named holds no frame");
+    return 0;
+  }
+  CheckFrames(layout, data, size);
+  CheckSound(layout, data, size);
+  return 0;
+}

@@ -1,0 +1,79 @@
+#include "gst/clip_layout.h"
+
+#include <numeric>
+
+#include "gst/clip_sniffer.h"
+
+namespace {
+
+// Frames looked at for a picture size when the first declares none.
+constexpr uint32_t kSizeProbeFrames = 8;
+
+bool PictureSize(const FrameStreamPieces& frame, uint32_t& width, uint32_t& height) {
+  // Only the header part matters: the shared header when there is one.
+  const uint8_t* bytes = frame.headLength ? frame.head : frame.body;
+  const uint32_t size = frame.headLength ? frame.headLength : frame.bodyLength;
+  const PeekBytes peek = [&](uint64_t offset, uint32_t n) -> const uint8_t* {
+    return offset + n <= size ? bytes + offset : nullptr;
+  };
+  const JpegStart start = ReadJpegStart(peek, 0, size);
+  if (start.width == 0 || start.height == 0) return false;
+  width = start.width;
+  height = start.height;
+  return true;
+}
+
+}  // namespace
+
+bool ClipLayout::Read(const uint8_t* bytes, uint32_t length, std::string& why) {
+  m_bytes = bytes;
+  m_index.hasSound = false;
+  BuildFrameIndex(bytes, length, m_index);
+  if (m_index.frameCount == 0) {
+    why = m_index.hasSound ? "the clip's sound track comes before any picture"
+                           : "no JPEG picture in the data: not a ZRV clip";
+    return false;
+  }
+  m_track = AmrTrackLayout();
+  if (m_index.hasSound) m_track = ScanAmrTrack(bytes + m_index.audioStart, length - m_index.audioStart);
+  // As the player does, a track of no known kind counts as no sound.
+  m_timing = MakeExportTiming(m_index.frameCount, m_track.known() ? m_track.samples() : -1,
+                              m_track.sampleRate);
+  m_width = m_height = 0;
+  for (uint32_t k = 0; k < m_index.frameCount && k < kSizeProbeFrames; ++k)
+    if (PictureSize(Frame(k), m_width, m_height)) break;
+  return true;
+}
+
+uint32_t ClipLayout::FrameAt(int64_t ns) const {
+  uint32_t low = 0, high = frames();  // the answer lies in [low, high)
+  while (high - low > 1) {
+    const uint32_t mid = low + (high - low) / 2;
+    if (FrameStartNs(mid) <= ns)
+      low = mid;
+    else
+      high = mid;
+  }
+  return low;
+}
+
+void ClipLayout::FrameRate(int32_t& numerator, int32_t& denominator) const {
+  uint64_t n, d;
+  m_timing.Fps(n, d);
+  // Keep the ratio while the terms do not fit: halving both loses only
+  // precision the frame times themselves do not use.
+  while (n > INT32_MAX || d > INT32_MAX) {
+    n = (n + 1) / 2;
+    d = (d + 1) / 2;
+  }
+  const uint64_t divisor = std::gcd(n, d);
+  numerator = int32_t(n / (divisor ? divisor : 1));
+  denominator = int32_t(d / (divisor ? divisor : 1));
+  if (denominator == 0) denominator = 1;
+}
+
+const uint8_t* ClipLayout::SoundBlocks(int64_t first, int64_t count, uint32_t& size) const {
+  const uint32_t start = m_track.blockStarts[size_t(first)];
+  size = m_track.blockStarts[size_t(first + count)] - start;
+  return m_bytes + m_index.audioStart + start;
+}

@@ -1,0 +1,634 @@
+#include "gst/zrv_demux.h"
+
+#include <gst/base/gstadapter.h>
+#include <gst/base/gstflowcombiner.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "gst/clip_layout.h"
+
+GST_DEBUG_CATEGORY_STATIC(zrv_demux_debug);
+#define GST_CAT_DEFAULT zrv_demux_debug
+
+namespace {
+
+// A clip has no index, so it is held whole before anything plays. Offsets
+// are 32-bit: a larger stream is not a clip.
+constexpr uint64_t kMaxClipBytes = UINT32_MAX;
+// Bytes asked of upstream at a time in pull mode.
+constexpr guint kPullChunk = 1 << 20;
+// AMR blocks per sound buffer: 200 ms, a decoder's usual bite.
+constexpr int64_t kBlocksPerBuffer = 10;
+// A frame stream shorter than this cannot hold a picture (a JPEG needs its
+// start, a quantisation table of 69 bytes, a frame header and a scan): such
+// frames keep their time but go nowhere, so that a clip of nothing but
+// FF D8 pairs costs no decoder half a million failures.
+constexpr uint64_t kShortestPicture = 64;
+// Runs of at least this many blocks without speech data (a second) go out
+// as a gap, not as frames to decode: a speech encoder's pauses are far
+// shorter, and a megabyte of one-byte frames would be hours of sound.
+constexpr int64_t kGapBlocks = 50;
+
+GstStaticPadTemplate sink_template =
+    GST_STATIC_PAD_TEMPLATE("sink", GST_PAD_SINK, GST_PAD_ALWAYS, GST_STATIC_CAPS("video/x-zrv"));
+GstStaticPadTemplate video_template =
+    GST_STATIC_PAD_TEMPLATE("video_%u", GST_PAD_SRC, GST_PAD_SOMETIMES,
+                            GST_STATIC_CAPS("image/jpeg, parsed = (boolean) true, "
+                                            "width = (int) [ 1, 65535 ], height = (int) [ 1, 65535 ], "
+                                            "framerate = (fraction) [ 0/1, MAX ]"));
+GstStaticPadTemplate audio_template =
+    GST_STATIC_PAD_TEMPLATE("audio_%u", GST_PAD_SRC, GST_PAD_SOMETIMES,
+                            GST_STATIC_CAPS("audio/AMR, rate = (int) 8000, channels = (int) 1; "
+                                            "audio/AMR-WB, rate = (int) 16000, channels = (int) 1"));
+
+// Everything the element knows about the clip it plays. The streaming
+// thread writes it; queries and seeks from other threads read the fields
+// marked "object lock" under the element's object lock.
+struct DemuxState {
+  bool pullMode = false;
+  GstAdapter* adapter = nullptr;  // bytes gathered so far
+  gint64 announcedSize = -1;      // upstream's size in push mode, -1 unknown
+  bool sizeAsked = false;
+
+  GstBuffer* clip = nullptr;  // the whole clip, mapped while held
+  GstMapInfo map{};
+  ClipLayout layout;
+  bool ready = false;  // object lock: layout made, pads added
+  gint64 duration = -1;  // object lock
+
+  GstPad* videoPad = nullptr;
+  GstPad* audioPad = nullptr;
+  GstFlowCombiner* flows = nullptr;
+
+  GstSegment segment;  // object lock
+  guint32 segmentSeqnum = GST_SEQNUM_INVALID;
+  bool needSegment = true;
+  uint32_t nextFrame = 0;
+  int64_t nextBlock = 0;
+  bool videoDone = false, audioDone = false;
+  bool videoDiscont = true, audioDiscont = true;
+};
+
+}  // namespace
+
+struct _GstZrvDemux {
+  GstElement parent;
+  GstPad* sinkpad;
+  DemuxState* state;
+};
+
+G_DEFINE_TYPE(GstZrvDemux, gst_zrv_demux, GST_TYPE_ELEMENT)
+GST_ELEMENT_REGISTER_DEFINE_WITH_CODE(zrvdemux, "zrvdemux", GST_RANK_PRIMARY, GST_TYPE_ZRV_DEMUX,
+                                      GST_DEBUG_CATEGORY_INIT(zrv_demux_debug, "zrvdemux", 0,
+                                                              "ZRV clip demuxer"));
+
+namespace {
+
+void Loop(GstPad* sinkpad);
+
+void ReleaseClip(DemuxState& s) {
+  if (!s.clip) return;
+  gst_buffer_unmap(s.clip, &s.map);
+  gst_buffer_unref(s.clip);
+  s.clip = nullptr;
+}
+
+// Back to the state of a new element: nothing gathered, no pads.
+void Reset(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  for (GstPad** pad : {&s.videoPad, &s.audioPad})
+    if (*pad) {
+      gst_flow_combiner_remove_pad(s.flows, *pad);
+      gst_element_remove_pad(GST_ELEMENT(self), *pad);
+      *pad = nullptr;
+    }
+  gst_flow_combiner_reset(s.flows);
+  gst_adapter_clear(s.adapter);
+  ReleaseClip(s);
+  s.announcedSize = -1;
+  s.sizeAsked = false;
+  GST_OBJECT_LOCK(self);
+  s.ready = false;
+  s.duration = -1;
+  gst_segment_init(&s.segment, GST_FORMAT_TIME);
+  GST_OBJECT_UNLOCK(self);
+  s.segmentSeqnum = GST_SEQNUM_INVALID;
+  s.needSegment = true;
+  s.nextFrame = 0;
+  s.nextBlock = 0;
+  s.videoDone = s.audioDone = false;
+  s.videoDiscont = s.audioDiscont = true;
+}
+
+gboolean SrcEvent(GstPad* pad, GstObject* parent, GstEvent* event);
+gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query);
+
+GstPad* MakeSourcePad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char* name, GstCaps* caps,
+                      const char* streamName, guint groupId) {
+  GstPad* pad = gst_pad_new_from_static_template(templ, name);
+  gst_pad_set_event_function(pad, SrcEvent);
+  gst_pad_set_query_function(pad, SrcQuery);
+  gst_pad_use_fixed_caps(pad);
+  gst_pad_set_active(pad, TRUE);
+  gchar* streamId = gst_pad_create_stream_id(pad, GST_ELEMENT(self), streamName);
+  GstEvent* start = gst_event_new_stream_start(streamId);
+  g_free(streamId);
+  gst_event_set_group_id(start, groupId);
+  gst_pad_push_event(pad, start);
+  gst_pad_set_caps(pad, caps);
+  gst_caps_unref(caps);
+  gst_element_add_pad(GST_ELEMENT(self), pad);
+  gst_flow_combiner_add_pad(self->state->flows, pad);
+  return pad;
+}
+
+// Indexes the gathered bytes and adds a pad for the frames and, when the
+// sound can be played, one for the sound. Posts an error and returns false
+// when the bytes are not a clip.
+bool Prepare(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  const gsize size = gst_adapter_available(s.adapter);
+  if (size == 0) {
+    GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is empty."), ("no data arrived"));
+    return false;
+  }
+  s.clip = gst_adapter_take_buffer(s.adapter, size);
+  if (!s.clip || !gst_buffer_map(s.clip, &s.map, GST_MAP_READ)) {
+    if (s.clip) gst_buffer_unref(s.clip);
+    s.clip = nullptr;
+    GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
+    return false;
+  }
+  std::string why;
+  if (!s.layout.Read(s.map.data, uint32_t(s.map.size), why)) {
+    GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
+                      (nullptr));
+    return false;
+  }
+  const ClipLayout& clip = s.layout;
+  // The frames and the sound are one group of streams, played together.
+  const guint groupId = gst_util_group_id_next();
+  int32_t num, den;
+  clip.FrameRate(num, den);
+  GstCaps* videoCaps = gst_caps_new_simple("image/jpeg", "parsed", G_TYPE_BOOLEAN, TRUE, "framerate",
+                                           GST_TYPE_FRACTION, num, den, nullptr);
+  if (clip.width() && clip.height())
+    gst_caps_set_simple(videoCaps, "width", G_TYPE_INT, int(clip.width()), "height", G_TYPE_INT,
+                        int(clip.height()), nullptr);
+  s.videoPad = MakeSourcePad(self, &video_template, "video_0", videoCaps, "video", groupId);
+  if (clip.soundPlayable()) {
+    GstCaps* audioCaps =
+        gst_caps_new_simple(clip.wideBand() ? "audio/AMR-WB" : "audio/AMR", "rate", G_TYPE_INT,
+                            clip.sampleRate(), "channels", G_TYPE_INT, 1, nullptr);
+    s.audioPad = MakeSourcePad(self, &audio_template, "audio_0", audioCaps, "audio", groupId);
+  }
+  s.audioDone = s.audioPad == nullptr;
+
+  GstTagList* tags = gst_tag_list_new(GST_TAG_CONTAINER_FORMAT, "ZRV", nullptr);
+  gst_tag_list_set_scope(tags, GST_TAG_SCOPE_GLOBAL);
+  gst_pad_push_event(s.videoPad, gst_event_new_tag(gst_tag_list_ref(tags)));
+  if (s.audioPad) gst_pad_push_event(s.audioPad, gst_event_new_tag(gst_tag_list_ref(tags)));
+  gst_tag_list_unref(tags);
+  gst_element_no_more_pads(GST_ELEMENT(self));
+
+  GST_OBJECT_LOCK(self);
+  s.duration = clip.DurationNs();
+  s.ready = true;
+  GST_OBJECT_UNLOCK(self);
+  GST_INFO_OBJECT(self, "%u frames, %" GST_TIME_FORMAT ", %s layout, sound %s", clip.frames(),
+                  GST_TIME_ARGS(clip.DurationNs()), clip.sharedHeader() ? "shared-header" : "plain",
+                  s.audioPad ? (clip.wideBand() ? "AMR-WB" : "AMR") : "none");
+  return true;
+}
+
+bool TooLarge(GstZrvDemux* self, uint64_t size) {
+  if (size <= kMaxClipBytes) return false;
+  GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is 4 GiB or larger, more than a ZRV clip can be."),
+                    (nullptr));
+  return true;
+}
+
+// Pull mode: reads the whole clip from upstream.
+GstFlowReturn GatherByPull(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  guint64 offset = 0;
+  for (;;) {
+    GstBuffer* buffer = nullptr;
+    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, kPullChunk, &buffer);
+    if (flow == GST_FLOW_EOS) break;
+    if (flow != GST_FLOW_OK) return flow;
+    const gsize got = gst_buffer_get_size(buffer);
+    if (got == 0) {
+      gst_buffer_unref(buffer);
+      break;
+    }
+    offset += got;
+    gst_adapter_push(s.adapter, buffer);
+    if (TooLarge(self, offset)) return GST_FLOW_ERROR;
+    if (got < kPullChunk) break;
+  }
+  return Prepare(self) ? GST_FLOW_OK : GST_FLOW_ERROR;
+}
+
+void SendToSourcePads(GstZrvDemux* self, GstEvent* event) {
+  DemuxState& s = *self->state;
+  for (GstPad* pad : {s.videoPad, s.audioPad})
+    if (pad) gst_pad_push_event(pad, gst_event_ref(event));
+  gst_event_unref(event);
+}
+
+GstFlowReturn PushBuffer(GstZrvDemux* self, GstPad* pad, GstBuffer* buffer, bool& discont) {
+  if (discont) {
+    GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
+    discont = false;
+  }
+  DemuxState& s = *self->state;
+  GST_OBJECT_LOCK(self);
+  s.segment.position = std::max<guint64>(s.segment.position, GST_BUFFER_PTS(buffer));
+  GST_OBJECT_UNLOCK(self);
+  return gst_flow_combiner_update_pad_flow(s.flows, pad, gst_pad_push(pad, buffer));
+}
+
+bool PastStop(const DemuxState& s, int64_t ns) {
+  return GST_CLOCK_TIME_IS_VALID(s.segment.stop) && guint64(ns) >= s.segment.stop;
+}
+
+GstFlowReturn PushFrame(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  const ClipLayout& clip = s.layout;
+  while (s.nextFrame < clip.frames() && clip.Frame(s.nextFrame).length() < kShortestPicture) ++s.nextFrame;
+  const uint32_t k = s.nextFrame;
+  const int64_t start = clip.FrameStartNs(k);
+  if (k >= clip.frames() || PastStop(s, start)) {
+    s.videoDone = true;
+    return GST_FLOW_OK;
+  }
+  const FrameStreamPieces frame = clip.Frame(k);
+  GstBuffer* buffer;
+  if (frame.headLength == 0) {
+    // The frame's bytes as they lie in the clip, shared, not copied.
+    buffer = gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(frame.body - s.map.data),
+                                    frame.bodyLength);
+  } else {
+    // A shared-header frame gets the header put back in front of it.
+    buffer = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
+    gst_buffer_fill(buffer, 0, frame.head, frame.headLength);
+    gst_buffer_fill(buffer, frame.headLength, frame.body, frame.bodyLength);
+  }
+  GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
+  GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
+  GST_BUFFER_OFFSET(buffer) = k;
+  ++s.nextFrame;
+  return PushBuffer(self, s.videoPad, buffer, s.videoDiscont);
+}
+
+GstFlowReturn PushSound(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  const ClipLayout& clip = s.layout;
+  const int64_t first = s.nextBlock;
+  const int64_t start = first * kSoundBlockNs;
+  if (first >= clip.soundBlocks() || PastStop(s, start)) {
+    s.audioDone = true;
+    return GST_FLOW_OK;
+  }
+  int64_t silent = 0;
+  while (first + silent < clip.soundBlocks() && clip.SoundBlockEmpty(first + silent)) ++silent;
+  if (silent >= kGapBlocks) {
+    GstEvent* gap = gst_event_new_gap(GstClockTime(start), GstClockTime(silent * kSoundBlockNs));
+    s.nextBlock += silent;
+    GST_OBJECT_LOCK(self);
+    s.segment.position = std::max<guint64>(s.segment.position, guint64(start));
+    GST_OBJECT_UNLOCK(self);
+    gst_pad_push_event(s.audioPad, gap);
+    return GST_FLOW_OK;
+  }
+  const int64_t count = std::min(kBlocksPerBuffer, clip.soundBlocks() - first);
+  uint32_t size;
+  const uint8_t* bytes = clip.SoundBlocks(first, count, size);
+  GstBuffer* buffer =
+      gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(bytes - s.map.data), size);
+  GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
+  GST_BUFFER_DURATION(buffer) = GstClockTime(count * kSoundBlockNs);
+  GST_BUFFER_OFFSET(buffer) = guint64(first);
+  s.nextBlock += count;
+  return PushBuffer(self, s.audioPad, buffer, s.audioDiscont);
+}
+
+// Pushes the next buffer in time order, frames and sound interleaved.
+GstFlowReturn PushNext(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  for (;;) {
+    if (s.videoDone && s.audioDone) return GST_FLOW_EOS;
+    const bool frameFirst =
+        s.audioDone || (!s.videoDone && s.layout.FrameStartNs(s.nextFrame) <= s.nextBlock * kSoundBlockNs);
+    const bool& done = frameFirst ? s.videoDone : s.audioDone;
+    const GstFlowReturn flow = frameFirst ? PushFrame(self) : PushSound(self);
+    // A stream that has just ended pushed nothing: the other goes on.
+    if (!done || flow != GST_FLOW_OK) return flow;
+  }
+}
+
+void PushSegment(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  GST_OBJECT_LOCK(self);
+  GstEvent* event = gst_event_new_segment(&s.segment);
+  GST_OBJECT_UNLOCK(self);
+  if (s.segmentSeqnum != GST_SEQNUM_INVALID) gst_event_set_seqnum(event, s.segmentSeqnum);
+  SendToSourcePads(self, event);
+  s.needSegment = false;
+}
+
+void EndOfClip(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
+  GST_OBJECT_LOCK(self);
+  const bool segmentSeek = (s.segment.flags & GST_SEGMENT_FLAG_SEGMENT) != 0;
+  const gint64 stop = GST_CLOCK_TIME_IS_VALID(s.segment.stop) ? gint64(s.segment.stop) : s.duration;
+  GST_OBJECT_UNLOCK(self);
+  if (segmentSeek) {
+    gst_element_post_message(GST_ELEMENT(self),
+                             gst_message_new_segment_done(GST_OBJECT(self), GST_FORMAT_TIME, stop));
+    SendToSourcePads(self, gst_event_new_segment_done(GST_FORMAT_TIME, stop));
+    return;
+  }
+  GstEvent* eos = gst_event_new_eos();
+  if (s.segmentSeqnum != GST_SEQNUM_INVALID) gst_event_set_seqnum(eos, s.segmentSeqnum);
+  SendToSourcePads(self, eos);
+}
+
+// The streaming task: gathers the clip (pull mode), then pushes one buffer
+// an iteration until the clip or the segment ends.
+void Loop(GstPad* sinkpad) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(GST_PAD_PARENT(sinkpad));
+  DemuxState& s = *self->state;
+  GstFlowReturn flow = GST_FLOW_OK;
+  if (!s.ready) flow = GatherByPull(self);
+  if (flow == GST_FLOW_OK) {
+    if (s.needSegment) PushSegment(self);
+    flow = PushNext(self);
+  }
+  if (flow == GST_FLOW_OK) return;
+
+  GST_DEBUG_OBJECT(self, "pausing: %s", gst_flow_get_name(flow));
+  gst_pad_pause_task(sinkpad);
+  if (flow == GST_FLOW_EOS) {
+    EndOfClip(self);
+  } else if (flow == GST_FLOW_NOT_LINKED || flow < GST_FLOW_EOS) {
+    // An error of ours was posted already; one from downstream is told here.
+    if (flow != GST_FLOW_ERROR || s.ready) GST_ELEMENT_FLOW_ERROR(self, flow);
+    if (s.videoPad) SendToSourcePads(self, gst_event_new_eos());
+  }
+}
+
+// Push mode: upstream's data is gathered until the clip is whole.
+bool ClipComplete(const DemuxState& s) {
+  return s.announcedSize > 0 && gst_adapter_available(s.adapter) >= guint64(s.announcedSize);
+}
+
+GstFlowReturn StartPlaying(GstZrvDemux* self) {
+  if (!Prepare(self)) return GST_FLOW_ERROR;
+  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
+  return GST_FLOW_OK;
+}
+
+GstFlowReturn SinkChain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(parent);
+  DemuxState& s = *self->state;
+  if (s.ready) {  // the clip is whole already
+    gst_buffer_unref(buffer);
+    return GST_FLOW_OK;
+  }
+  if (!s.sizeAsked) {
+    s.sizeAsked = true;
+    if (!gst_pad_peer_query_duration(pad, GST_FORMAT_BYTES, &s.announcedSize)) s.announcedSize = -1;
+  }
+  gst_adapter_push(s.adapter, buffer);
+  if (TooLarge(self, gst_adapter_available(s.adapter))) return GST_FLOW_ERROR;
+  return ClipComplete(s) ? StartPlaying(self) : GST_FLOW_OK;
+}
+
+gboolean SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(parent);
+  DemuxState& s = *self->state;
+  switch (GST_EVENT_TYPE(event)) {
+    case GST_EVENT_EOS:
+      // The end of a gathered clip: now it plays. Our own end follows later.
+      if (!s.ready && !s.pullMode) StartPlaying(self);
+      gst_event_unref(event);
+      return TRUE;
+    case GST_EVENT_CAPS:
+    case GST_EVENT_SEGMENT:
+    case GST_EVENT_STREAM_START:
+    case GST_EVENT_FLUSH_START:
+    case GST_EVENT_FLUSH_STOP:
+      // The element makes its own stream, segments and flushes from the
+      // whole clip; upstream's byte stream has none to give.
+      gst_event_unref(event);
+      return TRUE;
+    default:
+      return gst_pad_event_default(pad, parent, event);
+  }
+}
+
+gboolean SinkActivate(GstPad* sinkpad, GstObject*) {
+  GstQuery* query = gst_query_new_scheduling();
+  bool pull = false;
+  if (gst_pad_peer_query(sinkpad, query))
+    pull = gst_query_has_scheduling_mode_with_flags(query, GST_PAD_MODE_PULL, GST_SCHEDULING_FLAG_SEEKABLE);
+  gst_query_unref(query);
+  return gst_pad_activate_mode(sinkpad, pull ? GST_PAD_MODE_PULL : GST_PAD_MODE_PUSH, TRUE);
+}
+
+gboolean SinkActivateMode(GstPad* sinkpad, GstObject* parent, GstPadMode mode, gboolean active) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(parent);
+  if (!active) return gst_pad_stop_task(sinkpad);
+  self->state->pullMode = mode == GST_PAD_MODE_PULL;
+  if (mode == GST_PAD_MODE_PULL)
+    return gst_pad_start_task(sinkpad, reinterpret_cast<GstTaskFunction>(Loop), sinkpad, nullptr);
+  return mode == GST_PAD_MODE_PUSH;
+}
+
+// Where a key-unit seek to `position` lands: the start of a frame, every
+// frame being a key frame.
+int64_t SnapToFrame(const ClipLayout& clip, int64_t position, GstSeekFlags flags) {
+  uint32_t k = clip.FrameAt(position);
+  const int64_t before = clip.FrameStartNs(k);
+  if (before < position && k + 1 < clip.frames()) {
+    const int64_t after = clip.FrameStartNs(k + 1);
+    const bool snapAfter = (flags & GST_SEEK_FLAG_SNAP_AFTER) != 0;
+    const bool snapBefore = (flags & GST_SEEK_FLAG_SNAP_BEFORE) != 0;
+    if ((snapAfter && !snapBefore) || (snapAfter == snapBefore && after - position < position - before) ||
+        (!snapAfter && !snapBefore && after - position < position - before))
+      ++k;
+  }
+  return clip.FrameStartNs(k);
+}
+
+gboolean HandleSeek(GstZrvDemux* self, GstEvent* event) {
+  DemuxState& s = *self->state;
+  gdouble rate;
+  GstFormat format;
+  GstSeekFlags flags;
+  GstSeekType startType, stopType;
+  gint64 start, stop;
+  gst_event_parse_seek(event, &rate, &format, &flags, &startType, &start, &stopType, &stop);
+  GST_OBJECT_LOCK(self);
+  const bool ready = s.ready;
+  GST_OBJECT_UNLOCK(self);
+  if (format != GST_FORMAT_TIME || rate <= 0.0 || !ready) {
+    GST_DEBUG_OBJECT(self, "refusing a seek: %s", !ready ? "the clip is not whole yet" : "only forward seeks in time");
+    return FALSE;
+  }
+  const guint32 seqnum = gst_event_get_seqnum(event);
+  const bool flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
+  if (flush) {
+    GstEvent* flushStart = gst_event_new_flush_start();
+    gst_event_set_seqnum(flushStart, seqnum);
+    SendToSourcePads(self, flushStart);
+  } else {
+    gst_pad_pause_task(self->sinkpad);
+  }
+  GST_PAD_STREAM_LOCK(self->sinkpad);
+
+  const ClipLayout& clip = s.layout;
+  GST_OBJECT_LOCK(self);
+  GstSegment segment = s.segment;
+  gboolean update;
+  gst_segment_do_seek(&segment, rate, format, flags, startType, start, stopType, stop, &update);
+  if ((flags & GST_SEEK_FLAG_KEY_UNIT) && gint64(segment.start) < clip.DurationNs()) {
+    const guint64 snapped = guint64(SnapToFrame(clip, gint64(segment.start), flags));
+    segment.start = segment.time = segment.position = snapped;
+  }
+  s.segment = segment;
+  GST_OBJECT_UNLOCK(self);
+
+  const int64_t from = int64_t(segment.start);
+  s.nextFrame = from >= clip.DurationNs() ? clip.frames() : clip.FrameAt(from);
+  s.nextBlock = from / kSoundBlockNs;
+  s.videoDone = false;
+  s.audioDone = s.audioPad == nullptr;
+  s.videoDiscont = s.audioDiscont = true;
+  s.needSegment = true;
+  s.segmentSeqnum = seqnum;
+  gst_flow_combiner_reset(s.flows);
+  GST_DEBUG_OBJECT(self, "seek to %" GST_TIME_FORMAT ": frame %u, sound block %" G_GINT64_FORMAT,
+                   GST_TIME_ARGS(segment.start), s.nextFrame, s.nextBlock);
+
+  if (flush) {
+    GstEvent* flushStop = gst_event_new_flush_stop(TRUE);
+    gst_event_set_seqnum(flushStop, seqnum);
+    SendToSourcePads(self, flushStop);
+  }
+  if (flags & GST_SEEK_FLAG_SEGMENT) {
+    GstMessage* message = gst_message_new_segment_start(GST_OBJECT(self), GST_FORMAT_TIME, from);
+    gst_message_set_seqnum(message, seqnum);
+    gst_element_post_message(GST_ELEMENT(self), message);
+  }
+  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
+  GST_PAD_STREAM_UNLOCK(self->sinkpad);
+  return TRUE;
+}
+
+gboolean SrcEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(parent);
+  if (GST_EVENT_TYPE(event) == GST_EVENT_SEEK) {
+    const gboolean done = HandleSeek(self, event);
+    gst_event_unref(event);
+    return done;
+  }
+  // Nothing upstream knows about times in the clip.
+  if (GST_EVENT_TYPE(event) == GST_EVENT_QOS || GST_EVENT_TYPE(event) == GST_EVENT_NAVIGATION) {
+    gst_event_unref(event);
+    return FALSE;
+  }
+  return gst_pad_event_default(pad, parent, event);
+}
+
+gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(parent);
+  DemuxState& s = *self->state;
+  GstFormat format;
+  switch (GST_QUERY_TYPE(query)) {
+    case GST_QUERY_DURATION: {
+      gst_query_parse_duration(query, &format, nullptr);
+      GST_OBJECT_LOCK(self);
+      const gint64 duration = s.duration;
+      GST_OBJECT_UNLOCK(self);
+      if (format != GST_FORMAT_TIME || duration < 0) return FALSE;
+      gst_query_set_duration(query, GST_FORMAT_TIME, duration);
+      return TRUE;
+    }
+    case GST_QUERY_POSITION: {
+      gst_query_parse_position(query, &format, nullptr);
+      GST_OBJECT_LOCK(self);
+      const bool ready = s.ready;
+      const gint64 position = gint64(s.segment.position);
+      GST_OBJECT_UNLOCK(self);
+      if (format != GST_FORMAT_TIME || !ready) return FALSE;
+      gst_query_set_position(query, GST_FORMAT_TIME, position);
+      return TRUE;
+    }
+    case GST_QUERY_SEEKING: {
+      gst_query_parse_seeking(query, &format, nullptr, nullptr, nullptr);
+      if (format != GST_FORMAT_TIME) return FALSE;
+      GST_OBJECT_LOCK(self);
+      const gint64 duration = s.duration;
+      GST_OBJECT_UNLOCK(self);
+      // Seekable as soon as the clip is whole: at once from a file, after
+      // the last byte from a stream.
+      gst_query_set_seeking(query, GST_FORMAT_TIME, duration >= 0, 0, duration);
+      return TRUE;
+    }
+    default:
+      return gst_pad_query_default(pad, parent, query);
+  }
+}
+
+}  // namespace
+
+static GstStateChangeReturn gst_zrv_demux_change_state(GstElement* element, GstStateChange transition) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(element);
+  if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) Reset(self);
+  const GstStateChangeReturn result =
+      GST_ELEMENT_CLASS(gst_zrv_demux_parent_class)->change_state(element, transition);
+  if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) Reset(self);
+  return result;
+}
+
+static void gst_zrv_demux_finalize(GObject* object) {
+  GstZrvDemux* self = GST_ZRV_DEMUX(object);
+  // The pads went with dispose; only the clip may still be held.
+  ReleaseClip(*self->state);
+  g_object_unref(self->state->adapter);
+  gst_flow_combiner_free(self->state->flows);
+  delete self->state;
+  G_OBJECT_CLASS(gst_zrv_demux_parent_class)->finalize(object);
+}
+
+static void gst_zrv_demux_class_init(GstZrvDemuxClass* klass) {
+  GObjectClass* objectClass = G_OBJECT_CLASS(klass);
+  GstElementClass* elementClass = GST_ELEMENT_CLASS(klass);
+  objectClass->finalize = gst_zrv_demux_finalize;
+  elementClass->change_state = GST_DEBUG_FUNCPTR(gst_zrv_demux_change_state);
+  gst_element_class_add_static_pad_template(elementClass, &sink_template);
+  gst_element_class_add_static_pad_template(elementClass, &video_template);
+  gst_element_class_add_static_pad_template(elementClass, &audio_template);
+  gst_element_class_set_static_metadata(
+      elementClass, "ZRV clip demuxer", "Codec/Demuxer",
+      "Splits a ZRV clip into its JPEG frames and its AMR sound track, timed by the sound's length",
+      "ZRV Player developers");
+}
+
+static void gst_zrv_demux_init(GstZrvDemux* self) {
+  self->state = new DemuxState;
+  self->state->adapter = gst_adapter_new();
+  self->state->flows = gst_flow_combiner_new();
+  gst_segment_init(&self->state->segment, GST_FORMAT_TIME);
+  self->sinkpad = gst_pad_new_from_static_template(&sink_template, "sink");
+  gst_pad_set_activate_function(self->sinkpad, SinkActivate);
+  gst_pad_set_activatemode_function(self->sinkpad, SinkActivateMode);
+  gst_pad_set_chain_function(self->sinkpad, SinkChain);
+  gst_pad_set_event_function(self->sinkpad, SinkEvent);
+  gst_element_add_pad(GST_ELEMENT(self), self->sinkpad);
+}

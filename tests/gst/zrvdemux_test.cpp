@@ -1,0 +1,439 @@
+// The typefinder and zrvdemux inside GStreamer: caps, pads, buffer times
+// and bytes, durations, pull and push mode, seeking, and refused input.
+#include <gst/app/gstappsink.h>
+#include <gst/app/gstappsrc.h>
+#include <gst/base/gsttypefindhelper.h>
+#include <gst/check/gstharness.h>
+#include <gst/gst.h>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+#include "gst/clip_layout.h"
+#include "tests/gst/gst_clips.h"
+
+namespace {
+
+constexpr GstClockTime kWait = 20 * GST_SECOND;
+
+struct Packet {
+  GstClockTime pts, duration;
+  bool discont, delta;
+  Bytes bytes;
+};
+
+struct Stream {
+  std::string caps;
+  std::vector<Packet> packets;
+  GstSegment segment;
+};
+
+Packet PacketOf(GstBuffer* buffer) {
+  Packet p{GST_BUFFER_PTS(buffer), GST_BUFFER_DURATION(buffer),
+           GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DISCONT),
+           GST_BUFFER_FLAG_IS_SET(buffer, GST_BUFFER_FLAG_DELTA_UNIT), Bytes(gst_buffer_get_size(buffer))};
+  gst_buffer_extract(buffer, 0, p.bytes.data(), p.bytes.size());
+  return p;
+}
+
+// A pipeline from a clip to one app sink per pad that zrvdemux adds, each
+// behind a queue without limits (one thread feeds both).
+class DemuxPipeline {
+ public:
+  // `source` is "file" (pull mode), "queue" (a queue in front: push mode) or
+  // "appsrc" (push mode, size announced, no end of stream sent).
+  DemuxPipeline(const std::string& clip, const std::string& source) {
+    m_pipeline = gst_pipeline_new(nullptr);
+    GstElement* demux = gst_element_factory_make("zrvdemux", "demux");
+    gst_bin_add(GST_BIN(m_pipeline), demux);
+    g_signal_connect(demux, "pad-added", G_CALLBACK(&DemuxPipeline::PadAdded), this);
+    if (source == "appsrc") {
+      m_bytes = ReadFile(clip);
+      m_appsrc = gst_element_factory_make("appsrc", nullptr);
+      g_object_set(m_appsrc, "size", gint64(m_bytes.size()), "format", GST_FORMAT_BYTES, nullptr);
+      gst_bin_add(GST_BIN(m_pipeline), m_appsrc);
+      gst_element_link(m_appsrc, demux);
+    } else {
+      GstElement* file = gst_element_factory_make("filesrc", nullptr);
+      g_object_set(file, "location", clip.c_str(), nullptr);
+      gst_bin_add(GST_BIN(m_pipeline), file);
+      if (source == "queue") {
+        GstElement* queue = gst_element_factory_make("queue", nullptr);
+        gst_bin_add(GST_BIN(m_pipeline), queue);
+        gst_element_link_many(file, queue, demux, nullptr);
+      } else {
+        gst_element_link(file, demux);
+      }
+    }
+  }
+  ~DemuxPipeline() {
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    gst_object_unref(m_pipeline);
+  }
+
+  // Brings the pipeline to PAUSED; false (with the error text) on an error.
+  bool Preroll(std::string* error = nullptr) {
+    gst_element_set_state(m_pipeline, GST_STATE_PAUSED);
+    if (m_appsrc) {
+      // In pieces, as a network source hands them on; no end of stream.
+      for (size_t at = 0; at < m_bytes.size(); at += 3000) {
+        const size_t n = std::min<size_t>(3000, m_bytes.size() - at);
+        GstBuffer* b = gst_buffer_new_memdup(m_bytes.data() + at, n);
+        gst_app_src_push_buffer(GST_APP_SRC(m_appsrc), b);
+      }
+    }
+    return WaitFor(GST_MESSAGE_ASYNC_DONE, error);
+  }
+
+  bool WaitFor(GstMessageType type, std::string* error = nullptr) {
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    GstMessage* m =
+        gst_bus_timed_pop_filtered(bus, kWait, GstMessageType(type | GST_MESSAGE_ERROR));
+    gst_object_unref(bus);
+    if (!m) return false;
+    const bool ok = GST_MESSAGE_TYPE(m) == type;
+    if (!ok && error) {
+      GError* e = nullptr;
+      gst_message_parse_error(m, &e, nullptr);
+      *error = e->message;
+      g_error_free(e);
+    }
+    gst_message_unref(m);
+    return ok;
+  }
+
+  // Plays to the end and collects every buffer of every stream.
+  void PlayToEnd() {
+    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    for (auto& [name, sink] : m_sinks) {
+      Stream& stream = m_streams[name];
+      while (GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(sink), kWait)) {
+        if (stream.packets.empty()) {
+          stream.segment = *gst_sample_get_segment(sample);
+          gchar* caps = gst_caps_to_string(gst_sample_get_caps(sample));
+          stream.caps = caps;
+          g_free(caps);
+        }
+        stream.packets.push_back(PacketOf(gst_sample_get_buffer(sample)));
+        gst_sample_unref(sample);
+      }
+      EXPECT_TRUE(gst_app_sink_is_eos(GST_APP_SINK(sink))) << name;
+    }
+  }
+
+  bool Seek(GstClockTime position, GstSeekFlags flags) {
+    if (!gst_element_seek(m_pipeline, 1.0, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET, gint64(position),
+                          GST_SEEK_TYPE_NONE, -1))
+      return false;
+    return WaitFor(GST_MESSAGE_ASYNC_DONE);
+  }
+
+  gint64 Duration() {
+    gint64 d = -1;
+    return gst_element_query_duration(m_pipeline, GST_FORMAT_TIME, &d) ? d : -1;
+  }
+  bool Seekable(gint64& end) {
+    GstQuery* q = gst_query_new_seeking(GST_FORMAT_TIME);
+    gboolean seekable = FALSE;
+    gint64 start = -1;
+    end = -1;
+    if (gst_element_query(m_pipeline, q)) gst_query_parse_seeking(q, nullptr, &seekable, &start, &end);
+    gst_query_unref(q);
+    return seekable && start == 0;
+  }
+  std::vector<std::string> PadNames() const {
+    std::vector<std::string> names;
+    for (auto& [name, sink] : m_sinks) names.push_back(name);
+    return names;
+  }
+  Stream& operator[](const std::string& name) { return m_streams[name]; }
+
+ private:
+  static void PadAdded(GstElement*, GstPad* pad, DemuxPipeline* self) {
+    GstElement* queue = gst_element_factory_make("queue", nullptr);
+    g_object_set(queue, "max-size-buffers", 0u, "max-size-bytes", 0u, "max-size-time", guint64(0), nullptr);
+    GstElement* sink = gst_element_factory_make("appsink", nullptr);
+    g_object_set(sink, "sync", FALSE, nullptr);
+    gst_bin_add_many(GST_BIN(self->m_pipeline), queue, sink, nullptr);
+    gst_element_link(queue, sink);
+    gst_element_sync_state_with_parent(sink);
+    gst_element_sync_state_with_parent(queue);
+    GstPad* queueSink = gst_element_get_static_pad(queue, "sink");
+    gst_pad_link(pad, queueSink);
+    gst_object_unref(queueSink);
+    gchar* name = gst_pad_get_name(pad);
+    self->m_sinks[name] = sink;
+    g_free(name);
+  }
+
+  GstElement* m_pipeline = nullptr;
+  GstElement* m_appsrc = nullptr;
+  Bytes m_bytes;
+  std::map<std::string, GstElement*> m_sinks;
+  std::map<std::string, Stream> m_streams;
+};
+
+class ZrvDemuxTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    s_dir = new TempDir;
+    UsePluginFromBuild(*s_dir);
+    gst_init(nullptr, nullptr);
+    s_tone = MakeClip(*s_dir, "tone.zrv", {"--frames", "40", "--fps", "8", "--sound", "tone"});
+    s_shared = MakeClip(*s_dir, "shared.zrv", {"--frames", "6", "--layout", "shared-header", "--size", "64x48"});
+    s_wide = MakeWideBandClip(*s_dir, "wide.zrv", 12, 3000);
+  }
+  static void TearDownTestSuite() {
+    // GStreamer's thread pools end here, before the leak check looks at the process.
+    gst_deinit();
+    delete s_dir;
+  }
+
+  // Frame k of `clip` as zrvtool frame writes it.
+  static Bytes FrameFile(const std::string& clip, int k) {
+    const std::string out = s_dir->File("frame.jpg");
+    EXPECT_EQ(RunProgram({BuiltProgram("zrvtool"), "frame", clip, std::to_string(k), out}).exitCode, 0);
+    return ReadFile(out);
+  }
+
+  static inline TempDir* s_dir;
+  static inline std::string s_tone, s_shared, s_wide;
+};
+
+std::string TypeOf(const Bytes& bytes) {
+  GstCaps* caps = gst_type_find_helper_for_data(nullptr, bytes.data(), bytes.size(), nullptr);
+  if (!caps) return "";
+  const std::string name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
+  gst_caps_unref(caps);
+  return name;
+}
+
+TEST_F(ZrvDemuxTest, TheTypefinderNamesClipsOfBothLayoutsAndLeavesPicturesAlone) {
+  EXPECT_EQ(TypeOf(ReadFile(s_tone)), "video/x-zrv");
+  EXPECT_EQ(TypeOf(ReadFile(s_shared)), "video/x-zrv");
+  EXPECT_EQ(TypeOf(ReadFile(s_wide)), "video/x-zrv");
+  EXPECT_EQ(TypeOf(FrameFile(s_tone, 0)), "image/jpeg");
+  // Ranked above the JPEG typefinder, which would take the clip for a picture.
+  GstPluginFeature* zrv = gst_registry_lookup_feature(gst_registry_get(), "video/x-zrv");
+  GstPluginFeature* jpeg = gst_registry_lookup_feature(gst_registry_get(), "image/jpeg");
+  ASSERT_TRUE(zrv && jpeg);
+  EXPECT_GT(gst_plugin_feature_get_rank(zrv), gst_plugin_feature_get_rank(jpeg));
+  gst_object_unref(zrv);
+  gst_object_unref(jpeg);
+}
+
+TEST_F(ZrvDemuxTest, TheElementIsAPrimaryDemuxerOfClips) {
+  GstElementFactory* factory = gst_element_factory_find("zrvdemux");
+  ASSERT_TRUE(factory);
+  EXPECT_STREQ(gst_element_factory_get_metadata(factory, GST_ELEMENT_METADATA_KLASS), "Codec/Demuxer");
+  EXPECT_EQ(gst_plugin_feature_get_rank(GST_PLUGIN_FEATURE(factory)), guint(GST_RANK_PRIMARY));
+  GstCaps* clip = gst_caps_from_string("video/x-zrv");
+  EXPECT_TRUE(gst_element_factory_can_sink_all_caps(factory, clip));
+  gst_caps_unref(clip);
+  gst_object_unref(factory);
+}
+
+void ExpectToneClip(DemuxPipeline& run, const std::string& clip) {
+  ASSERT_EQ(run.PadNames(), (std::vector<std::string>{"audio_0", "video_0"}));
+  const Stream& video = run["video_0"];
+  const Stream& audio = run["audio_0"];
+  EXPECT_EQ(video.caps, "image/jpeg, parsed=(boolean)true, framerate=(fraction)8/1, width=(int)176, height=(int)144");
+  EXPECT_EQ(audio.caps, "audio/AMR, rate=(int)8000, channels=(int)1");
+  ASSERT_EQ(video.packets.size(), 40u);
+  for (size_t k = 0; k < 40; ++k) {
+    EXPECT_EQ(video.packets[k].pts, k * 125 * GST_MSECOND) << k;
+    EXPECT_EQ(video.packets[k].duration, 125 * GST_MSECOND) << k;
+    EXPECT_FALSE(video.packets[k].delta) << k;  // every frame a key frame
+  }
+  EXPECT_TRUE(video.packets[0].discont);
+  // The sound comes as it lies in the clip, in buffers of whole blocks.
+  Bytes sound;
+  GstClockTime expected = 0;
+  for (const Packet& p : audio.packets) {
+    EXPECT_EQ(p.pts, expected);
+    expected += p.duration;
+    sound.insert(sound.end(), p.bytes.begin(), p.bytes.end());
+  }
+  EXPECT_EQ(expected, 5 * GST_SECOND);
+  const Bytes track = SoundTrackOf(clip);
+  EXPECT_EQ(sound, Bytes(track.begin() + 6, track.end()));
+}
+
+TEST_F(ZrvDemuxTest, PullModePlaysFramesAndSoundTimedByTheSound) {
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  EXPECT_EQ(run.Duration(), gint64(5 * GST_SECOND));
+  gint64 end;
+  EXPECT_TRUE(run.Seekable(end));
+  EXPECT_EQ(end, gint64(5 * GST_SECOND));
+  run.PlayToEnd();
+  ExpectToneClip(run, s_tone);
+  EXPECT_EQ(run["video_0"].packets[7].bytes, FrameFile(s_tone, 7));
+}
+
+TEST_F(ZrvDemuxTest, PushModeGathersTheClipUntilItsEnd) {
+  DemuxPipeline run(s_tone, "queue");
+  ASSERT_TRUE(run.Preroll());
+  EXPECT_EQ(run.Duration(), gint64(5 * GST_SECOND));
+  run.PlayToEnd();
+  ExpectToneClip(run, s_tone);
+}
+
+TEST_F(ZrvDemuxTest, PushModePlaysOnceItHoldsTheAnnouncedSize) {
+  // The source never ends its stream: the announced size is all there is.
+  DemuxPipeline run(s_tone, "appsrc");
+  ASSERT_TRUE(run.Preroll());
+  run.PlayToEnd();
+  ExpectToneClip(run, s_tone);
+}
+
+TEST_F(ZrvDemuxTest, SharedHeaderFramesAreRebuiltAndSilentClipsHaveNoSoundPad) {
+  DemuxPipeline run(s_shared, "file");
+  ASSERT_TRUE(run.Preroll());
+  EXPECT_EQ(run.Duration(), gint64(1200 * GST_MSECOND));
+  run.PlayToEnd();
+  ASSERT_EQ(run.PadNames(), std::vector<std::string>{"video_0"});
+  const Stream& video = run["video_0"];
+  EXPECT_EQ(video.caps, "image/jpeg, parsed=(boolean)true, framerate=(fraction)5/1, width=(int)64, height=(int)48");
+  ASSERT_EQ(video.packets.size(), 6u);
+  for (int k = 0; k < 6; ++k) {
+    EXPECT_EQ(video.packets[k].pts, k * 200 * GST_MSECOND);
+    EXPECT_EQ(video.packets[k].bytes, FrameFile(s_shared, k)) << k;
+  }
+}
+
+TEST_F(ZrvDemuxTest, WideBandSoundGoesOutAsAmrWb) {
+  DemuxPipeline run(s_wide, "queue");
+  ASSERT_TRUE(run.Preroll());
+  run.PlayToEnd();
+  EXPECT_EQ(run["audio_0"].caps, "audio/AMR-WB, rate=(int)16000, channels=(int)1");
+  EXPECT_EQ(run["video_0"].caps, "image/jpeg, parsed=(boolean)true, framerate=(fraction)4/1, width=(int)176, height=(int)144");
+  ASSERT_EQ(run["video_0"].packets.size(), 12u);
+  EXPECT_EQ(run["video_0"].packets[11].pts, 2750 * GST_MSECOND);
+  const Packet& last = run["audio_0"].packets.back();
+  EXPECT_EQ(last.pts + last.duration, 3 * GST_SECOND);
+}
+
+TEST_F(ZrvDemuxTest, KeyUnitSeeksLandOnAFrameStart) {
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  // 1.3 s lies in frame 10 (1.25 s to 1.375 s).
+  ASSERT_TRUE(run.Seek(1300 * GST_MSECOND, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT |
+                                                          GST_SEEK_FLAG_SNAP_BEFORE)));
+  run.PlayToEnd();
+  const Stream& video = run["video_0"];
+  ASSERT_EQ(video.packets.size(), 30u);
+  EXPECT_EQ(video.packets[0].pts, 1250 * GST_MSECOND);
+  EXPECT_TRUE(video.packets[0].discont);
+  EXPECT_EQ(video.segment.start, 1250 * GST_MSECOND);
+  EXPECT_EQ(video.packets[0].bytes, FrameFile(s_tone, 10));
+  // The sound from the block that holds 1.25 s.
+  EXPECT_EQ(run["audio_0"].packets[0].pts, 1240 * GST_MSECOND);
+}
+
+TEST_F(ZrvDemuxTest, AccurateSeeksStartTheSegmentWhereAsked) {
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  ASSERT_TRUE(run.Seek(1300 * GST_MSECOND, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE)));
+  run.PlayToEnd();
+  const Stream& video = run["video_0"];
+  EXPECT_EQ(video.segment.start, 1300 * GST_MSECOND);
+  ASSERT_EQ(video.packets.size(), 30u);
+  EXPECT_EQ(video.packets[0].pts, 1250 * GST_MSECOND);  // the frame on show at 1.3 s
+  EXPECT_EQ(run["audio_0"].packets[0].pts, 1300 * GST_MSECOND);
+}
+
+TEST_F(ZrvDemuxTest, SeeksPastTheEndEndTheStreams) {
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  ASSERT_TRUE(run.Seek(9 * GST_SECOND, GST_SEEK_FLAG_FLUSH));
+  run.PlayToEnd();
+  EXPECT_TRUE(run["video_0"].packets.empty());
+  EXPECT_TRUE(run["audio_0"].packets.empty());
+}
+
+using HarnessPair = std::pair<GstHarness*, GstHarness*>;
+
+void LinkToHarness(GstElement*, GstPad* pad, HarnessPair* harnesses) {
+  gchar* name = gst_pad_get_name(pad);
+  gst_harness_add_element_src_pad(g_str_equal(name, "video_0") ? harnesses->first : harnesses->second, pad);
+  g_free(name);
+}
+
+TEST_F(ZrvDemuxTest, HarnessPushModeGivesFramesWithTheirTimes) {
+  GstHarness* h = gst_harness_new_with_padnames("zrvdemux", "sink", nullptr);
+  gst_harness_set_src_caps_str(h, "video/x-zrv");
+  GstHarness* sound = gst_harness_new_with_element(h->element, nullptr, nullptr);
+  // The pads come once the clip is whole; each goes to its harness.
+  HarnessPair harnesses{h, sound};
+  g_signal_connect(h->element, "pad-added", G_CALLBACK(LinkToHarness), &harnesses);
+  const Bytes clip = ReadFile(s_wide);
+  for (size_t at = 0; at < clip.size(); at += 4096)
+    ASSERT_EQ(gst_harness_push(h, gst_buffer_new_memdup(clip.data() + at, std::min<size_t>(4096, clip.size() - at))),
+              GST_FLOW_OK);
+  EXPECT_EQ(gst_harness_buffers_received(h), 0u);  // nothing before the clip is whole
+  ASSERT_TRUE(gst_harness_push_event(h, gst_event_new_eos()));
+  for (int k = 0; k < 12; ++k) {
+    GstBuffer* frame = gst_harness_pull(h);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(GST_BUFFER_PTS(frame), k * 250 * GST_MSECOND);
+    EXPECT_EQ(GST_BUFFER_DURATION(frame), 250 * GST_MSECOND);
+    gst_buffer_unref(frame);
+  }
+  GstBuffer* first = gst_harness_pull(sound);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(GST_BUFFER_PTS(first), 0u);
+  EXPECT_EQ(GST_BUFFER_DURATION(first), 200 * GST_MSECOND);
+  gst_buffer_unref(first);
+  gst_harness_teardown(sound);
+  gst_harness_teardown(h);
+}
+
+TEST_F(ZrvDemuxTest, LongRunsWithoutSpeechDataGoOutAsAGap) {
+  // 5 speech blocks, two seconds of no-data blocks, 5 speech blocks.
+  Bytes track = {'#', '!', 'A', 'M', 'R', '\n'};
+  auto speech = [&] {
+    for (int i = 0; i < 5; ++i) {
+      track.push_back(0x3C);
+      track.insert(track.end(), 31, uint8_t(0x10 + i));
+    }
+  };
+  speech();
+  track.insert(track.end(), 100, 0x7C);
+  speech();
+  const std::string amr = s_dir->File("pause.amr");
+  WriteFile(amr, track);
+  const std::string clip = MakeClip(*s_dir, "pause.zrv", {"--frames", "4", "--sound", amr});
+  DemuxPipeline run(clip, "file");
+  ASSERT_TRUE(run.Preroll());
+  EXPECT_EQ(run.Duration(), gint64(2200 * GST_MSECOND));
+  run.PlayToEnd();
+  const std::vector<Packet>& sound = run["audio_0"].packets;
+  ASSERT_EQ(sound.size(), 2u);
+  EXPECT_EQ(sound[0].pts, 0u);
+  EXPECT_EQ(sound[0].duration, 200 * GST_MSECOND);  // a buffer's 10 blocks, the run's first 5 among them
+  EXPECT_EQ(sound[1].pts, 2100 * GST_MSECOND);
+  EXPECT_EQ(sound[1].bytes, Bytes(track.end() - 160, track.end()));
+  ASSERT_EQ(run["video_0"].packets.size(), 4u);
+  EXPECT_EQ(run["video_0"].packets[3].pts, 1650 * GST_MSECOND);
+}
+
+TEST_F(ZrvDemuxTest, DataWithoutAPictureIsAClearError) {
+  const std::string junk = s_dir->File("junk.zrv");
+  WriteFile(junk, Bytes(20000, 0x5A));
+  for (const char* source : {"file", "queue"}) {
+    DemuxPipeline run(junk, source);
+    std::string error;
+    EXPECT_FALSE(run.Preroll(&error)) << source;
+    EXPECT_NE(error.find("not a ZRV clip"), std::string::npos) << error;
+  }
+  const std::string empty = s_dir->File("empty.zrv");
+  WriteFile(empty, Bytes{});
+  DemuxPipeline run(empty, "queue");
+  std::string error;
+  EXPECT_FALSE(run.Preroll(&error));
+  EXPECT_NE(error.find("empty"), std::string::npos) << error;
+}
+
+}  // namespace
