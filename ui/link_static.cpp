@@ -1,6 +1,12 @@
 #include "ui/link_static.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -98,7 +104,48 @@ QString OpenErrorText(int code) {
   }
 }
 
+namespace {
+
+// A screen reader meets the control as a link: named by its text, described
+// by its target, and pressed as a click would press it.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(CLinkStatic* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+  QString text(QAccessible::Text kind) const override {
+    const auto* link = static_cast<const CLinkStatic*>(widget());
+    if (kind == QAccessible::Name) return link->text();
+    if (kind == QAccessible::Description) return link->Target();
+    return QAccessibleWidget::text(kind);
+  }
+
+  QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+  void doAction(const QString& name) override {
+    // After the call has returned, so that a box about a failure does not
+    // hold the caller's request open.
+    if (name == pressAction()) {
+      QMetaObject::invokeMethod(static_cast<CLinkStatic*>(widget()), &CLinkStatic::Activate, Qt::QueuedConnection);
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+};
+
+QAccessibleInterface* LinkFactory(const QString&, QObject* object) {
+  if (auto* link = qobject_cast<CLinkStatic*>(object)) return new LinkAccessible(link);
+  return nullptr;
+}
+
+}  // namespace
+
 CLinkStatic::CLinkStatic(QWidget* parent) : QLabel(parent) {
+  static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(LinkFactory);
+    return true;
+  }();
+  (void)accessibleInstalled;
+  // Reached with Tab and opened with Enter or Space, like a button.
+  setFocusPolicy(Qt::StrongFocus);
   // A plain static text: no markup, top left, no margin, so that the control
   // can be fitted exactly to its text.
   setTextFormat(Qt::PlainText);
@@ -176,6 +223,32 @@ void CLinkStatic::mouseReleaseEvent(QMouseEvent* event) {
   QLabel::mouseReleaseEvent(event);
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) OnClicked();
 }
+
+void CLinkStatic::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      event->accept();
+      OnClicked();
+      return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+// The text in the link's colours, and the platform's focus rectangle around
+// it while the link has the keyboard focus.
+void CLinkStatic::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  option.backgroundColor = palette().color(QPalette::Window);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void CLinkStatic::Activate() { OnClicked(); }
 
 void CLinkStatic::OnClicked() {
   const int result = OpenTarget(m_strTarget);
