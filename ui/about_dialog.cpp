@@ -23,6 +23,8 @@ const MessagePair kContactLine{"联系方式：", "Mail："};
 const MessagePair kSiteLine{"或访问：", "or Visit："};
 const MessagePair kHistoryButton{"版本历史", "Version history"};
 const MessagePair kThanksButton{"感谢", "Thanks"};
+// What screen readers call the text box before a button has filled it.
+const MessagePair kTextBoxName{"内容", "contents"};
 
 QString Text(const MessagePair& pair) { return QString::fromUtf8(pair.Text()); }
 
@@ -130,6 +132,7 @@ void CAboutDlg::CreateControls(const QIcon& icon) {
   m_product = new QLabel(QString::fromUtf8(kProductLine.chinese), this);
   m_product->setTextFormat(Qt::PlainText);
   m_product->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_product->setMargin(kTextPadding);
   m_product->setGeometry(units.ToPixels(42, 13, 168, 8));
 
   m_linkContact = new CLinkStatic(this);
@@ -171,9 +174,9 @@ void CAboutDlg::CreateControls(const QIcon& icon) {
 // the dialog, with its text box, as wide as what it holds.
 void CAboutDlg::FitToTexts() {
   const DialogUnits units(font());
-  const QFontMetrics metrics(m_product->font());
-  m_product->resize(std::max(m_product->width(), metrics.horizontalAdvance(m_product->text())),
-                    std::max(m_product->height(), metrics.height()));
+  const QSize productText = TextBoxSize(QFontMetrics(m_product->font()), m_product->text());
+  m_product->resize(std::max(m_product->width(), productText.width()),
+                    std::max(m_product->height(), productText.height()));
 
   int shift = 0;
   for (QPushButton* button : {m_buttonIntro, m_buttonHistory, m_buttonThanks}) {
@@ -194,6 +197,7 @@ void CAboutDlg::FitToTexts() {
 }
 
 void CAboutDlg::SetLanguageTexts() {
+  m_edit->setAccessibleName(Text(kTextBoxName));
   m_product->setText(Text(kProductLine));
   m_linkContact->setText(Text(kContactLine) + QString::fromLatin1(kContactAddress));
   m_linkSite->setText(Text(kSiteLine) + SiteAddress());

@@ -48,6 +48,10 @@ QFont DialogFont() {
   return font;
 }
 
+QSize TextBoxSize(const QFontMetrics& metrics, const QString& text) {
+  return QSize(metrics.horizontalAdvance(text) + 2 * kTextPadding, metrics.height() + 2 * kTextPadding);
+}
+
 QSize ButtonSizeForText(const QWidget* button, const QString& text) {
   const QFontMetrics metrics(button->font());
   const QStyle* style = button->style();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -37,6 +38,14 @@ class DialogUnits {
 
 // The template font: 9-point "宋体", or the nearest face the system has.
 QFont DialogFont();
+
+// The pixels a static text keeps free around its letters: a box exactly as
+// tall as the font lets descenders touch its edge, and a focus rectangle
+// drawn round a link would cross its letters.
+inline constexpr int kTextPadding = 1;
+
+// The box that shows `text` whole in `metrics`' font, with that padding.
+QSize TextBoxSize(const QFontMetrics& metrics, const QString& text);
 
 // The room a push button needs to show `text` whole in `button`'s font and
 // style: the text, the frame and the style's margin on each side.

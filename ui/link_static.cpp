@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include "ui/desktop_open.h"
+#include "ui/dialog_units.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -146,11 +147,12 @@ CLinkStatic::CLinkStatic(QWidget* parent) : QLabel(parent) {
   (void)accessibleInstalled;
   // Reached with Tab and opened with Enter or Space, like a button.
   setFocusPolicy(Qt::StrongFocus);
-  // A plain static text: no markup, top left, no margin, so that the control
-  // can be fitted exactly to its text.
+  // A plain static text: no markup, top left, and only the padding that
+  // keeps the focus rectangle off the letters, so that the control can be
+  // fitted to its text.
   setTextFormat(Qt::PlainText);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  setMargin(0);
+  setMargin(kTextPadding);
   setIndent(0);
   setMouseTracking(true);
   ApplyTextColour();
@@ -244,6 +246,9 @@ void CLinkStatic::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   QStyleOptionFocusRect option;
   option.initFrom(this);
+  // Shown whatever moved the focus here, not only the keyboard: the link
+  // has no other sign of being the one that Enter opens.
+  option.state |= QStyle::State_KeyboardFocusChange;
   option.backgroundColor = palette().color(QPalette::Window);
   style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
@@ -274,9 +279,9 @@ void CLinkStatic::FitToText() {
   int right = left + place.width();
   int bottom = top + place.height();
 
-  const QFontMetrics metrics(m_fontLink);
-  const int textWidth = metrics.horizontalAdvance(text());
-  const int textHeight = metrics.height();
+  const QSize textSize = TextBoxSize(QFontMetrics(m_fontLink), text());
+  const int textWidth = textSize.width();
+  const int textHeight = textSize.height();
 
   if (alignment() & Qt::AlignVCenter) {
     const int inset = (place.height() - textHeight) / 2;

@@ -105,12 +105,8 @@ def run(player, t, clip, shot_path):
 
     # File > open, through the dialog; the status line announces the clip.
     at.choose_menu(app, t["file"], t["open"])
-    chooser = at.find(app, role="dialog", where=lambda o: o.name != "ZRV Player V1.8")
-    field = at.find(chooser, role="text", where=lambda o: "file name" in o.name.lower() or "name" in o.name.lower())
-    field.queryEditableText().setTextContents(clip)
-    open_button = at.find(chooser, name="Open", role="push button")
     events = at.listen(["object:property-change:accessible-name", "object:text-changed"],
-                       lambda: at.press(open_button), 3)
+                       lambda: at.answer_file_dialog(app, clip, owner="ZRV Player V1.8"), 3)
     status = at.find(window, role="label", where=lambda o: o.name.startswith(t["loaded"][:4]))
     check(at.read(status) == t["loaded"], "status after the open: %r" % at.read(status))
     check(any(t["loaded"] in (e[1] + e[3]) for e in events),

@@ -11,6 +11,7 @@ As a command:
   atspi_driver.py menu APP ITEM...     chooses a menu item by its path, e.g.: menu zrvplayer File open
   atspi_driver.py read APP NAME        the text of the label or other object named NAME
   atspi_driver.py boxes APP            the texts of the message boxes that are open
+  atspi_driver.py box APP NAME         where NAME is on the screen: X Y WIDTH HEIGHT in screen pixels
 
 As a module: find_app, objects, describe, find, press, choose_menu, read,
 message_boxes, close_box, listen, screenshot and ink_rows.
@@ -144,6 +145,19 @@ def choose_menu(app, *path, timeout=None):
     return node
 
 
+def answer_file_dialog(app, path, button="Open", owner=None):
+    """Answers the file dialog that APP shows (Qt's own): PATH in its file
+    name field, then BUTTON pressed. OWNER is the title of the window behind
+    it, which is no file dialog. Returns the button, already pressed."""
+    chooser = find(app, role="dialog", where=lambda o: o.name != owner and any(
+        c.getRoleName() == "text" for c in objects(o)))
+    field = find(chooser, role="text", where=lambda o: "name" in (o.name or "").lower())
+    field.queryEditableText().setTextContents(path)
+    answer = find(chooser, name=button, role="push button")
+    press(answer)
+    return answer
+
+
 def read(obj):
     """The text an object shows: its text, else its name."""
     try:
@@ -241,6 +255,13 @@ def screen_scale(window, title=None):
     return 1.0
 
 
+def top_window(obj):
+    """The window (dialog, frame or alert) that holds OBJ."""
+    while obj is not None and obj.getRoleName() not in ("dialog", "frame", "alert", "window"):
+        obj = obj.parent
+    return obj
+
+
 def on_screen(box, scale):
     """BOX in screen pixels, for boxes reported at SCALE."""
     x, y, width, height = box
@@ -292,7 +313,9 @@ def unnamed_controls(window):
     bad = []
     for obj in objects(window):
         role = obj.getRoleName()
-        if role in ("separator", "scroll bar") or (role == "filler" and obj.childCount > 0):
+        # Fillers are the frames around and inside controls (a text box's
+        # inside, a window's client area); what they hold is checked.
+        if role in ("separator", "scroll bar", "filler"):
             continue
         if obj.childCount > 0 and role not in ("menu", "dialog", "alert"):
             continue
@@ -320,6 +343,9 @@ def _main(argv):
         choose_menu(app, *argv[3:])
     elif command == "read" and len(argv) == 4:
         print(read(find(app, name=argv[3])))
+    elif command == "box" and len(argv) == 4:
+        obj = find(app, name=argv[3])
+        print(*on_screen(extents(obj), screen_scale(top_window(obj))))
     elif command == "boxes":
         for box in message_boxes(app):
             print("%s: %s" % (box["title"], " | ".join(box["texts"])))

@@ -70,7 +70,7 @@ TEST_F(AboutDialogTest, ChineseTextsAndLinks) {
   EXPECT_FALSE(site->font().underline());
   // Fitted to their texts from the template's left edge.
   EXPECT_EQ(site->x(), DialogUnits(DialogFont()).X(42));
-  EXPECT_EQ(site->width(), QFontMetrics(site->font()).horizontalAdvance(site->text()));
+  EXPECT_EQ(site->width(), QFontMetrics(site->font()).horizontalAdvance(site->text()) + 2 * kTextPadding);
 
   EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_INTRO)), QStringLiteral("ZRV Player"));
   EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_HISTORY)), QStringLiteral("版本历史"));
