@@ -25,7 +25,7 @@ import time
 import pyatspi
 from gi.repository import GLib
 
-TIMEOUT = float(os.environ.get("ATSPI_DRIVER_TIMEOUT", "15"))
+TIMEOUT = float(os.environ.get("ATSPI_DRIVER_TIMEOUT", "30"))
 
 
 def _deadline(timeout):
@@ -237,22 +237,32 @@ class Screenshot:
         return tuple(self.pixels[at:at + 3])
 
 
-def screen_scale(window, title=None):
-    """Screen pixels per unit of the boxes that WINDOW reports: Qt gives
-    boxes in device-independent pixels, which a scale factor (QT_SCALE_FACTOR,
-    or a font DPI above 96) makes larger on screen. Measured from the X
-    window that carries WINDOW's title (or TITLE)."""
-    title = title if title is not None else window.name
-    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(title)],
+def screen_geometry(window):
+    """How the boxes that WINDOW reports map onto the screen: (scale, dx,
+    dy), screen pixels per reported unit and the offset after scaling. Qt
+    gives boxes in device-independent pixels, which a scale factor
+    (QT_SCALE_FACTOR, or a font DPI above 96) makes larger on screen. The
+    scale is measured on the program's X window whose size matches WINDOW's
+    box in proportion. The offset is left at 0: Qt 6.4 reports a top-level
+    window's own box off by its frame, while the boxes inside it are right at
+    scale 1; at other scales they are off by a few pixels (a known limit)."""
+    x, y, width, height = extents(window)
+    pid = window.get_process_id()
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(pid)],
                            capture_output=True, text=True).stdout.split()
-    reported = extents(window)[2]
+    best = None
     for x_window in found:
         geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", x_window],
                                   capture_output=True, text=True).stdout
-        width = int(re.search(r"WIDTH=(\d+)", geometry).group(1))
-        if reported > 0 and width > 0:
-            return width / reported
-    return 1.0
+        values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+        screen_width, screen_height = int(values["WIDTH"]), int(values["HEIGHT"])
+        if width <= 0 or height <= 0 or screen_width <= 1:
+            continue
+        scale = screen_width / width
+        mismatch = abs(screen_height - height * scale)
+        if mismatch <= 2 and (best is None or mismatch < best[0]):
+            best = (mismatch, scale, 0, 0)
+    return best[1:] if best else (1.0, 0, 0)
 
 
 def top_window(obj):
@@ -262,11 +272,12 @@ def top_window(obj):
     return obj
 
 
-def on_screen(box, scale):
-    """BOX in screen pixels, for boxes reported at SCALE."""
+def on_screen(box, geometry):
+    """BOX in screen pixels, for boxes reported with GEOMETRY (screen_geometry)."""
+    scale, dx, dy = geometry
     x, y, width, height = box
     left, top = int(round(x * scale)), int(round(y * scale))
-    return (left, top, int(round((x + width) * scale)) - left, int(round((y + height) * scale)) - top)
+    return (left + dx, top + dy, int(round((x + width) * scale)) - left, int(round((y + height) * scale)) - top)
 
 
 def ink_rows(shot, box, tolerance=48):
@@ -288,16 +299,16 @@ def ink_rows(shot, box, tolerance=48):
     return rows
 
 
-def cut_labels(window, shot, scale=None):
+def cut_labels(window, shot, geometry=None):
     """The labels of WINDOW whose text the screenshot SHOT shows cut: ink in
     the top or bottom pixel row of the label's box (letters run on past its
     edge), or no ink at all where a text should be. Returns (name, reason)."""
-    scale = screen_scale(window) if scale is None else scale
+    geometry = screen_geometry(window) if geometry is None else geometry
     cut = []
     for obj in objects(window):
         if obj.getRoleName() not in ("label", "link") or not showing(obj) or not read(obj).strip():
             continue
-        box = on_screen(extents(obj), scale)
+        box = on_screen(extents(obj), geometry)
         rows = ink_rows(shot, box)
         if not any(rows):
             cut.append((read(obj), "no text drawn in its box %s" % (box,)))
@@ -345,7 +356,7 @@ def _main(argv):
         print(read(find(app, name=argv[3])))
     elif command == "box" and len(argv) == 4:
         obj = find(app, name=argv[3])
-        print(*on_screen(extents(obj), screen_scale(top_window(obj))))
+        print(*on_screen(extents(obj), screen_geometry(top_window(obj))))
     elif command == "boxes":
         for box in message_boxes(app):
             print("%s: %s" % (box["title"], " | ".join(box["texts"])))

@@ -130,7 +130,7 @@ def about_dialog(app, t, address, shot_path):
     check(cut == [], "labels cut: %s" % cut)
     # The product line in full: its box at least as wide and tall as its letters.
     product = at.find(dialog, name=t["product"], role="label")
-    rows = at.ink_rows(shot, at.on_screen(at.extents(product), at.screen_scale(dialog)))
+    rows = at.ink_rows(shot, at.on_screen(at.extents(product), at.screen_geometry(dialog)))
     check(any(rows) and not rows[-1], "the product line is cut")
 
     # Escape, pressed in the dialog (which has the keyboard), closes it.
