@@ -31,9 +31,9 @@ shown_frame() {
   convert "$work/shot.png" -crop "${pw}x${ph}+$px+$py" +repage -depth 8 rgb:"$work/shown.rgb"
   [ -n "$keep" ] && cp "$work/shot.png" "$keep"
   for k in $(seq 0 79); do
-    "$bin/zrvtool" render "$work/clip.zrv" "$k" --size "${pw}x$ph" "$work/frame.ppm"
-    convert "$work/frame.ppm" -depth 8 rgb:"$work/frame.rgb"
-    if cmp -s "$work/shown.rgb" "$work/frame.rgb"; then echo "$k"; return; fi
+    # Each frame is rendered once; its pixels are the PPM file's last bytes.
+    [ -f "$work/frame$k.ppm" ] || "$bin/zrvtool" render "$work/clip.zrv" "$k" --size "${pw}x$ph" "$work/frame$k.ppm"
+    if tail -c $((pw * ph * 3)) "$work/frame$k.ppm" | cmp -s "$work/shown.rgb" -; then echo "$k"; return; fi
   done
   echo none
 }
