@@ -14,6 +14,9 @@ void CPlayerDlg::ShowFrame() {
       DrawFrame(s.fileData.data(), s.index, s.currentFrame, m_tempDir.File("zrvplayer_tmp.jpg"),
                 m_picture->dc(), s.zoomMode);
   if (result == FrameDrawResult::notWritten) SetStatus(texts::kPlayError.Text());
+  if (result == FrameDrawResult::drawn)
+    m_picture->setAccessibleDescription(
+        QString::asprintf(texts::kPictureFrame.Text(), static_cast<int>(s.currentFrame) + 1));
   m_picture->Present();
 }
 

@@ -17,22 +17,15 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "audio/mixer_volume.h"
 #include "player/control_ids.h"
 #include "player/icons.h"
+#include "player/percent_slider.h"
 #include "player/picture_area.h"
 #include "player/texts.h"
 #include "ui/dialog_units.h"
-
-namespace {
-
-// The window was laid out in dialog units.
-QRect DialogUnits(int x, int y, int width, int height) {
-  return DialogUnitsToPixels(x, y, width, height);
-}
-
-}  // namespace
 
 CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(texts::kTitle);
@@ -53,50 +46,64 @@ CPlayerDlg::~CPlayerDlg() {
   if (m_imageWarningInstalled) SetImageWarningHandler(std::move(m_previousImageWarning));
 }
 
+// The template's controls, placed in dialog units of the window's font, so
+// that a larger font makes a larger window rather than cut texts.
 void CPlayerDlg::CreateControls() {
-  auto* client = new QWidget(this);
-  client->setFixedSize(DialogUnitsToPixels(234, 190));
+  const DialogUnits units(font());
+  m_client = new QWidget(this);
+  m_client->setFixedSize(units.ToPixels(234, 190));
 
-  const QRect pictureRect = DialogUnits(1, 0, 232, 133);
-  m_picture = new PictureArea(pictureRect.size(), client);
+  const QRect pictureRect = units.ToPixels(1, 0, 232, 133);
+  m_picture = new PictureArea(pictureRect.size(), m_client);
   m_picture->move(pictureRect.topLeft());
   m_picture->onRepaint = [this] { OnPaint(); };
 
-  m_position = new QSlider(Qt::Horizontal, client);
-  m_position->setGeometry(DialogUnits(1, 133, 232, 13));
+  m_position = new QSlider(Qt::Horizontal, m_client);
+  m_position->setGeometry(units.ToPixels(1, 133, 232, 13));
   m_position->setTickPosition(QSlider::NoTicks);
   m_position->installEventFilter(this);
 
-  m_status = new QLabel(texts::kResourceStatus, client);
+  m_status = new QLabel(texts::kResourceStatus, m_client);
   // File names and messages are shown as they are, never as markup.
   m_status->setTextFormat(Qt::PlainText);
-  m_status->setGeometry(DialogUnits(1, 152, 232, 11));
+  m_status->setGeometry(units.ToPixels(1, 152, 232, 11));
 
-  auto* volumeIcon = new QLabel(client);
-  volumeIcon->setObjectName("volumeIcon");
-  volumeIcon->setGeometry(DialogUnits(7, 163, 20, 20));
-  volumeIcon->setPixmap(ProgramIcon(149).pixmap(volumeIcon->size()));
+  m_volumeIcon = new QLabel(m_client);
+  m_volumeIcon->setObjectName("volumeIcon");
+  m_volumeIcon->setGeometry(units.ToPixels(7, 163, 20, 20));
+  const int iconSide = std::min(m_volumeIcon->width(), m_volumeIcon->height());
+  m_volumeIcon->setPixmap(ProgramIcon(149).pixmap(iconSide, iconSide));
+  m_volumeIcon->setAlignment(Qt::AlignCenter);
 
-  m_volumeSlider = new QSlider(Qt::Horizontal, client);
-  m_volumeSlider->setGeometry(DialogUnits(29, 167, 73, 13));
+  m_volumeSlider = new QSlider(Qt::Horizontal, m_client);
+  m_volumeSlider->setGeometry(units.ToPixels(29, 167, 73, 13));
   m_volumeSlider->setTickPosition(QSlider::NoTicks);
   m_volumeSlider->installEventFilter(this);
+  ReportValueAsPercent(m_volumeSlider);
 
-  auto button = [client](const char* text, QRect place, bool enabled) {
-    auto* b = new QPushButton(QString::fromUtf8(text), client);
+  auto button = [this](const char* text, QRect place, bool enabled) {
+    auto* b = new QPushButton(QString::fromUtf8(text), m_client);
     b->setGeometry(place);
     b->setEnabled(enabled);
     b->setAutoDefault(false);
     return b;
   };
-  m_open = button(texts::kOpenButton.chinese, DialogUnits(111, 166, 23, 14), true);
-  m_play = button(texts::kPlayButton.chinese, DialogUnits(141, 166, 23, 14), false);
-  m_pause = button(texts::kPauseButton.chinese, DialogUnits(171, 166, 23, 14), false);
-  m_distill = button(texts::kDistillButton.chinese, DialogUnits(201, 166, 32, 14), false);
-  // Enter presses this hidden default button, to which no command is bound.
-  m_default = button("Button1", DialogUnits(227, 169, 6, 18), true);
+  m_open = button(texts::kOpenButton.chinese, units.ToPixels(111, 166, 23, 14), true);
+  m_play = button(texts::kPlayButton.chinese, units.ToPixels(141, 166, 23, 14), false);
+  m_pause = button(texts::kPauseButton.chinese, units.ToPixels(171, 166, 23, 14), false);
+  m_distill = button(texts::kDistillButton.chinese, units.ToPixels(201, 166, 32, 14), false);
+  // Enter presses this default button, to which no command is bound. It is
+  // never shown, so it stays out of the window altogether: no parent, and so
+  // nothing for a screen reader to find.
+  m_default = std::make_unique<QPushButton>(QStringLiteral("Button1"));
   m_default->setDefault(true);
-  m_default->hide();
+
+  // Tab goes through the window from top to bottom, left to right.
+  setTabOrder(m_position, m_volumeSlider);
+  setTabOrder(m_volumeSlider, m_open);
+  setTabOrder(m_open, m_play);
+  setTabOrder(m_play, m_pause);
+  setTabOrder(m_pause, m_distill);
 
   connect(m_open, &QPushButton::clicked, this, [this] { OnOpen(); });
   connect(m_play, &QPushButton::clicked, this, &CPlayerDlg::OnPlay);
@@ -108,8 +115,28 @@ void CPlayerDlg::CreateControls() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->setMenuBar(m_menuBar);
-  layout->addWidget(client);
+  layout->addWidget(m_client);
   layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+// Each button as wide as its text needs in the window's font and style; the
+// buttons to its right move along, and the window, the position slider and
+// the status line grow with the row. The picture keeps its size.
+void CPlayerDlg::FitButtonsToTexts() {
+  int shift = 0;
+  for (QPushButton* b : {m_open, m_play, m_pause, m_distill}) {
+    b->move(b->x() + shift, b->y());
+    const QSize needed = ButtonSizeForText(b, b->text());
+    const int grow = std::max(0, needed.width() - b->width());
+    b->resize(b->width() + grow, std::max(b->height(), needed.height()));
+    shift += grow;
+  }
+  const int right = m_distill->geometry().right() + 1 + DialogUnits(font()).X(1);
+  const int wider = right - m_client->width();
+  if (wider <= 0) return;
+  m_client->setFixedWidth(right);
+  for (QWidget* w : std::initializer_list<QWidget*>{m_position, m_status}) w->resize(w->width() + wider, w->height());
+  m_picture->move(m_picture->x() + wider / 2, m_picture->y());
 }
 
 void CPlayerDlg::CreateMenu() {
@@ -178,7 +205,7 @@ QWidget* CPlayerDlg::control(int controlId) const {
     case ids::kPauseButton: return m_pause;
     case ids::kDistillButton: return m_distill;
     case ids::kStatusLine: return m_status;
-    case ids::kDefaultButton: return m_default;
+    case ids::kDefaultButton: return m_default.get();
     case ids::kVolumeSlider: return m_volumeSlider;
   }
   return nullptr;
@@ -244,9 +271,22 @@ void CPlayerDlg::dropEvent(QDropEvent* event) {
 // click, not on every change of value.
 bool CPlayerDlg::eventFilter(QObject* watched, QEvent* event) {
   // Only the left button drags a slider; another button's release is no
-  // release of the capture.
-  if (event->type() == QEvent::MouseButtonRelease &&
-      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+  // release of the capture. From the keyboard, letting go of a key that
+  // moves the slider is the end of the move.
+  const bool mouseDone = event->type() == QEvent::MouseButtonRelease &&
+                         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+  bool keyDone = false;
+  if (event->type() == QEvent::KeyRelease) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Left: case Qt::Key_Right: case Qt::Key_Up: case Qt::Key_Down:
+      case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Home: case Qt::Key_End:
+        keyDone = !key->isAutoRepeat();
+        break;
+      default: break;
+    }
+  }
+  if (mouseDone || keyDone) {
     if (watched == m_position)
       QTimer::singleShot(0, this, &CPlayerDlg::OnReleasedCaptureSlider);
     else if (watched == m_volumeSlider)

@@ -98,6 +98,8 @@ class CPlayerDlg : public QDialog {
   void OnOpenCommand() { OnOpen(); }
   void CreateControls();
   void CreateMenu();
+  void FitButtonsToTexts();
+  void SetAccessibleTexts();
   void SetEnglishTexts();
   void PlaceOnTop(bool onTop);
   void SetStatus(const std::string& text);
@@ -119,15 +121,17 @@ class CPlayerDlg : public QDialog {
   bool m_closed = false;
 
   QTimer* m_timer = nullptr;
+  QWidget* m_client = nullptr;
   PictureArea* m_picture = nullptr;
   QSlider* m_position = nullptr;
   QSlider* m_volumeSlider = nullptr;
   QLabel* m_status = nullptr;
+  QLabel* m_volumeIcon = nullptr;
   QPushButton* m_open = nullptr;
   QPushButton* m_play = nullptr;
   QPushButton* m_pause = nullptr;
   QPushButton* m_distill = nullptr;
-  QPushButton* m_default = nullptr;
+  std::unique_ptr<QPushButton> m_default;
   QMenuBar* m_menuBar = nullptr;
   QMenu* m_contextMenu = nullptr;
   std::map<int, QAction*> m_actions;

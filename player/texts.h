@@ -46,6 +46,14 @@ inline constexpr MessagePair kPositionTip = {"暂停时拖动有效", "drag vali
 inline constexpr MessagePair kVolumeTip = {"音量调节（左小右大）", "adjust volume"};
 inline constexpr MessagePair kAboutEntry = {"关于 ZRV Player", "About ZRV Player"};
 
+// What screen readers call the controls that show no text of their own, and
+// the frame that the picture shows (numbered as the status line numbers it).
+inline constexpr MessagePair kPictureName = {"画面", "picture"};
+inline constexpr MessagePair kPositionName = {"播放位置", "position"};
+inline constexpr MessagePair kVolumeName = {"音量", "volume"};
+inline constexpr MessagePair kVolumeIconName = {"音量图标", "volume icon"};
+inline constexpr MessagePair kPictureFrame = {"第%d帧", "frame %d"};
+
 // Menu 130.
 inline constexpr MessagePair kMenuFile = {"文件", "File"};
 inline constexpr MessagePair kMenuPlay = {"播放", "Play"};

@@ -15,6 +15,7 @@
 #include "audio/mixer_volume.h"
 #include "image/image_warning.h"
 #include "player/control_ids.h"
+#include "player/picture_area.h"
 #include "player/player_dlg.h"
 #include "player/texts.h"
 #include "ui/message_box.h"
@@ -22,6 +23,16 @@
 namespace {
 
 QString Text(const MessagePair& pair) { return QString::fromUtf8(pair.Text()); }
+
+// The English texts get keyboard mnemonics: the letter after the marker is
+// underlined and reached with Alt, and the text reads as before. The Chinese
+// texts have no letter to mark without adding one, so they keep none.
+QString WithMnemonic(const MessagePair& pair, char letter) {
+  QString text = Text(pair);
+  const qsizetype at = text.indexOf(QChar::fromLatin1(letter), 0, Qt::CaseInsensitive);
+  if (at >= 0) text.insert(at, u'&');
+  return text;
+}
 
 }  // namespace
 
@@ -47,6 +58,7 @@ bool CPlayerDlg::OnInitDialog(const QStringList& arguments) {
 
   m_status->setText(Text(texts::kWelcome));
   if (UiLanguage == kLanguageEnglish) SetEnglishTexts();
+  FitButtonsToTexts();
 
   PlaceOnTop(true);
   m_actions[ids::kAlwaysOnTop]->setChecked(true);
@@ -60,6 +72,7 @@ bool CPlayerDlg::OnInitDialog(const QStringList& arguments) {
 
   m_position->setToolTip(Text(texts::kPositionTip));
   m_volumeSlider->setToolTip(Text(texts::kVolumeTip));
+  SetAccessibleTexts();
 
   // A private folder for the temporary files; if the temporary folder takes
   // none, the system's is tried before playing gives up.
@@ -74,38 +87,47 @@ bool CPlayerDlg::OnInitDialog(const QStringList& arguments) {
 }
 
 void CPlayerDlg::SetEnglishTexts() {
-  m_open->setText(Text(texts::kOpenButton));
-  m_play->setText(Text(texts::kPlayButton));
-  m_pause->setText(Text(texts::kPauseButton));
-  m_distill->setText(Text(texts::kDistillButton));
+  // The menu bar takes Alt+F, P, T and H; the buttons take the others.
+  m_open->setText(WithMnemonic(texts::kOpenButton, 'o'));
+  m_play->setText(WithMnemonic(texts::kPlayButton, 'l'));
+  m_pause->setText(WithMnemonic(texts::kPauseButton, 'u'));
+  m_distill->setText(WithMnemonic(texts::kDistillButton, 'd'));
 
-  const std::pair<int, MessagePair> popups[] = {
-      {0, texts::kMenuFile},  {1, texts::kMenuPlay},   {2, texts::kMenuTool},
-      {3, texts::kMenuHelp},  {10, texts::kMenuSpeed}, {11, texts::kMenuShow},
+  const struct {
+    int place;
+    MessagePair text;
+    char mnemonic;
+  } popups[] = {
+      {0, texts::kMenuFile, 'f'},   {1, texts::kMenuPlay, 'p'},   {2, texts::kMenuTool, 't'},
+      {3, texts::kMenuHelp, 'h'},   {10, texts::kMenuSpeed, 's'}, {11, texts::kMenuShow, 'h'},
   };
-  for (const auto& [place, text] : popups) m_popups[place]->setTitle(Text(text));
+  for (const auto& popup : popups) m_popups[popup.place]->setTitle(WithMnemonic(popup.text, popup.mnemonic));
 
   // A renamed item comes out enabled and unchecked; the steps that follow set
   // the states again.
-  const std::pair<int, MessagePair> items[] = {
-      {ids::kFileOpen, texts::kItemOpen},
-      {ids::kFileQuit, texts::kItemQuit},
-      {ids::kSpeedQuick, texts::kItemQuick},
-      {ids::kSpeedNormal, texts::kItemNormalSpeed},
-      {ids::kSpeedSlow, texts::kItemSlow},
-      {ids::kZoomBig, texts::kItemBig},
-      {ids::kZoomNormal, texts::kItemNormalZoom},
-      {ids::kZoomSmall, texts::kItemSmall},
-      {ids::kAlwaysOnTop, texts::kItemOnTop},
-      {ids::kToolVideoConvert, texts::kItemVideoConvert},
-      {ids::kToolZrvChanger, texts::kItemZrvChanger},
-      {ids::kHelpAbout, texts::kItemAbout},
-      {ids::kHelpCheckVersion, texts::kItemCheckVersion},
-      {ids::kHelpManual, texts::kItemManual},
+  const struct {
+    int id;
+    MessagePair text;
+    char mnemonic;
+  } items[] = {
+      {ids::kFileOpen, texts::kItemOpen, 'o'},
+      {ids::kFileQuit, texts::kItemQuit, 'q'},
+      {ids::kSpeedQuick, texts::kItemQuick, 'q'},
+      {ids::kSpeedNormal, texts::kItemNormalSpeed, 'n'},
+      {ids::kSpeedSlow, texts::kItemSlow, 's'},
+      {ids::kZoomBig, texts::kItemBig, 'b'},
+      {ids::kZoomNormal, texts::kItemNormalZoom, 'n'},
+      {ids::kZoomSmall, texts::kItemSmall, 's'},
+      {ids::kAlwaysOnTop, texts::kItemOnTop, 'a'},
+      {ids::kToolVideoConvert, texts::kItemVideoConvert, 'v'},
+      {ids::kToolZrvChanger, texts::kItemZrvChanger, 'z'},
+      {ids::kHelpAbout, texts::kItemAbout, 'a'},
+      {ids::kHelpCheckVersion, texts::kItemCheckVersion, 'c'},
+      {ids::kHelpManual, texts::kItemManual, 's'},
   };
-  for (const auto& [id, text] : items) {
-    QAction* a = m_actions[id];
-    a->setText(Text(text));
+  for (const auto& item : items) {
+    QAction* a = m_actions[item.id];
+    a->setText(WithMnemonic(item.text, item.mnemonic));
     a->setEnabled(true);
     a->setChecked(false);
   }
@@ -126,6 +148,17 @@ void CPlayerDlg::PlaceOnTop(bool onTop) {
   flags.setFlag(Qt::WindowStaysOnTopHint, onTop);
   overrideWindowFlags(flags);
   native->setFlags(flags);
+}
+
+// Names for the controls that show no text, in the interface's language;
+// each slider's tool tip is its description.
+void CPlayerDlg::SetAccessibleTexts() {
+  m_picture->setAccessibleName(Text(texts::kPictureName));
+  m_position->setAccessibleName(Text(texts::kPositionName));
+  m_position->setAccessibleDescription(m_position->toolTip());
+  m_volumeSlider->setAccessibleName(Text(texts::kVolumeName));
+  m_volumeSlider->setAccessibleDescription(m_volumeSlider->toolTip());
+  m_volumeIcon->setAccessibleName(Text(texts::kVolumeIconName));
 }
 
 void CPlayerDlg::OnAlwaysOnTop() {

@@ -50,7 +50,8 @@ class CAboutDlg : public QDialog {
   void OnInitDialog(const QIcon& icon);
   void CreateControls(const QIcon& icon);
   void SetLanguageTexts();
-  void ShowText(const QFont& font, const QString& text);
+  void FitToTexts();
+  void ShowText(const QPushButton* button, const QFont& font, const QString& text);
   void Expand();
 
   QLabel* m_product = nullptr;

@@ -1,24 +1,39 @@
 #include "ui/dialog_units.h"
 
+#include <QFontMetrics>
 #include <QStringList>
-#include <cmath>
+#include <QStyle>
+#include <QWidget>
 
 namespace {
 
-int HorizontalPixels(int units) { return static_cast<int>(std::lround(units * 1.5)); }
-int VerticalPixels(int units) { return static_cast<int>(std::lround(units * 1.625)); }
+// Windows' MulDiv: the product divided, rounded half away from zero.
+int MulDiv(int number, int numerator, int denominator) {
+  const long long product = static_cast<long long>(number) * numerator;
+  const long long half = denominator / 2;
+  return static_cast<int>(product >= 0 ? (product + half) / denominator : (product - half) / denominator);
+}
 
 }  // namespace
 
-QRect DialogUnitsToPixels(int x, int y, int width, int height) {
-  const int left = HorizontalPixels(x);
-  const int top = VerticalPixels(y);
-  return QRect(left, top, HorizontalPixels(x + width) - left, VerticalPixels(y + height) - top);
+DialogUnits::DialogUnits(const QFont& font) {
+  const QFontMetrics metrics(font);
+  const int alphabetWidth =
+      metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  m_baseX = (alphabetWidth / 26 + 1) / 2;
+  m_baseY = metrics.ascent() + metrics.descent();
 }
 
-QSize DialogUnitsToPixels(int width, int height) {
-  return QSize(HorizontalPixels(width), VerticalPixels(height));
+int DialogUnits::X(int units) const { return MulDiv(units, m_baseX, 4); }
+int DialogUnits::Y(int units) const { return MulDiv(units, m_baseY, 8); }
+
+QRect DialogUnits::ToPixels(int x, int y, int width, int height) const {
+  const int left = X(x);
+  const int top = Y(y);
+  return QRect(left, top, X(x + width) - left, Y(y + height) - top);
 }
+
+QSize DialogUnits::ToPixels(int width, int height) const { return QSize(X(width), Y(height)); }
 
 QFont DialogFont() {
   QFont font;
@@ -31,4 +46,18 @@ QFont DialogFont() {
   font.setStyleHint(QFont::Serif);
   font.setPointSize(9);
   return font;
+}
+
+QSize TextBoxSize(const QFontMetrics& metrics, const QString& text) {
+  return QSize(metrics.horizontalAdvance(text) + 2 * kTextPadding, metrics.height() + 2 * kTextPadding);
+}
+
+QSize ButtonSizeForText(const QWidget* button, const QString& text) {
+  const QFontMetrics metrics(button->font());
+  const QStyle* style = button->style();
+  const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button);
+  const int margin = style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+  QString shown = text;
+  shown.remove(u'&');  // a mnemonic's marker is drawn as an underline, not a letter
+  return QSize(metrics.horizontalAdvance(shown) + 2 * (frame + margin), metrics.height() + 2 * frame + 2);
 }

@@ -1,6 +1,12 @@
 #include "ui/link_static.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
@@ -11,6 +17,7 @@
 #include <QUrl>
 
 #include "ui/desktop_open.h"
+#include "ui/dialog_units.h"
 #include "ui/message_box.h"
 
 namespace {
@@ -98,12 +105,54 @@ QString OpenErrorText(int code) {
   }
 }
 
+namespace {
+
+// A screen reader meets the control as a link: named by its text, described
+// by its target, and pressed as a click would press it.
+class LinkAccessible : public QAccessibleWidget {
+ public:
+  explicit LinkAccessible(CLinkStatic* link) : QAccessibleWidget(link, QAccessible::Link) {}
+
+  QString text(QAccessible::Text kind) const override {
+    const auto* link = static_cast<const CLinkStatic*>(widget());
+    if (kind == QAccessible::Name) return link->text();
+    if (kind == QAccessible::Description) return link->Target();
+    return QAccessibleWidget::text(kind);
+  }
+
+  QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+  void doAction(const QString& name) override {
+    // After the call has returned, so that a box about a failure does not
+    // hold the caller's request open.
+    if (name == pressAction()) {
+      QMetaObject::invokeMethod(static_cast<CLinkStatic*>(widget()), &CLinkStatic::Activate, Qt::QueuedConnection);
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+};
+
+QAccessibleInterface* LinkFactory(const QString&, QObject* object) {
+  if (auto* link = qobject_cast<CLinkStatic*>(object)) return new LinkAccessible(link);
+  return nullptr;
+}
+
+}  // namespace
+
 CLinkStatic::CLinkStatic(QWidget* parent) : QLabel(parent) {
-  // A plain static text: no markup, top left, no margin, so that the control
-  // can be fitted exactly to its text.
+  static const bool accessibleInstalled = [] {
+    QAccessible::installFactory(LinkFactory);
+    return true;
+  }();
+  (void)accessibleInstalled;
+  // Reached with Tab and opened with Enter or Space, like a button.
+  setFocusPolicy(Qt::StrongFocus);
+  // A plain static text: no markup, top left, and only the padding that
+  // keeps the focus rectangle off the letters, so that the control can be
+  // fitted to its text.
   setTextFormat(Qt::PlainText);
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  setMargin(0);
+  setMargin(kTextPadding);
   setIndent(0);
   setMouseTracking(true);
   ApplyTextColour();
@@ -177,6 +226,35 @@ void CLinkStatic::mouseReleaseEvent(QMouseEvent* event) {
   if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) OnClicked();
 }
 
+void CLinkStatic::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      event->accept();
+      OnClicked();
+      return;
+  }
+  QLabel::keyPressEvent(event);
+}
+
+// The text in the link's colours, and the platform's focus rectangle around
+// it while the link has the keyboard focus.
+void CLinkStatic::paintEvent(QPaintEvent* event) {
+  QLabel::paintEvent(event);
+  if (!hasFocus()) return;
+  QPainter painter(this);
+  QStyleOptionFocusRect option;
+  option.initFrom(this);
+  // Shown whatever moved the focus here, not only the keyboard: the link
+  // has no other sign of being the one that Enter opens.
+  option.state |= QStyle::State_KeyboardFocusChange;
+  option.backgroundColor = palette().color(QPalette::Window);
+  style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+}
+
+void CLinkStatic::Activate() { OnClicked(); }
+
 void CLinkStatic::OnClicked() {
   const int result = OpenTarget(m_strTarget);
   if (result > 32) {
@@ -201,9 +279,9 @@ void CLinkStatic::FitToText() {
   int right = left + place.width();
   int bottom = top + place.height();
 
-  const QFontMetrics metrics(m_fontLink);
-  const int textWidth = metrics.horizontalAdvance(text());
-  const int textHeight = metrics.height();
+  const QSize textSize = TextBoxSize(QFontMetrics(m_fontLink), text());
+  const int textWidth = textSize.width();
+  const int textHeight = textSize.height();
 
   if (alignment() & Qt::AlignVCenter) {
     const int inset = (place.height() - textHeight) / 2;

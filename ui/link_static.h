@@ -54,11 +54,16 @@ class CLinkStatic : public QLabel {
   // argument list, never through a shell.
   static int OpenTarget(const QString& target);
 
+  // What a click does: opens the target, or tells why it cannot.
+  void Activate();
+
  protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
 
  private:
   void OnClicked();

@@ -2,8 +2,9 @@
 # End to end, in a real X server: the real zrvplayer opens a clip with sound,
 # is played and paused through its own buttons, and each time the picture
 # area on screen must be exactly one frame of the clip as zrvtool renders it,
-# a later one the second time.
-#   end_to_end.sh BIN_DIR [SCREENSHOT]
+# a later one the second time. The buttons and the picture are found through
+# the accessibility bus, so the script runs inside desktop_session.sh.
+#   desktop_session.sh end_to_end.sh BIN_DIR [SCREENSHOT]
 set -euo pipefail
 bin=$1
 keep=${2:-}
@@ -18,22 +19,21 @@ sleep 0.5
 title=$(net_wm_name "$window")
 [ "$title" = clip ] || { echo "the X server holds the title '$title', not 'clip'"; exit 1; }
 
-# The client area is 351 x 309 below the menu bar.
-eval "$(xdotool getwindowgeometry --shell "$window")"
-bar=$((HEIGHT - 309))
-click() { xdotool mousemove --window "$window" "$1" "$((bar + $2))" click 1; }
-play() { click 229 281; }
-pause() { click 274 281; }
+atspi=$(dirname "$0")/../support/atspi_driver.py
+play() { "$atspi" press zrvplayer play; }
+pause() { "$atspi" press zrvplayer pause; }
+# Where the picture area is on the screen, and its size, which follows the font.
+read -r px py pw ph < <("$atspi" box zrvplayer picture)
 
 # Which frame the picture area shows: the one whose rendering it equals.
 shown_frame() {
-  xwd -silent -id "$window" >"$work/shot.xwd"
-  convert "$work/shot.xwd" -crop "348x216+2+$bar" +repage -depth 8 rgb:"$work/shown.rgb"
-  [ -n "$keep" ] && convert "$work/shot.xwd" "$keep"
+  import -silent -window root "$work/shot.png"
+  convert "$work/shot.png" -crop "${pw}x${ph}+$px+$py" +repage -depth 8 rgb:"$work/shown.rgb"
+  [ -n "$keep" ] && cp "$work/shot.png" "$keep"
   for k in $(seq 0 79); do
-    "$bin/zrvtool" render "$work/clip.zrv" "$k" --size 348x216 "$work/frame.ppm"
-    convert "$work/frame.ppm" -depth 8 rgb:"$work/frame.rgb"
-    if cmp -s "$work/shown.rgb" "$work/frame.rgb"; then echo "$k"; return; fi
+    # Each frame is rendered once; its pixels are the PPM file's last bytes.
+    [ -f "$work/frame$k.ppm" ] || "$bin/zrvtool" render "$work/clip.zrv" "$k" --size "${pw}x$ph" "$work/frame$k.ppm"
+    if tail -c $((pw * ph * 3)) "$work/frame$k.ppm" | cmp -s "$work/shown.rgb" -; then echo "$k"; return; fi
   done
   echo none
 }

@@ -3,6 +3,7 @@
 #include "player/control_ids.h"
 #include "player/frame_geometry.h"
 #include "tests/player/player_fixture.h"
+#include "ui/dialog_units.h"
 
 namespace {
 
@@ -62,7 +63,13 @@ TEST(FrameGeometry, ZoomRulesOfThePictureArea) {
 TEST_F(PlayerTest, PictureAreaShowsTheFrameByZoom) {
   CPlayerDlg& w = StartWindow();
   const QImage& picture = w.picture();
-  ASSERT_EQ(picture.size(), QSize(348, 216));
+  // The picture area is 232 x 133 dialog units of the window's font: 348 x
+  // 216 pixels for a font whose base units are 6 x 13, larger for larger
+  // fonts. The numbers below follow from its size.
+  ASSERT_EQ(picture.size(), DialogUnits(w.font()).ToPixels(232, 133));
+  const int W = picture.width();
+  const int H = picture.height();
+  ASSERT_GT(W * 144, H * 176);  // wider than a 176 x 144 frame: fit leaves side bars
   // Without a clip a repaint paints the whole area black, even over the
   // frame of a clip that a failed open has just given up.
   MakeClip(m_dir.File("a.zrv"), {"--frames", "10"});
@@ -72,17 +79,19 @@ TEST_F(PlayerTest, PictureAreaShowsTheFrameByZoom) {
   ASSERT_FALSE(Open(m_dir.File("noise.zrv")));
   ASSERT_EQ(w.session().state, stateNoFile);
   w.OnPaint();
-  EXPECT_TRUE(ColumnsBlack(picture, 0, 348));
+  EXPECT_TRUE(ColumnsBlack(picture, 0, W));
 
   ASSERT_TRUE(Open(m_dir.File("a.zrv")));
   // Actual size: 176 columns of picture in the middle.
   EXPECT_EQ(NonBlackColumns(picture), 176);
-  EXPECT_TRUE(ColumnsBlack(picture, 0, 86));
+  EXPECT_TRUE(ColumnsBlack(picture, 0, (W - 176) / 2));
 
   w.OnZoomBig();  // shown at once while not playing
-  EXPECT_TRUE(ColumnsBlack(picture, 0, 42));
-  EXPECT_TRUE(ColumnsBlack(picture, 306, 348));
-  EXPECT_EQ(NonBlackColumns(picture), 264);
+  // Fit: as high as the area, the width in proportion, bars left and right.
+  const int fitWidth = static_cast<int>(176 * (static_cast<double>(H) / 144 + 0.001) + 0.001);
+  EXPECT_TRUE(ColumnsBlack(picture, 0, (W - fitWidth) / 2));
+  EXPECT_TRUE(ColumnsBlack(picture, (W - fitWidth) / 2 + fitWidth, W));
+  EXPECT_EQ(NonBlackColumns(picture), fitWidth);
   EXPECT_TRUE(w.action(ids::kZoomBig)->isChecked());
   EXPECT_FALSE(w.action(ids::kZoomNormal)->isChecked());
 

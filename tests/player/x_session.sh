@@ -10,12 +10,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A private X server on the first free display number.
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n 1 "$work/display")
+# A private X server on the first free display number, unless the script
+# runs inside tests/support/desktop_session.sh, whose display it takes.
+if [ -z "${DESKTOP_WORK:-}" ]; then
+  exec 3>"$work/display"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  export DISPLAY=:$(head -n 1 "$work/display")
+fi
 
 # start_player BIN_DIR [ARGUMENT...]: the player in English, silent, with its
 # desktop files and temporary folder inside $work.

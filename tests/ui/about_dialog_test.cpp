@@ -19,6 +19,9 @@
 
 namespace {
 
+// A button's text as it reads on screen: a mnemonic's marker is an underline.
+QString Visible(const QPushButton* button) { return QString(button->text()).remove(u'&'); }
+
 QString Shown(const QString& text) {
   // The text box keeps lines, not their CR LF ends.
   return QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -66,12 +69,12 @@ TEST_F(AboutDialogTest, ChineseTextsAndLinks) {
   EXPECT_EQ(site->Target(), QStringLiteral("http://www.qorvex.example/"));
   EXPECT_FALSE(site->font().underline());
   // Fitted to their texts from the template's left edge.
-  EXPECT_EQ(site->x(), DialogUnitsToPixels(42, 37, 153, 8).x());
-  EXPECT_EQ(site->width(), QFontMetrics(site->font()).horizontalAdvance(site->text()));
+  EXPECT_EQ(site->x(), DialogUnits(DialogFont()).X(42));
+  EXPECT_EQ(site->width(), QFontMetrics(site->font()).horizontalAdvance(site->text()) + 2 * kTextPadding);
 
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_INTRO)->text(), QStringLiteral("ZRV Player"));
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_HISTORY)->text(), QStringLiteral("版本历史"));
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_THANKS)->text(), QStringLiteral("感谢"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_INTRO)), QStringLiteral("ZRV Player"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_HISTORY)), QStringLiteral("版本历史"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_THANKS)), QStringLiteral("感谢"));
   EXPECT_TRUE(Button(dialog, IDC_ABOUT_THANKS)->isDefault());
   EXPECT_EQ(TextBox(dialog)->toPlainText(), QStringLiteral(" "));
 }
@@ -83,9 +86,9 @@ TEST_F(AboutDialogTest, EnglishTextsButChineseLongTexts) {
   EXPECT_EQ(Label(dialog, IDC_ABOUT_PRODUCT)->text(), QStringLiteral("ZRV Player V1.8, Copyright (C) 2026 Qorvex"));
   EXPECT_EQ(Link(dialog, IDC_ABOUT_CONTACT)->text(), QStringLiteral("Mail：zrvplayer@qorvex.example"));
   EXPECT_EQ(Link(dialog, IDC_ABOUT_SITE)->text(), QStringLiteral("or Visit：http://www.qorvex.example/"));
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_INTRO)->text(), QStringLiteral("ZRV Player"));
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_HISTORY)->text(), QStringLiteral("Version history"));
-  EXPECT_EQ(Button(dialog, IDC_ABOUT_THANKS)->text(), QStringLiteral("Thanks"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_INTRO)), QStringLiteral("ZRV Player"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_HISTORY)), QStringLiteral("Version history"));
+  EXPECT_EQ(Visible(Button(dialog, IDC_ABOUT_THANKS)), QStringLiteral("Thanks"));
 
   Button(dialog, IDC_ABOUT_HISTORY)->click();
   EXPECT_EQ(TextBox(dialog)->toPlainText(), Shown(HistoryText()));
@@ -95,7 +98,10 @@ TEST_F(AboutDialogTest, EnglishTextsButChineseLongTexts) {
 TEST_F(AboutDialogTest, OpensSmallAndGrowsOnceByTheTextBox) {
   CAboutDlg dialog;
   QPlainTextEdit* box = TextBox(dialog);
-  const QSize full = DialogUnitsToPixels(231, 187);
+  // As high as the template, and at least as wide: wider where a text needs it.
+  const QSize fromTemplate = DialogUnits(DialogFont()).ToPixels(231, 187);
+  EXPECT_GE(dialog.width(), fromTemplate.width());
+  const QSize full(dialog.width(), fromTemplate.height());
   const int boxClient = box->contentsRect().height();
 
   // Small: header and buttons, the text box below the bottom edge.
@@ -186,7 +192,7 @@ TEST_F(AboutDialogTest, EveryOpeningStartsSmallAndEscapeCloses) {
     watchdog.start(5000);
     ShowAboutDialog(&window);
   }
-  const int small = DialogUnitsToPixels(231, 187).height() -
+  const int small = DialogUnits(DialogFont()).Y(187) -
                     CAboutDlg().GetDlgItem(IDC_ABOUT_TEXT)->contentsRect().height() - 16;
   EXPECT_EQ(heightsAtOpening, (std::vector<int>{small, small}));
 }

@@ -2,8 +2,10 @@
 // click does with the desktop, with $BROWSER and when both fail.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStandardPaths>
 #include <QWidget>
@@ -127,9 +129,10 @@ TEST_F(LinkStaticTest, FitsToItsTextKeepingTheAlignedEdge) {
   const QString text = QStringLiteral("或访问：http://www.qorvex.example/");
 
   CLinkStatic* left = MakeLink(text);
+  // The text's own size and a pixel all round for the focus rectangle.
   const QFontMetrics metrics(left->font());
-  const int width = metrics.horizontalAdvance(text);
-  const int height = metrics.height();
+  const int width = metrics.horizontalAdvance(text) + 2;
+  const int height = metrics.height() + 2;
   ASSERT_LT(width, 300);
   EXPECT_EQ(left->geometry(), QRect(40, 30, width, height));
 
@@ -152,7 +155,7 @@ TEST_F(LinkStaticTest, NewTargetRefitsToTheTextAndRetips) {
   link->SetUnderlined(false);
   EXPECT_FALSE(link->font().underline());
   EXPECT_EQ(link->toolTip(), kMailTarget);
-  EXPECT_EQ(link->width(), QFontMetrics(link->font()).horizontalAdvance(link->text()));
+  EXPECT_EQ(link->width(), QFontMetrics(link->font()).horizontalAdvance(link->text()) + 2);
 }
 
 TEST(OpenErrorText, CodesOfTheTableAndUnknownCodes) {
@@ -273,3 +276,52 @@ TEST_F(LinkStaticTest, BrowserThatCannotStartNamesTheReason) {
 }
 
 }  // namespace
+
+TEST_F(LinkStaticTest, KeyboardAndScreenReadersReachTheLink) {
+  const ScopedEnv browser("BROWSER", std::nullopt);
+  CLinkStatic* link = MakeLink(QStringLiteral("或访问：http://www.qorvex.example/"));
+  link->SetTarget(QStringLiteral("http://www.qorvex.example/"));
+  EXPECT_TRUE(link->focusPolicy() & Qt::TabFocus);
+
+  // Read as a link: its text as name, its target as description.
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(link);
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_EQ(accessible->role(), QAccessible::Link);
+  EXPECT_EQ(accessible->text(QAccessible::Name), link->text());
+  EXPECT_EQ(accessible->text(QAccessible::Description), QStringLiteral("http://www.qorvex.example/"));
+
+  // Enter and Space open it as a click does; other keys do nothing.
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space, Qt::Key_A}) {
+    m_messages.clear();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(link, &press);
+    EXPECT_EQ(m_messages.boxes().size(), key == Qt::Key_A ? 0u : 1u) << key;
+  }
+  // The screen reader's press opens it once its call has returned.
+  m_messages.clear();
+  QAccessibleActionInterface* actions = accessible->actionInterface();
+  ASSERT_NE(actions, nullptr);
+  actions->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_EQ(m_messages.boxes().size(), 0u);
+  QApplication::processEvents();
+  EXPECT_EQ(m_messages.boxes().size(), 1u);
+}
+
+TEST_F(LinkStaticTest, FocusedLinkDrawsTheFocusRectangleRoundItsText) {
+  CLinkStatic* link = MakeLink(QStringLiteral("http://www.qorvex.example/"));
+  m_window.show();
+  m_window.activateWindow();
+  QApplication::setActiveWindow(&m_window);
+  link->clearFocus();
+  ASSERT_FALSE(link->hasFocus());
+  const QImage unfocused = link->grab().toImage();
+  link->setFocus();
+  ASSERT_TRUE(link->hasFocus());
+  const QImage focused = link->grab().toImage();
+  // The rectangle runs along the edges, where the text leaves a pixel free.
+  EXPECT_NE(unfocused, focused);
+  int changedOnEdges = 0;
+  for (int x = 0; x < focused.width(); ++x)
+    changedOnEdges += focused.pixel(x, 0) != unfocused.pixel(x, 0) ? 1 : 0;
+  EXPECT_GT(changedOnEdges, focused.width() / 4);
+}
