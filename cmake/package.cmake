@@ -16,6 +16,11 @@ zoom, and saves frames as pictures, in Chinese or English.
 The zrvtool command gives the same core to the shell: it inspects clips,
 extracts frames and sound, and makes the previews that file managers show
 for clips.")
+# GPL version 3 or later: the programs link Debian's FFmpeg, built with
+# libx264 under the GPL. The full text is COPYING; the Debian copyright file
+# says the same in its own format.
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/COPYING)
+set(CPACK_RPM_PACKAGE_LICENSE GPL-3.0-or-later)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 

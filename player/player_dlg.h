@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "audio/frame_interval.h"
 #include "audio/mci_wave.h"
 #include "image/image_warning.h"
 #include "player/player_session.h"
@@ -111,6 +112,7 @@ class CPlayerDlg : public QDialog {
 
   PlayerSession m_session;
   CMciWave m_wave;
+  uint32_t m_soundLength = kUnknownSoundLength;  // of the loaded clip's converted sound, ms
   std::unique_ptr<CMixerVolume> m_volume;
   PrivateTempDir m_tempDir;
   bool m_alwaysOnTop = true;
