@@ -30,7 +30,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.qorvex.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The manual is a CHM file; a viewer reads it.
+# The manual is a CHM file, which a viewer reads; without one the player opens
+# the same manual's HTML pages in the browser.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

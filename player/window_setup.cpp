@@ -130,7 +130,7 @@ void CPlayerDlg::PlaceOnTop(bool onTop) {
 
 void CPlayerDlg::OnAlwaysOnTop() {
   m_alwaysOnTop = !m_alwaysOnTop;
-  PlaceOnTop(m_alwaysOnTop);
+  UpdateOnTop();
   m_actions[ids::kAlwaysOnTop]->setChecked(m_alwaysOnTop);
 }
 
