@@ -53,7 +53,6 @@ bool OwnerIsGone(const std::string& folder) {
   long long pid = 0;
   unsigned long long start = 0;
   if (length <= 0 || std::sscanf(text, "%lld %llu", &pid, &start) != 2 || pid <= 0) return false;
-  if (pid == ::getpid()) return false;
   const std::optional<unsigned long long> running = StartTimeOf(static_cast<pid_t>(pid));
   return !running || *running != start;
 }

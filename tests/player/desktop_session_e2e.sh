@@ -11,7 +11,7 @@
 #   no per-user copies are written.
 #   desktop_session_e2e.sh BIN_DIR [SCREENSHOT]
 set -euo pipefail
-bin=$1
+bin=$(cd "$1" && pwd)
 keep=${2:-}
 source "$(dirname "$0")/x_session.sh"
 failed=0

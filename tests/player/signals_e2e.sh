@@ -28,34 +28,37 @@ os.execv(sys.argv[2], sys.argv[2:])' "$1" "$bin/zrvplayer" "$work/clip.zrv" >"$w
   wait_for_window '^clip$' >/dev/null
 }
 
-# The private folder of the player `pid`, by its owner mark.
+# The private folder of the player `pid`, by its owner mark; empty if none.
 folder_of() {
   local owner
   for owner in "$work"/zrvplayer.*/owner; do
-    [ -f "$owner" ] && [ "$(cut -d' ' -f1 "$owner")" = "$1" ] && { dirname "$owner"; return; }
+    [ -f "$owner" ] && [ "$(cut -d' ' -f1 "$owner")" = "$1" ] && { dirname "$owner"; return 0; }
   done
+  return 0
 }
 
-# Milliseconds until `pid` ends, up to 3000; its exit status in $status.
-time_to_end() {
-  local start=$(date +%s%N) pid=$1
+# Waits up to 3 s for `pid` to end, then kills it: $ms, the milliseconds it
+# took, and $status, its exit status.
+wait_for_end() {
+  local start pid=$1
+  start=$(date +%s%N)
   for _ in $(seq 300); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.01
   done
-  local end=$(date +%s%N)
+  ms=$((($(date +%s%N) - start) / 1000000))
+  kill -s KILL "$pid" 2>/dev/null || true  # one that did not end
   status=0
   wait "$pid" 2>/dev/null || status=$?
-  echo $(((end - start) / 1000000))
 }
 
 for signal in TERM INT HUP; do
   start default
   folder=$(folder_of "$player_pid")
-  [ -n "$folder" ] || { fail "SIG$signal: the player made no marked folder"; continue; }
+  [ -n "$folder" ] || { fail "SIG$signal: the player made no marked folder"; folder=$(ls -d "$work"/zrvplayer.* | head -n 1); }
   [ -f "$folder/zrvplayer_tmp.wav" ] || fail "SIG$signal: the clip's sound was not converted"
   kill -s "$signal" "$player_pid"
-  ms=$(time_to_end "$player_pid")
+  wait_for_end "$player_pid"
   player_pid=
   echo "SIG$signal: ended after $ms ms, exit status $status"
   [ "$ms" -lt 1000 ] || fail "SIG$signal: the player took $ms ms to end"
@@ -69,8 +72,9 @@ kill -s HUP "$player_pid"
 sleep 1.5
 if kill -0 "$player_pid" 2>/dev/null; then
   kill -s TERM "$player_pid"
-  ms=$(time_to_end "$player_pid")
+  wait_for_end "$player_pid"
   echo "nohup: SIGHUP ignored; SIGTERM ended it after $ms ms"
+  [ "$ms" -lt 1000 ] || fail "under nohup SIGTERM took $ms ms"
 else
   fail "a SIGHUP ignored at start ended the player"
 fi
@@ -86,7 +90,7 @@ start default
 [ -e "$killed" ] && fail "the next start left the killed player's folder"
 [ -n "$(folder_of "$player_pid")" ] || fail "the next start has no folder of its own"
 kill -s TERM "$player_pid"
-time_to_end "$player_pid" >/dev/null
+wait_for_end "$player_pid"
 player_pid=
 [ -z "$(ls -d "$work"/zrvplayer.* 2>/dev/null)" ] || fail "folders are left: $(ls -d "$work"/zrvplayer.*)"
 

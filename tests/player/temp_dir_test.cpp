@@ -64,7 +64,9 @@ TEST(PrivateTempDir, ALaterStartRemovesOnlyTheFoldersOfPlayersThatEnded) {
   ::chmod(open.c_str(), 0755);
   const std::string someoneElses = PlayerFolder(base.path(), "zrvplayer.hhhhhh", std::to_string(EndedPid()) + " 1");
   const bool asRoot = ::geteuid() == 0;
-  if (asRoot) ASSERT_EQ(::chown(someoneElses.c_str(), 65534, 65534), 0);
+  if (asRoot) {
+    ASSERT_EQ(::chown(someoneElses.c_str(), 65534, 65534), 0);
+  }
   // A link with a player's name, to a folder that must survive.
   const std::string target = PlayerFolder(base.path(), "target", std::to_string(EndedPid()) + " 1");
   fs::create_directory_symlink(target, base.File("zrvplayer.iiiiii"));
@@ -75,7 +77,9 @@ TEST(PrivateTempDir, ALaterStartRemovesOnlyTheFoldersOfPlayersThatEnded) {
   for (const std::string& kept : {running, mine, unmarked, otherName, open, target})
     EXPECT_TRUE(fs::exists(kept + "/zrvplayer_tmp.wav")) << kept;
   EXPECT_TRUE(fs::is_symlink(base.File("zrvplayer.iiiiii")));
-  if (asRoot) EXPECT_TRUE(fs::exists(someoneElses + "/zrvplayer_tmp.wav"));
+  if (asRoot) {
+    EXPECT_TRUE(fs::exists(someoneElses + "/zrvplayer_tmp.wav"));
+  }
 }
 
 TEST(PrivateTempDir, TheFolderCarriesItsOwnerAndSurvivesItsOwnCleanUp) {
