@@ -76,6 +76,7 @@ std::string DesktopEntry(const std::string& executable) {
          "GenericName[zh_CN]=视频播放器\n"
          "Comment=Play ZRV clips from camera phones\n"
          "Comment[zh_CN]=播放手机拍摄的ZRV视频\n"
+         "TryExec=" + EscapeString(executable) + "\n"
          "Exec=" + DesktopExecLine(executable) + "\n"
          "Icon=zrvplayer\n"
          "Terminal=false\n"
@@ -129,7 +130,116 @@ void Refresh(const char* tool, const std::string& folder) {
   posix_spawn_file_actions_destroy(&actions);
 }
 
+// The text of a file; empty when it cannot be read.
+std::string ReadText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The value of `key` in the first group of a desktop or thumbnailer entry,
+// with its string escapes undone; empty when it has none.
+std::string EntryValue(const std::string& text, const std::string& key) {
+  size_t at = 0;
+  bool firstGroup = false;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(at, end - at);
+    at = end + 1;
+    if (!line.empty() && line[0] == '[') {
+      if (firstGroup) break;
+      firstGroup = true;
+    } else if (firstGroup && line.compare(0, key.size() + 1, key + "=") == 0) {
+      std::string value;
+      const std::string raw = line.substr(key.size() + 1);
+      for (size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '\\' || i + 1 == raw.size()) {
+          value += raw[i];
+          continue;
+        }
+        switch (raw[++i]) {
+          case 's': value += ' '; break;
+          case 'n': value += '\n'; break;
+          case 't': value += '\t'; break;
+          case 'r': value += '\r'; break;
+          default: value += raw[i];
+        }
+      }
+      return value;
+    }
+  }
+  return {};
+}
+
+// Whether `program` (a path, or a name looked up on PATH) is `executable`.
+bool SameProgram(const std::string& program, const std::string& executable) {
+  if (program.empty()) return false;
+  std::vector<std::string> candidates;
+  if (program.find('/') != std::string::npos) {
+    candidates.push_back(program);
+  } else if (const char* path = std::getenv("PATH")) {
+    std::string folders = path;
+    for (size_t at = 0; at <= folders.size();) {
+      size_t end = folders.find(':', at);
+      if (end == std::string::npos) end = folders.size();
+      if (end > at) candidates.push_back(folders.substr(at, end - at) + "/" + program);
+      at = end + 1;
+    }
+  }
+  for (const std::string& candidate : candidates) {
+    std::error_code error;
+    if (::access(candidate.c_str(), X_OK) == 0) return fs::equivalent(candidate, executable, error);
+  }
+  return false;
+}
+
+// Removes `entry` when its Exec= starts `program`.
+bool RemoveIfStarts(const fs::path& entry, const std::string& program) {
+  if (!SameProgram(DesktopEntryProgram(ReadText(entry)), program)) return false;
+  std::error_code ignored;
+  return fs::remove(entry, ignored);
+}
+
 }  // namespace
+
+std::string DesktopEntryProgram(const std::string& entryText) {
+  const std::string exec = EntryValue(entryText, "Exec");
+  std::string program;
+  size_t i = 0;
+  if (!exec.empty() && exec[0] == '"') {
+    for (i = 1; i < exec.size() && exec[i] != '"'; ++i) {
+      if (exec[i] == '\\' && i + 1 < exec.size()) ++i;
+      program += exec[i];
+    }
+  } else {
+    for (; i < exec.size() && exec[i] != ' '; ++i) program += exec[i];
+  }
+  // %% is a literal %.
+  for (size_t at = program.find("%%"); at != std::string::npos; at = program.find("%%", at + 1))
+    program.erase(at, 1);
+  return program;
+}
+
+std::vector<std::string> SystemDataDirs() {
+  const char* xdg = std::getenv("XDG_DATA_DIRS");
+  const std::string dirs = xdg && *xdg ? xdg : "/usr/local/share:/usr/share";
+  std::vector<std::string> list;
+  for (size_t at = 0; at <= dirs.size();) {
+    size_t end = dirs.find(':', at);
+    if (end == std::string::npos) end = dirs.size();
+    if (end > at) list.push_back(dirs.substr(at, end - at));
+    at = end + 1;
+  }
+  return list;
+}
+
+bool SystemEntryStarts(const std::vector<std::string>& systemDirs, const std::string& executable) {
+  for (const std::string& dir : systemDirs) {
+    const std::string entry = ReadText(fs::path(dir) / "applications" / "zrvplayer.desktop");
+    if (SameProgram(DesktopEntryProgram(entry), executable)) return true;
+  }
+  return false;
+}
 
 std::string DataHome() {
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -198,11 +308,19 @@ bool WriteDesktopFiles(const std::string& dataDir, const std::string& executable
 }
 
 bool WriteFileAssociation(const std::string& dataHome, const std::string& executable,
-                          const std::string& iconSource) {
+                          const std::string& iconSource, const std::vector<std::string>& systemDirs) {
   if (dataHome.empty()) return false;
+  const fs::path root(dataHome);
+  if (SystemEntryStarts(systemDirs, executable)) {
+    // Earlier starts may have written copies; the installed entries serve.
+    const bool removed =
+        RemoveIfStarts(root / "applications" / "zrvplayer.desktop", executable) |
+        RemoveIfStarts(root / "thumbnailers" / "zrvplayer.thumbnailer", ThumbnailToolBeside(executable));
+    if (removed) Refresh("update-desktop-database", (root / "applications").string());
+    return true;
+  }
   const bool ok =
       WriteDesktopFiles(dataHome, executable, ThumbnailToolBeside(executable), iconSource);
-  const fs::path root(dataHome);
   Refresh("update-mime-database", (root / "mime").string());
   Refresh("update-desktop-database", (root / "applications").string());
   return ok;

@@ -1,8 +1,14 @@
 // ZRV Player: the application runs the player window and ends when it closes.
 #include <QApplication>
 #include <QFont>
+#include <QSocketNotifier>
 #include <QStringList>
+#include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/command_line.h"
+#include "app/quit_signals.h"
 #include "player/player_dlg.h"
 
 namespace {
@@ -21,19 +27,55 @@ class CPlayerApp : public QApplication {
     setFont(font);
   }
 
-  int InitInstance() {
+  // Runs the window until it closes; returns the signal that closed it, or 0.
+  int InitInstance(const std::string& file, int signalPipe) {
     CPlayerDlg dlg;
-    QStringList arguments = QApplication::arguments();
-    arguments.removeFirst();
-    dlg.OnInitDialog(arguments);
-    dlg.exec();
-    return 0;
+    int caught = 0;
+    QSocketNotifier quitSignals(signalPipe, QSocketNotifier::Read);
+    quitSignals.setEnabled(signalPipe >= 0);
+    QObject::connect(&quitSignals, &QSocketNotifier::activated, &dlg, [&] {
+      caught = TakeQuitSignal(signalPipe);
+      if (caught == 0) return;
+      quitSignals.setEnabled(false);
+      // The window's own clean-up, then every event loop ends, a dialog's
+      // over the window included.
+      dlg.OnCancel();
+      QCoreApplication::exit();
+    });
+    dlg.OnInitDialog(file.empty() ? QStringList() : QStringList{QString::fromStdString(file)});
+    if (caught == 0) dlg.exec();
+    return caught;
   }
 };
+
+int RunPlayer(char* program, const std::string& file, int signalPipe) {
+  // Qt is given no argument of the command line: every one of them is the
+  // player's own.
+  int qtArgc = 1;
+  char* qtArgv[] = {program, nullptr};
+  CPlayerApp app(qtArgc, qtArgv);
+  return app.InitInstance(file, signalPipe);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  CPlayerApp app(argc, argv);
-  return app.InitInstance();
+  const PlayerCommandLine line = ParsePlayerCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  switch (line.action) {
+    case PlayerCommandLine::kHelp:
+      std::fputs(PlayerHelpText().c_str(), stdout);
+      return 0;
+    case PlayerCommandLine::kVersion:
+      std::fputs(PlayerVersionText().c_str(), stdout);
+      return 0;
+    case PlayerCommandLine::kUsageError:
+      std::fprintf(stderr, "zrvplayer: %s\n", line.error.c_str());
+      return 2;
+    case PlayerCommandLine::kRun:
+      break;
+  }
+  const int signalPipe = InstallQuitSignals();
+  const int caught = RunPlayer(argv[0], line.file, signalPipe);
+  if (caught != 0) EndBySignal(caught);
+  return 0;
 }

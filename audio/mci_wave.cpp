@@ -28,7 +28,12 @@ class SdlAudio {
 
   bool Start() {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (!m_started) m_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!m_started) {
+      // SDL would otherwise turn SIGINT and SIGTERM into quit events that the
+      // program never reads; the program handles its signals itself.
+      SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+      m_started = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    }
     return m_started;
   }
 

@@ -55,6 +55,21 @@ uint32_t WavHeaderField32(const uint8_t* header, int offset) {
   return WavHeaderField16(header, offset) | uint32_t(WavHeaderField16(header, offset + 2)) << 16;
 }
 
+uint32_t WavFileLengthMs(const char* path) {
+  constexpr uint32_t kUnknown = 0xFFFFFFFF;
+  uint8_t header[WAV_HEADER_BYTES];
+  std::FILE* f = std::fopen(path, "rb");
+  if (!f) return kUnknown;
+  const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
+  std::fclose(f);
+  if (!whole || std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "WAVE", 4) != 0)
+    return kUnknown;
+  const uint32_t byteRate = WavHeaderField32(header, WAV_BYTE_RATE);
+  if (byteRate == 0) return kUnknown;
+  const uint64_t ms = uint64_t(WavHeaderField32(header, WAV_DATA_SIZE)) * 1000 / byteRate;
+  return ms < kUnknown ? uint32_t(ms) : kUnknown - 1;
+}
+
 WavWriter* WavCreate(const char* path, short channels, short bitsPerSample, int sampleRate) {
   // The samples come in as shorts: a wider sample would read past each one.
   if (bitsPerSample != 16 || channels < 1 || sampleRate <= 0) return nullptr;

@@ -46,6 +46,12 @@ int WavWriteSamples(WavWriter* writer, const short* const* channelData, int fram
 // be written out.
 int WavClose(WavWriter* writer);
 
+// The length in milliseconds (rounded down) of a WAV file that WavClose
+// finished: its data size over its byte rate, read from the header, so it is
+// known whether or not any sound output can play the file. 0xFFFFFFFF when the
+// file cannot be read or its header gives no byte rate.
+uint32_t WavFileLengthMs(const char* path);
+
 // Little-endian fields of a header image.
 uint32_t WavHeaderField32(const uint8_t* header, int offset);
 uint16_t WavHeaderField16(const uint8_t* header, int offset);

@@ -1,7 +1,8 @@
 # What `cmake --install BUILD --prefix P` puts where:
 #   P/lib/zrvplayer/        the player, zrvtool (and zrvtool-export, which runs its
 #                           export), the manual, ClipConvert.exe and
-#                           a link to the player's icons (P/share/zrvplayer/icons):
+#                           links to the player's icons (P/share/zrvplayer/icons)
+#                           and the manual's HTML (P/share/zrvplayer/manual):
 #                           they find each other in this folder (the player
 #                           reads its own through /proc/self/exe)
 #   P/bin/zrvplayer, P/bin/zrvtool   relative links to them
@@ -23,7 +24,7 @@ add_subdirectory(res/man)
 # Everything the install rules take, so that a package can be made without
 # building the tests (scripts/package).
 add_custom_target(zrv_installable)
-add_dependencies(zrv_installable zrvplayer zrvtool zrvtool-export zrv_install_desktop zrv_manual zrv_icons
+add_dependencies(zrv_installable zrvplayer zrvtool zrvtool-export zrv_install_desktop zrv_manual zrv_html_manual zrv_icons
   zrv_man_pages zrv_changelog gstzrv)
 
 # GStreamer's plugin folder (pkg-config's pluginsdir) relative to GStreamer's
@@ -41,6 +42,8 @@ install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATI
 # The player looks for its window icons beside itself; they are data, so they
 # live under share/ with a link to them.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons DESTINATION ${CMAKE_INSTALL_DATADIR}/zrvplayer)
+# So is the manual's HTML, which the player opens where no CHM viewer is.
+install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/manual DESTINATION ${CMAKE_INSTALL_DATADIR}/zrvplayer)
 
 # ClipConvert.exe is a target of its own folder; it is installed when the
 # project has it, whatever the order its folder is added in.
@@ -55,6 +58,7 @@ cmake_language(DEFER CALL zrv_install_companions)
 # Links are relative, so that the installed tree can move (DESTDIR, a package).
 file(RELATIVE_PATH ZRV_BIN_TO_PROGRAMS /p/${CMAKE_INSTALL_BINDIR} /p/${ZRV_PROGRAM_DIR})
 file(RELATIVE_PATH ZRV_PROGRAMS_TO_ICONS /p/${ZRV_PROGRAM_DIR} /p/${CMAKE_INSTALL_DATADIR}/zrvplayer/icons)
+file(RELATIVE_PATH ZRV_PROGRAMS_TO_MANUAL /p/${ZRV_PROGRAM_DIR} /p/${CMAKE_INSTALL_DATADIR}/zrvplayer/manual)
 install(CODE "
   set(root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")
   file(MAKE_DIRECTORY \"\${root}/${CMAKE_INSTALL_BINDIR}\")
@@ -64,6 +68,7 @@ install(CODE "
          SYMBOLIC)
   endforeach()
   file(CREATE_LINK ${ZRV_PROGRAMS_TO_ICONS} \"\${root}/${ZRV_PROGRAM_DIR}/icons\" SYMBOLIC)
+  file(CREATE_LINK ${ZRV_PROGRAMS_TO_MANUAL} \"\${root}/${ZRV_PROGRAM_DIR}/manual\" SYMBOLIC)
   message(STATUS \"Installing: \${root}/${CMAKE_INSTALL_DATADIR}: desktop entry, MIME package, icons, thumbnailer\")
   execute_process(
     COMMAND \"$<TARGET_FILE:zrv_install_desktop>\" \"\${root}/${CMAKE_INSTALL_DATADIR}\"
@@ -76,7 +81,29 @@ install(CODE "
   endif()
 ")
 
-string(TIMESTAMP ZRV_RELEASE_DATE "%Y-%m-%d" UTC)
+# The release's date is the one its changelog entry carries, never the day of
+# the build: two builds of one release give the same files.
+file(STRINGS res/debian/changelog ZRV_RELEASE_LINE REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT ZRV_RELEASE_LINE MATCHES ">  [A-Za-z]+, ([0-9]+) ([A-Za-z]+) ([0-9]+) ")
+  message(FATAL_ERROR "res/debian/changelog: no date in the first entry's trailer line")
+endif()
+set(day ${CMAKE_MATCH_1})
+set(year ${CMAKE_MATCH_3})
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND months ${CMAKE_MATCH_2} month)
+if(month EQUAL -1)
+  message(FATAL_ERROR "res/debian/changelog: unknown month '${CMAKE_MATCH_2}'")
+endif()
+math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+string(LENGTH "${day}" day_digits)
+if(day_digits EQUAL 1)
+  set(day 0${day})
+endif()
+if(month LESS 10)
+  set(month 0${month})
+endif()
+set(ZRV_RELEASE_DATE ${year}-${month}-${day})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/res/debian/changelog)
 set(ZRV_METAINFO ${PROJECT_BINARY_DIR}/metainfo/example.qorvex.zrvplayer.metainfo.xml)
 configure_file(res/desktop/example.qorvex.zrvplayer.metainfo.xml.in ${ZRV_METAINFO} @ONLY)
 install(FILES ${ZRV_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -17,6 +17,11 @@ The zrvtool command gives the same core to the shell: it inspects clips,
 extracts frames and sound, and makes the previews that file managers show
 for clips. A GStreamer plugin lets every GStreamer player (Videos, Clapper,
 Parole, gst-play-1.0) play clips too.")
+# GPL version 3 or later: the programs link Debian's FFmpeg, built with
+# libx264 under the GPL. The full text is COPYING; the Debian copyright file
+# says the same in its own format.
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/COPYING)
+set(CPACK_RPM_PACKAGE_LICENSE GPL-3.0-or-later)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
@@ -28,7 +33,8 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE http://www.qorvex.example/)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The plugin hands frames and sound to these packages' decoders.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "gstreamer1.0-plugins-good, gstreamer1.0-plugins-ugly")
-# The manual is a CHM file; a viewer reads it.
+# The manual is a CHM file, which a viewer reads; without one the player opens
+# the same manual's HTML pages in the browser.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "xchm")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 

@@ -7,6 +7,7 @@
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
 #include "audio/mixer_volume.h"
+#include "audio/wav_writer.h"
 #include "player/display_name.h"
 #include "player/picture_area.h"
 #include "player/player_dlg.h"
@@ -92,8 +93,11 @@ bool CPlayerDlg::OnOpen() {
     ConvertAmrToWav(amrPath.c_str(), wavPath.c_str());
     m_wave.m_strPath = wavPath;
     m_wave.Open();
-    soundMs = m_wave.GetLength();
+    // The length is the converted file's, so the pace is the same whether or
+    // not a sound output could be opened for it.
+    soundMs = WavFileLengthMs(wavPath.c_str());
   }
+  m_soundLength = soundMs;
   s.interval = FrameInterval(s.index.hasSound, soundMs, s.index.frameCount, speedNormal);
 
   // 9.-13. Ready to play, showing frame 0.

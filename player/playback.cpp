@@ -43,7 +43,7 @@ void CPlayerDlg::OnPause() {
   UpdateControls();
 }
 
-uint32_t CPlayerDlg::SoundLength() { return m_wave.GetLength(); }
+uint32_t CPlayerDlg::SoundLength() { return m_soundLength; }
 
 // Starts the sound at the point that matches the frame about to be shown.
 void CPlayerDlg::StartSoundAtCurrentFrame() {

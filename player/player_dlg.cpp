@@ -26,6 +26,7 @@
 #include "player/picture_area.h"
 #include "player/texts.h"
 #include "ui/dialog_units.h"
+#include "ui/running_companions.h"
 
 CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(texts::kTitle);
@@ -36,6 +37,8 @@ CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
   setWindowIcon(ProgramIcon(128));
   CreateControls();
   CreateMenu();
+  m_companions = new RunningCompanions(this);
+  connect(m_companions, &RunningCompanions::allEnded, this, &CPlayerDlg::UpdateOnTop);
   // Until a file is chosen the dialogs of the desktop are asked.
   m_chooseOpenFile = [this](const QString& filter) { return AskForFile(this, filter, false); };
   m_chooseSaveFile = [this](const QString& filter) { return AskForFile(this, filter, true); };
@@ -210,6 +213,8 @@ QWidget* CPlayerDlg::control(int controlId) const {
   }
   return nullptr;
 }
+
+bool CPlayerDlg::placedOnTop() const { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
 
 const QImage& CPlayerDlg::picture() const { return m_picture->image(); }
 

@@ -10,12 +10,15 @@
 #include <optional>
 #include <string>
 
+#include "audio/frame_interval.h"
 #include "audio/mci_wave.h"
 #include "image/image_warning.h"
 #include "player/player_session.h"
 #include "player/temp_dir.h"
 
 class CMixerVolume;
+class RunningCompanions;
+enum class Companion;
 class PictureArea;
 class QAction;
 class QLabel;
@@ -80,6 +83,10 @@ class CPlayerDlg : public QDialog {
   const std::string& privateTempDir() const { return m_tempDir.path(); }
   PrivateTempDir& tempDir() { return m_tempDir; }
   bool alwaysOnTop() const { return m_alwaysOnTop; }
+  // Whether the window is placed on top now: always on top is chosen and no
+  // companion that it started runs.
+  bool placedOnTop() const;
+  RunningCompanions& companions() { return *m_companions; }
   QMenu* contextMenu() const { return m_contextMenu; }
   QTimer* playbackTimer() const { return m_timer; }
 
@@ -102,6 +109,8 @@ class CPlayerDlg : public QDialog {
   void SetAccessibleTexts();
   void SetEnglishTexts();
   void PlaceOnTop(bool onTop);
+  void UpdateOnTop();
+  void StartCompanionAbove(Companion companion);
   void SetStatus(const std::string& text);
   void SetStatusFormat(const char* format, ...);
   void ReleaseFile();
@@ -113,9 +122,11 @@ class CPlayerDlg : public QDialog {
 
   PlayerSession m_session;
   CMciWave m_wave;
+  uint32_t m_soundLength = kUnknownSoundLength;  // of the loaded clip's converted sound, ms
   std::unique_ptr<CMixerVolume> m_volume;
   PrivateTempDir m_tempDir;
   bool m_alwaysOnTop = true;
+  RunningCompanions* m_companions = nullptr;  // owned by the window
   ImageWarningHandler m_previousImageWarning;
   bool m_imageWarningInstalled = false;
   bool m_closed = false;

@@ -163,7 +163,7 @@ void CPlayerDlg::SetAccessibleTexts() {
 
 void CPlayerDlg::OnAlwaysOnTop() {
   m_alwaysOnTop = !m_alwaysOnTop;
-  PlaceOnTop(m_alwaysOnTop);
+  UpdateOnTop();
   m_actions[ids::kAlwaysOnTop]->setChecked(m_alwaysOnTop);
 }
 

@@ -20,10 +20,41 @@ QString ManualPath(const QString& programDir) {
   return QDir(ProgramFolder(programDir)).filePath(QString::fromUtf8(kManualFileName));
 }
 
+QString ManualHtmlPath(const QString& programDir) {
+  return QDir(ProgramFolder(programDir)).filePath(QStringLiteral("manual/index.html"));
+}
+
+bool DesktopOpensChm() {
+  const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  if (query.isEmpty()) return false;
+  // The type shared-mime-info gives .chm files, and its older alias.
+  for (const char* type : {"application/vnd.ms-htmlhelp", "application/x-chm"}) {
+    QProcess process;
+    process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(query, {QStringLiteral("query"), QStringLiteral("default"), QString::fromLatin1(type)});
+    if (!process.waitForFinished(3000)) {
+      process.kill();
+      process.waitForFinished();
+      return false;
+    }
+    if (!process.readAllStandardOutput().trimmed().isEmpty()) return true;
+  }
+  return false;
+}
+
+QString ManualToOpen(const QString& programDir) {
+  const QString chm = ManualPath(programDir);
+  const QString html = ManualHtmlPath(programDir);
+  const bool haveChm = QFileInfo(chm).isFile();
+  const bool haveHtml = QFileInfo(html).isFile();
+  if (haveChm && (!haveHtml || DesktopOpensChm())) return chm;
+  return haveHtml ? html : QString();
+}
+
 void OpenManual(const QString& programDir) {
-  const QString manual = ManualPath(programDir);
-  if (!QFileInfo(manual).isFile()) return;
-  QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+  const QString manual = ManualToOpen(programDir);
+  if (!manual.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }
 
 QString CompanionProgramName(Companion companion) {
@@ -37,8 +68,8 @@ QString FindCompanion(Companion companion, const QString& programDir) {
   return QStandardPaths::findExecutable(name);
 }
 
-bool StartCompanion(Companion companion, const QString& programDir) {
+bool StartCompanion(Companion companion, const QString& programDir, qint64* pid) {
   const QString program = FindCompanion(companion, programDir);
   if (program.isEmpty()) return false;
-  return QProcess::startDetached(program, {QString::fromLatin1(kCompanionArgument)});
+  return QProcess::startDetached(program, {QString::fromLatin1(kCompanionArgument)}, QString(), pid);
 }

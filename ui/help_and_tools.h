@@ -16,7 +16,17 @@ inline constexpr char kCompanionArgument[] = "qorvex";
 
 // The manual beside the executable.
 QString ManualPath(const QString& programDir = QString());
-// Menu item 32786: opens the manual with the desktop's viewer, when it exists.
+// The same manual as HTML pages, in the folder "manual" beside the
+// executable: its first page.
+QString ManualHtmlPath(const QString& programDir = QString());
+// Whether the desktop has an application for CHM files: xdg-mime, which
+// xdg-open asks too, names one.
+bool DesktopOpensChm();
+// The manual to open: the help file where the desktop has a viewer for it,
+// else the HTML pages, which any browser shows (a browser handed the help
+// file would only download it); empty when neither is there.
+QString ManualToOpen(const QString& programDir = QString());
+// Menu item 32786: opens ManualToOpen() with the desktop's application.
 void OpenManual(const QString& programDir = QString());
 
 enum class Companion {
@@ -29,5 +39,6 @@ QString CompanionProgramName(Companion companion);
 // it is in neither place.
 QString FindCompanion(Companion companion, const QString& programDir = QString());
 // Starts the program detached with the single argument "qorvex" (an argument
-// list, no shell, so the blanks in a name are safe). True when it started.
-bool StartCompanion(Companion companion, const QString& programDir = QString());
+// list, no shell, so the blanks in a name are safe). True when it started;
+// `pid` then receives its process id.
+bool StartCompanion(Companion companion, const QString& programDir = QString(), qint64* pid = nullptr);

@@ -55,4 +55,20 @@ grep -qxF "Exec=$(exec_program "$prefix/lib/zrvplayer/zrvplayer") %f" "$entry" |
   fail "the player took its folder from the link: $(grep Exec= "$entry")"
 grep -qxF "TryExec=$prefix/lib/zrvplayer/zrvtool" "$thumbnailer" ||
   fail "the thumbnailer does not name the zrvtool beside the player: $(grep TryExec= "$thumbnailer")"
+grep -qxF "TryExec=$prefix/lib/zrvplayer/zrvplayer" "$entry" ||
+  fail "the per-user entry has no TryExec for the player: $(grep TryExec= "$entry")"
+kill "$player_pid"; wait "$player_pid" 2>/dev/null || true; player_pid=
+
+# With the installed entries among the system's data folders, the installed
+# player writes no copies of them, and takes back the ones it wrote before.
+env QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy PULSE_SERVER=unix:/nonexistent \
+    XDG_DATA_HOME="$work/data" XDG_DATA_DIRS="$work/none:$prefix/share" TMP="$work" \
+    "$prefix/bin/zrvplayer" >"$work/player.log" 2>&1 &
+player_pid=$!
+for _ in $(seq 100); do [ -e "$entry" ] || [ -e "$thumbnailer" ] || break; sleep 0.1; done
+[ -e "$entry" ] && fail "the per-user entry stays beside the installed one"
+[ -e "$thumbnailer" ] && fail "the per-user thumbnailer entry stays beside the installed one"
+sleep 1
+[ -e "$entry" ] && fail "the installed player wrote a per-user entry"
+kill -0 "$player_pid" 2>/dev/null || { cat "$work/player.log"; fail "the installed player did not keep running"; }
 echo "installed tree, validators, manual pages and the player's folder: ok"

@@ -11,6 +11,7 @@ check_tree() {
     bin/zrvplayer bin/zrvtool
     lib/zrvplayer/zrvplayer lib/zrvplayer/zrvtool lib/zrvplayer/zrvtool-export "lib/zrvplayer/ZRV Player帮助.chm"
     lib/zrvplayer/icons/48x48/149.png
+    lib/zrvplayer/manual/index.html lib/zrvplayer/manual/en/overview.html lib/zrvplayer/manual/zh/overview.html
     share/applications/zrvplayer.desktop
     share/mime/packages/zrvplayer.xml
     share/thumbnailers/zrvplayer.thumbnailer
@@ -55,8 +56,22 @@ check_tree() {
   grep -qxF "Exec=$(exec_program "$final/bin/zrvtool") thumbnail -s %s %i %o" \
     "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
     fail "the thumbnailer entry does not run $final/bin/zrvtool"
+  grep -qxF "TryExec=$final/bin/zrvplayer" "$root/share/applications/zrvplayer.desktop" ||
+    fail "the desktop entry has no TryExec for $final/bin/zrvplayer"
   grep -qxF "MimeType=application/x-zrv;application/x-gzrv;" "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
     fail "the thumbnailer entry lacks the MIME types"
+
+  # GPL version 3 or later, everywhere it is said; the release's date is the
+  # one of its changelog entry, whatever the day of the build.
+  local metainfo="$root/share/metainfo/example.qorvex.zrvplayer.metainfo.xml"
+  grep -qF "<project_license>GPL-3.0-or-later</project_license>" "$metainfo" ||
+    fail "the AppStream metadata does not say GPL-3.0-or-later"
+  grep -qx "License: GPL-3+" "$root/share/doc/zrvplayer/copyright" || fail "the copyright file does not say GPL-3+"
+  grep -qF "/usr/share/common-licenses/GPL-3" "$root/share/doc/zrvplayer/copyright" ||
+    fail "the copyright file does not point to the licence's text"
+  local released
+  released=$(date -u -d "$(sed -n 's/^ -- .*>  //p' "$here/../../res/debian/changelog" | head -n 1)" +%F)
+  grep -qF "date=\"$released\"" "$metainfo" || fail "the release date is not $released: $(grep '<release ' "$metainfo")"
 
   # The MIME package compiles, and *.zrv and *.gzrv come out of it.
   local mime

@@ -59,3 +59,58 @@ TEST_F(PlayerTest, StartUpRegistersTheRunningProgram) {
   EXPECT_NE(std::string(b.begin(), b.end()).find("Exec=" + DesktopExecLine(program)), std::string::npos);
   EXPECT_TRUE(FileExists(m_dir.File("share/icons/hicolor/48x48/mimetypes/application-x-zrv.png")));
 }
+
+TEST(DesktopIntegration, TheProgramOfAnExecLineIsReadBackAsItWasWritten) {
+  for (const std::string path : {"/usr/bin/zrvplayer", "/opt/ZRV Player/zrvplayer", "/opt/a\"b$c`d/p",
+                                 "/opt/100%/p", "/opt/back\\slash/p", "/opt/semi;colon/p"}) {
+    const std::string entry = "[Desktop Entry]\nName=x\nExec=" + DesktopExecLine(path) + "\n";
+    EXPECT_EQ(DesktopEntryProgram(entry), path);
+  }
+  EXPECT_EQ(DesktopEntryProgram("[Desktop Entry]\nExec=zrvplayer %f\n"), "zrvplayer");
+  // Only the entry's own group counts.
+  EXPECT_EQ(DesktopEntryProgram("[Desktop Entry]\nName=x\n[Desktop Action a]\nExec=/bin/x\n"), "");
+  EXPECT_EQ(DesktopEntryProgram(""), "");
+}
+
+TEST(DesktopIntegration, InstalledEntriesThatStartTheProgramAreNotCopied) {
+  TempDir dir;
+  const std::string icons = dir.File("icons");
+  std::filesystem::create_directories(icons + "/48x48");
+  for (const char* id : {"128", "150", "151"}) WriteFile(icons + "/48x48/" + id + ".png", {uint8_t(id[2])});
+  // An installed program and its zrvtool, and the link that the system's
+  // entries name it by.
+  const std::string lib = dir.File("usr/lib/zrvplayer");
+  std::filesystem::create_directories(lib);
+  std::filesystem::create_directories(dir.File("usr/bin"));
+  for (const char* program : {"zrvplayer", "zrvtool"}) {
+    WriteFile(lib + "/" + program, {'#', '!'});
+    std::filesystem::permissions(lib + "/" + program, std::filesystem::perms::owner_all);
+  }
+  std::filesystem::create_symlink("../lib/zrvplayer/zrvplayer", dir.File("usr/bin/zrvplayer"));
+  const std::string player = lib + "/zrvplayer";
+  const std::string system = dir.File("usr/share");
+  ASSERT_TRUE(WriteDesktopFiles(system, dir.File("usr/bin/zrvplayer"), dir.File("usr/bin/zrvtool"), icons));
+
+  // A start of another program writes its own files, with TryExec.
+  const std::string home = dir.File("home");
+  const std::string entry = home + "/applications/zrvplayer.desktop";
+  const std::string thumbnailer = home + "/thumbnailers/zrvplayer.thumbnailer";
+  ASSERT_TRUE(WriteFileAssociation(home, dir.File("elsewhere/zrvplayer"), icons, {dir.File("none"), system}));
+  EXPECT_NE(Text(entry).find("\nTryExec=" + dir.File("elsewhere/zrvplayer") + "\n"), std::string::npos);
+
+  // A start of the installed program, as earlier versions did, wrote copies.
+  ASSERT_TRUE(WriteFileAssociation(home, player, icons, {}));
+  ASSERT_TRUE(FileExists(thumbnailer));
+  // With the system's entries in view, they go and none is written again.
+  EXPECT_TRUE(WriteFileAssociation(home, player, icons, {dir.File("none"), system}));
+  EXPECT_FALSE(FileExists(entry));
+  EXPECT_FALSE(FileExists(thumbnailer));
+  EXPECT_TRUE(WriteFileAssociation(home, player, icons, {system}));
+  EXPECT_FALSE(FileExists(entry));
+
+  // A per-user entry of another program is not the installed one's to remove.
+  ASSERT_TRUE(WriteFileAssociation(home, dir.File("elsewhere/zrvplayer"), icons, {}));
+  EXPECT_TRUE(WriteFileAssociation(home, player, icons, {system}));
+  EXPECT_TRUE(FileExists(entry));
+  EXPECT_NE(Text(entry).find("elsewhere"), std::string::npos);
+}

@@ -130,3 +130,84 @@ TEST(Zrvtool, DevicesAndPipesAreRefusedAtOnce) {
   }
   for (const char* name : {"f.jpg", "f.ppm", "s.wav", "p.ppm", "m.zrv"}) EXPECT_FALSE(FileExists(dir.File(name))) << name;
 }
+
+namespace {
+
+// zrvtool run from `dir`, where files whose names begin with "-" are.
+ProgramResult ZrvtoolIn(const TempDir& dir, const std::vector<std::string>& args) {
+  std::vector<std::string> line = {"/bin/sh", "-c", "cd \"$0\" && exec \"$@\"", dir.path(),
+                                   BuiltProgram("zrvtool")};
+  line.insert(line.end(), args.begin(), args.end());
+  return RunProgram(line);
+}
+
+}  // namespace
+
+TEST(Zrvtool, VersionIsPrintedWithoutACommand) {
+  const ProgramResult r = Zrvtool({"--version"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "zrvtool " ZRV_VERSION "\n");
+}
+
+TEST(Zrvtool, DoubleDashEndsTheOptionsOfEveryCommand) {
+  TempDir dir;
+  WriteFile(dir.File("-x.zrv"), SmallClip());
+  // Without it, a name that begins with "-" is an option, which is refused.
+  EXPECT_EQ(ZrvtoolIn(dir, {"info", "-x.zrv"}).exitCode, 2);
+
+  ProgramResult r = ZrvtoolIn(dir, {"info", "--json", "--", "-x.zrv"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\"frames\":2"), std::string::npos) << r.out;
+  // After it, even --help and --json are files.
+  r = ZrvtoolIn(dir, {"info", "--", "--help"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "zrvtool: './--help': cannot open\n");
+
+  r = ZrvtoolIn(dir, {"frame", "--", "-x.zrv", "1", "-frame.jpg"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("-frame.jpg")).size(), 20u);
+  r = ZrvtoolIn(dir, {"frame", "-x.zrv", "--", "0", "-h"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.File("-h")).size(), 20u);
+
+  r = ZrvtoolIn(dir, {"make", "--frames", "3", "--", "-made.zrv"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = ZrvtoolIn(dir, {"render", "--size", "32x24", "--", "-made.zrv", "2", "-r.ppm"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_GT(ReadFile(dir.File("-r.ppm")).size(), 32u * 24u * 3u);
+  r = ZrvtoolIn(dir, {"decode", "--", "-made.zrv", "1", "-d.ppm"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = ZrvtoolIn(dir, {"picture", "--", "-frame.jpg", "-p.ppm"});
+  EXPECT_NE(r.exitCode, 2) << r.err;  // the hand-made frame does not decode, but is named
+  r = ZrvtoolIn(dir, {"thumbnail", "-s", "16", "--", "-made.zrv", "-t.png"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  r = ZrvtoolIn(dir, {"sound", "--", "-made.zrv", "-s.wav"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "zrvtool: './-made.zrv' has no sound\n");
+  r = ZrvtoolIn(dir, {"export", "--", "-made.zrv", "-e.mkv"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(FileExists(dir.File("-e.mkv")));
+}
+
+TEST(Zrvtool, ControlCharactersOfNamesAreEscapedInMessages) {
+  TempDir dir;
+  const std::string name = dir.File("clear\x1b[2J\x07\x0a\xc2\x9b" "31m.zrv");
+  ProgramResult r = Zrvtool({"info", name});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("clear\\x1b[2J\\x07\\x0a\\xc2\\x9b31m.zrv"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos);
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);  // one line
+
+  r = Zrvtool({"info", "--bad\x1b"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+  r = Zrvtool({"no\x1b" "such"});
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_EQ(r.err.find('\x1b'), std::string::npos) << r.err;
+
+  // UTF-8 names stay as they are.
+  WriteFile(dir.File("短片\x1b.zrv"), SmallClip());
+  r = Zrvtool({"info", dir.File("短片\x1b.zrv")});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("短片\\x1b.zrv"), std::string::npos) << r.out;
+}

@@ -4,14 +4,33 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/terminal_text.h"
+
+int EndOptions(int argc, char** argv, std::vector<std::string>& storage) {
+  int end = 1;
+  while (end < argc && std::strcmp(argv[end], "--") != 0) ++end;
+  if (end == argc) return argc;
+  storage.reserve(size_t(argc));
+  for (int i = end + 1; i < argc; ++i) {
+    if (argv[i][0] == '-') {
+      storage.push_back(std::string("./") + argv[i]);
+      argv[i - 1] = storage.back().data();
+    } else {
+      argv[i - 1] = argv[i];
+    }
+  }
+  argv[argc - 1] = nullptr;
+  return argc - 1;
+}
+
 int Refuse(const std::string& message) {
-  std::fprintf(stderr, "zrvtool: %s\n", message.c_str());
+  std::fprintf(stderr, "zrvtool: %s\n", TerminalText(message).c_str());
   return kExitRefused;
 }
 
 int UsageError(const Command& command, const std::string& message) {
-  std::fprintf(stderr, "zrvtool %s: %s (usage: zrvtool %s %s)\n", command.name, message.c_str(),
-               command.name, command.usage);
+  std::fprintf(stderr, "zrvtool %s: %s (usage: zrvtool %s %s)\n", command.name,
+               TerminalText(message).c_str(), command.name, command.usage);
   return kExitUsage;
 }
 

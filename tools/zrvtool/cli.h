@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "container/file_block.h"
 #include "container/frame_index.h"
@@ -19,9 +20,17 @@ struct Command {
   int (*run)(int argc, char** argv);  // argv[0] is the command's name
 };
 
-// Prints "zrvtool: MESSAGE" on stderr and returns kExitRefused.
+// "--" ends a command's options: it is taken out of argv[1..argc-1], and each
+// argument after it that begins with "-" gets "./" in front, the same file by
+// a name that no command reads as an option. `storage` holds those names for
+// as long as argv is used. Returns the new argc.
+int EndOptions(int argc, char** argv, std::vector<std::string>& storage);
+
+// Prints "zrvtool: MESSAGE" on stderr and returns kExitRefused. Control
+// characters of the message (from file names) are shown escaped.
 int Refuse(const std::string& message);
-// Prints the message and the command's usage line on stderr; returns kExitUsage.
+// Prints the message (escaped as above) and the command's usage line on
+// stderr; returns kExitUsage.
 int UsageError(const Command& command, const std::string& message);
 // True when argv holds "--help" or "-h"; the usage is then printed on stdout.
 bool WantsHelp(const Command& command, int argc, char** argv);

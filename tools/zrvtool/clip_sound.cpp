@@ -46,20 +46,6 @@ bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::str
   return true;
 }
 
-// The length of a WAV file that ConvertAmrToWav wrote: data bytes over
-// bytes per second.
-uint32_t WavLengthMs(const std::string& path) {
-  uint8_t header[WAV_HEADER_BYTES];
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return kUnknownSoundLength;
-  const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
-  std::fclose(f);
-  const uint32_t byteRate = whole ? WavHeaderField32(header, WAV_BYTE_RATE) : 0;
-  if (byteRate == 0) return kUnknownSoundLength;
-  const uint64_t ms = uint64_t(WavHeaderField32(header, WAV_DATA_SIZE)) * 1000 / byteRate;
-  return ms < kUnknownSoundLength ? uint32_t(ms) : kUnknownSoundLength - 1;
-}
-
 }  // namespace
 
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
@@ -76,5 +62,5 @@ uint32_t ClipSoundLengthMs(const LoadedClip& clip) {
   std::string why;
   if (!folder.made()) return kUnknownSoundLength;
   const std::string wavPath = folder.File("track.wav");
-  return Convert(clip, folder, wavPath, why) ? WavLengthMs(wavPath) : kUnknownSoundLength;
+  return Convert(clip, folder, wavPath, why) ? WavFileLengthMs(wavPath.c_str()) : kUnknownSoundLength;
 }

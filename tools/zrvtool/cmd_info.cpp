@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/terminal_text.h"
 #include "audio/frame_interval.h"
 #include "tools/zrvtool/clip_sound.h"
 #include "tools/zrvtool/commands.h"
@@ -38,7 +39,7 @@ void PrintJson(const FrameIndex& index, uint32_t soundMs) {
 
 void PrintSummary(const std::string& path, const LoadedClip& clip, uint32_t soundMs) {
   const FrameIndex& index = clip.index;
-  std::printf("file:    %s (%zu bytes)\n", path.c_str(), clip.bytes.size());
+  std::printf("file:    %s (%zu bytes)\n", TerminalText(path).c_str(), clip.bytes.size());
   std::printf("frames:  %u\n", index.frameCount);
   if (index.sharedHeader)
     std::printf("layout:  shared header (%u bytes)\n", index.headerLength);

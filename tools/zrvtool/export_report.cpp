@@ -1,5 +1,7 @@
 #include "tools/zrvtool/export_report.h"
 
+#include "app/terminal_text.h"
+
 #include <cstdio>
 
 namespace {
@@ -84,7 +86,7 @@ ProgressDisplay::ProgressDisplay(bool enabled, size_t clipCount)
 
 void ProgressDisplay::StartClip(size_t number, const std::string& name) {
   m_clip = number;
-  m_name = name;
+  m_name = TerminalText(name);
   m_done = m_total = 0;
   m_clipStart = std::chrono::steady_clock::now();
 }

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <string>
 #include <iterator>
+#include <vector>
+
+#include "app/terminal_text.h"
 
 #include "tools/zrvtool/commands.h"
 
@@ -31,7 +34,9 @@ void PrintHelp(std::FILE* out) {
       usage.replace(at, 8, "\n            ");
     std::fprintf(out, "            %s\n", usage.c_str());
   }
-  std::fprintf(out, "\n'zrvtool COMMAND --help' describes one command.\n");
+  std::fprintf(out, "\n'zrvtool COMMAND --help' describes one command; 'zrvtool --version' prints\n"
+                   "the version. '--' ends a command's options, so that a file named '-x.zrv'\n"
+                   "can be given.\n");
 }
 
 }  // namespace
@@ -45,12 +50,19 @@ int main(int argc, char** argv) {
     PrintHelp(stdout);
     return kExitOk;
   }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("zrvtool " ZRV_VERSION "\n");
+    return kExitOk;
+  }
   for (const Command* c : kCommands) {
     if (std::strcmp(argv[1], c->name) == 0) {
+      std::vector<std::string> names;
+      argc = 1 + EndOptions(argc - 1, argv + 1, names);
       if (WantsHelp(*c, argc - 1, argv + 1)) return kExitOk;
       return c->run(argc - 1, argv + 1);
     }
   }
-  std::fprintf(stderr, "zrvtool: unknown command '%s' (see zrvtool --help)\n", argv[1]);
+  std::fprintf(stderr, "zrvtool: unknown command '%s' (see zrvtool --help)\n",
+               TerminalText(argv[1]).c_str());
   return kExitUsage;
 }

@@ -1,0 +1,18 @@
+// SIGTERM, SIGINT and SIGHUP end the player as closing its window does: the
+// handler only writes the signal's number into a pipe, and the event loop,
+// watching the pipe, closes the window (which removes the temporary folder)
+// before the program ends by the same signal.
+#pragma once
+
+// Catches each of the three signals that was not ignored when the program
+// started: under nohup SIGHUP stays ignored, in a background job SIGINT
+// does. Returns the pipe's read end, or -1 when no pipe can be made (the
+// signals then keep their default action).
+int InstallQuitSignals();
+
+// The signal that arrived, read from the pipe `fd`; 0 when none is pending.
+int TakeQuitSignal(int fd);
+
+// Ends the program by `signal` with its default action, so that whoever
+// started it sees it ended by that signal.
+[[noreturn]] void EndBySignal(int signal);

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The real zrvplayer's command line: --help and --version print and end
+# without a display; an unknown option is refused in one escaped line; after
+# "--" a file whose name begins with "-" is opened, in a real X server.
+#   command_line_e2e.sh BIN_DIR
+set -euo pipefail
+bin=$(cd "$1" && pwd)
+failed=0
+fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
+
+# No display at all: Qt would abort if anything reached for one.
+nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$bin/zrvplayer" "$@"; }
+for option in --help -h; do
+  out=$(nodisplay "$option" 2>&1) || fail "zrvplayer $option ends with status $?"
+  grep -q '^usage: zrvplayer \[--\] \[FILE\]$' <<<"$out" || fail "zrvplayer $option prints: $out"
+done
+out=$(nodisplay --version 2>&1) || fail "zrvplayer --version ends with status $?"
+[[ "$out" =~ ^zrvplayer\ [0-9]+\.[0-9]+$ ]] || fail "zrvplayer --version prints: $out"
+status=0
+err=$(nodisplay $'-\e[2J.zrv' 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] || fail "an unknown option ends with status $status"
+[ "$(printf '%s' "$err" | wc -l)" -eq 0 ] && [[ "$err" == *"'-\\x1b[2J.zrv'"* ]] ||
+  fail "the refusal of an unknown option reads: $err"
+
+# In an X server: "--" and a file named "-x.zrv", opened from its folder.
+source "$(dirname "$0")/x_session.sh"
+"$bin/zrvtool" make --frames 12 "$work/-x.zrv"
+cd "$work"
+start_player "$bin" -- -x.zrv
+window=$(wait_for_window '^-x$') || fail "zrvplayer -- -x.zrv did not open the clip"
+
+[ "$failed" -eq 0 ] || exit 1
+echo "command line end to end: 1 passed, 0 failed"
