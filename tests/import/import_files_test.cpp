@@ -99,7 +99,7 @@ TEST(ImportFiles, AWebmCroppedToWideBandSharedHeaderClip) {
   EXPECT_EQ(frames, std::round(lengthMs * 10 / 1000));
   // Our own index takes it for the shared-header layout, and every frame decodes.
   const ClipFacts facts = InfoOf(clip);
-  EXPECT_EQ(facts.layout, "shared-header");
+  EXPECT_EQ(facts.layout, "shared header");
   EXPECT_EQ(facts.frames, int(frames));
   const TrackFacts track = SoxTrack(dir, clip);
   EXPECT_EQ(track.rate, 16000);

@@ -65,7 +65,7 @@ ClipFacts InfoOf(const std::string& clip) {
   ClipFacts facts;
   std::smatch m;
   if (std::regex_search(r.out, m, std::regex("frames: +(\\d+)"))) facts.frames = std::stoi(m[1]);
-  if (std::regex_search(r.out, m, std::regex("layout: +(\\S+)"))) facts.layout = m[1];
+  if (std::regex_search(r.out, m, std::regex("layout: +(plain|shared header)"))) facts.layout = m[1];
   if (std::regex_search(r.out, m, std::regex("length: +(\\d+) ms of sound")))
     facts.soundMs = std::stoi(m[1]);
   return facts;
