@@ -76,6 +76,8 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   // A frame larger than any reader of the program takes is refused by the
   // decoder before it allocates it.
   context->max_pixels = int64_t(kMaxImagePixels);
+  // One thread: frame threads cost a quarter more CPU time for the same work.
+  context->thread_count = 1;
   const int opened = avcodec_open2(context, codec, nullptr);
   if (opened < 0) {
     error = "'" + path + "' cannot be decoded: " + AvErrorText(opened);
