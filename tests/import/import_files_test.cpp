@@ -209,4 +209,46 @@ TEST(ImportFiles, ARotatedPhoneVideoStaysUpright) {
             60);  // top middle: picture
 }
 
+// The marker segments in front of a JPEG stream's scan: marker, then body.
+std::vector<std::pair<int, Bytes>> Segments(const Bytes& jpeg) {
+  std::vector<std::pair<int, Bytes>> segments;
+  size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA) {
+    const size_t length = size_t(jpeg[at + 2]) << 8 | jpeg[at + 3];
+    if (length < 2 || at + 2 + length > jpeg.size()) break;
+    segments.push_back({jpeg[at + 1], Bytes(jpeg.begin() + long(at) + 4, jpeg.begin() + long(at + 2 + length))});
+    at += 2 + length;
+  }
+  return segments;
+}
+
+TEST(ImportFiles, FramesAreBaselineJpegThatOldDecodersTake) {
+  TempDir dir;
+  const std::string clip = dir.File("b.zrv");
+  ASSERT_EQ(Import({"--size", "100x60", TestVideo("mute.mp4"), clip}).exitCode, 0);
+  const auto segments = Segments(FrameFile(dir, clip, 3));
+  std::vector<int> markers;
+  for (const auto& s : segments) markers.push_back(s.first);
+  // JFIF, two quantisation tables, baseline frame, four Huffman tables; no
+  // EXIF (APP1), no progressive or extended frame, nothing else.
+  EXPECT_EQ(markers, (std::vector<int>{0xE0, 0xDB, 0xDB, 0xC0, 0xC4, 0xC4, 0xC4, 0xC4}));
+  for (const auto& s : segments) {
+    if (s.first == 0xC0) {
+      const Bytes& f = s.second;
+      ASSERT_EQ(f.size(), 15u);
+      EXPECT_EQ(f[1] << 8 | f[2], 60);   // height
+      EXPECT_EQ(f[3] << 8 | f[4], 100);  // width
+      EXPECT_EQ(f[5], 3);                // Y, Cb, Cr
+      EXPECT_EQ(f[7], 0x22);             // luma 2 x 2: 4:2:0
+      EXPECT_EQ(f[10], 0x11);
+      EXPECT_EQ(f[13], 0x11);
+    }
+    // The JPEG standard's example tables, with all 12 DC and 162
+    // AC codes; optimised tables hold only the codes a picture uses.
+    if (s.first == 0xC4) {
+      EXPECT_TRUE(s.second.size() == 1 + 16 + 12 || s.second.size() == 1 + 16 + 162) << s.second.size();
+    }
+  }
+}
+
 }  // namespace
