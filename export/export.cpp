@@ -14,8 +14,8 @@ extern "C" {
 #include "export/audio_encoder.h"
 #include "export/clip_source.h"
 #include "export/export_timing.h"
+#include "container/pending_file.h"
 #include "export/muxer.h"
-#include "export/output_file.h"
 #include "export/sound_source.h"
 #include "export/video_encoder.h"
 #include "image/jpeg_rgb.h"
@@ -261,9 +261,13 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   }
 
   ExportRun run;
-  OutputFile output;
+  PendingFile output;
+  if (SameExistingFile(outputPath, clipPath)) {
+    result.error = "'" + outputPath + "' is the clip itself; it is never overwritten";
+    return finish();
+  }
   if (!run.clip.Load(clipPath, result.error) ||
-      !output.Create(outputPath, clipPath, options.force, result.error))
+      !output.Create(outputPath, options.force, result.error))
     return finish();
   if (!run.sound.Prepare(run.clip, error)) {
     result.error = "'" + clipPath + "' cannot be exported: " + error;
@@ -279,14 +283,14 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   const std::string title = ClipTitle(clipPath);
   const bool written =
       options.format == ExportFormat::mp4
-          ? WriteMp4(run, output.temporaryPath(), title, options, result, error)
-          : WriteMkv(run, output.temporaryPath(), title, options, result, error);
+          ? WriteMp4(run, output.path(), title, options, result, error)
+          : WriteMkv(run, output.path(), title, options, result, error);
   if (!written) {
     result.error = result.cancelled ? "the export of '" + clipPath + "' was cancelled"
                                     : "'" + clipPath + "' cannot be exported: " + error;
     return finish();
   }
-  if (!output.Publish(run.clip.modified(), result.error)) return finish();
+  if (!output.Publish(result.error, &run.clip.modified())) return finish();
   struct stat st {};
   if (::stat(outputPath.c_str(), &st) == 0) result.bytes = uint64_t(st.st_size);
   result.ok = true;

@@ -20,6 +20,7 @@ const Command* const kCommands[] = {
     &kMakeCommand,
     &kRenderCommand,
     &kExportCommand,
+    &kImportCommand,
     &kThumbnailCommand,
 };
 
