@@ -33,29 +33,29 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::Create(const std::string& destination, const std::string& clipPath, bool force,
-                        std::string& error) {
+                        ExportFailure& failure) {
+  const auto fail = [&](ExportProblem problem, const std::string& path, std::string detail = {}) {
+    failure = MakeFailure(problem, path, std::move(detail));
+    return false;
+  };
   m_destination = destination;
   m_force = force;
   if (SameExistingFile(destination, clipPath)) {
-    error = "'" + destination + "' is the clip itself; it is never overwritten";
-    return false;
+    return fail(ExportProblem::outputIsClip, destination);
   }
   struct stat st {};
   if (::lstat(destination.c_str(), &st) == 0) {
     if (!force) {
-      error = "'" + destination + "' already exists; it is left as it is";
-      return false;
+      return fail(ExportProblem::outputExists, destination);
     }
     if (S_ISDIR(st.st_mode)) {
-      error = "'" + destination + "' is a folder";
-      return false;
+      return fail(ExportProblem::outputIsFolder, destination);
     }
   }
   std::string pattern = FolderOf(destination) + "/." + NameOf(destination) + ".XXXXXX";
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) {
-    error = "cannot write in the folder '" + FolderOf(destination) + "': " + std::strerror(errno);
-    return false;
+    return fail(ExportProblem::folderNotWritable, FolderOf(destination), std::strerror(errno));
   }
   // mkstemp makes the file private; the result gets the mode of any new file.
   const mode_t mask = ::umask(0);
@@ -66,7 +66,7 @@ bool OutputFile::Create(const std::string& destination, const std::string& clipP
   return true;
 }
 
-bool OutputFile::Publish(const timespec& modified, std::string& error) {
+bool OutputFile::Publish(const timespec& modified, ExportFailure& failure) {
   const timespec times[2] = {modified, modified};
   ::utimensat(AT_FDCWD, m_temporary.c_str(), times, 0);
   int renamed;
@@ -85,9 +85,8 @@ bool OutputFile::Publish(const timespec& modified, std::string& error) {
     }
   }
   if (renamed != 0) {
-    error = errno == EEXIST ? "'" + m_destination + "' already exists; it is left as it is"
-                            : "cannot name the finished file '" + m_destination +
-                                  "': " + std::strerror(errno);
+    failure = errno == EEXIST ? MakeFailure(ExportProblem::outputExists, m_destination)
+                              : MakeFailure(ExportProblem::cannotName, m_destination, std::strerror(errno));
     return false;
   }
   m_temporary.clear();

@@ -7,6 +7,8 @@
 #include <ctime>
 #include <string>
 
+#include "export/export_failure.h"
+
 class OutputFile {
  public:
   // Removes the temporary file unless Publish has renamed it.
@@ -14,15 +16,15 @@ class OutputFile {
 
   // Checks that `destination` may be written (it is not the clip, and it
   // does not exist unless `force`) and makes the temporary file beside it.
-  // On failure `error` says why in a sentence.
+  // On failure `failure` says why.
   bool Create(const std::string& destination, const std::string& clipPath, bool force,
-              std::string& error);
+              ExportFailure& failure);
   const std::string& temporaryPath() const { return m_temporary; }
 
   // Gives the finished file `modified` as its modification time and renames
   // it to the destination (refusing, without force, a file that appeared
   // there meanwhile). On failure the temporary file is removed.
-  bool Publish(const timespec& modified, std::string& error);
+  bool Publish(const timespec& modified, ExportFailure& failure);
 
  private:
   std::string m_destination;

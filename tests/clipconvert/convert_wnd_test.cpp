@@ -36,7 +36,7 @@ TEST_F(ConvertWindowTest, ClipsComeFromTheFileDialogAFolderAndADropOnceEach) {
   // The same clip again, from the dialog and inside a dropped folder, is not added twice.
   window->addFilesButton()->click();
   window->OnDropFiles({Q(dir.File("dropped.zrv")), Q(dir.File("folder"))});
-  ASSERT_TRUE(WaitFor([this] { return window->clipsBeingRead() == 0; }));
+  ASSERT_TRUE(WaitFor([this] { return window->filesBeingRead() == 0; }));
 
   ASSERT_EQ(window->list()->topLevelItemCount(), 4);
   const std::vector<std::vector<QString>> expected = {
@@ -75,7 +75,7 @@ TEST_F(ConvertWindowTest, BothFormatsHoldEveryFrameAndTheSoundBesideTheClipsOrIn
   EXPECT_EQ(ProbeStreams(dir.File("silent.mp4")), Streams({"h264,video,21"}));
   for (int row = 0; row < 2; ++row) EXPECT_TRUE(Result(row).startsWith("done, ")) << Result(row).toStdString();
   EXPECT_TRUE(Result(0).endsWith(" KB"));
-  EXPECT_EQ(window->clipProgress()->value(), window->clipProgress()->maximum());
+  EXPECT_EQ(window->fileProgress()->value(), window->fileProgress()->maximum());
   EXPECT_EQ(window->listProgress()->value(), window->listProgress()->maximum());
   EXPECT_EQ(window->statusText(), "finished: 2 converted, 0 failed");
   EXPECT_TRUE(replaceAsked.empty());
@@ -132,15 +132,15 @@ TEST_F(ConvertWindowTest, CancelStopsTheClipInTheMiddleAndLeavesNoPartialFile) {
   EXPECT_FALSE(window->removeButton()->isEnabled());
   ASSERT_TRUE(window->cancelButton()->isEnabled());
   // Some frames in: the unfinished file is in the folder under another name.
-  ASSERT_TRUE(WaitFor([this] { return window->clipProgress()->value() >= 20; }));
-  const int reached = window->clipProgress()->value();
+  ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 20; }));
+  const int reached = window->fileProgress()->value();
   EXPECT_GT(FolderEntries(dir.File("clips")).size(), before.size());
   window->cancelButton()->click();
   ASSERT_TRUE(WaitFor([this] { return !window->converting(); }, 30));
 
-  EXPECT_LT(window->clipProgress()->value(), window->clipProgress()->maximum());
-  EXPECT_LT(window->clipProgress()->value(), reached + 200);
-  EXPECT_EQ(window->listProgress()->value(), window->clipProgress()->value());  // the first of two
+  EXPECT_LT(window->fileProgress()->value(), window->fileProgress()->maximum());
+  EXPECT_LT(window->fileProgress()->value(), reached + 200);
+  EXPECT_EQ(window->listProgress()->value(), window->fileProgress()->value());  // the first of two
   EXPECT_EQ(Result(0), "cancelled");
   EXPECT_EQ(Result(1), "cancelled");  // never started
   EXPECT_EQ(FolderEntries(dir.File("clips")), before);
@@ -251,7 +251,7 @@ TEST_F(ConvertWindowTest, ClosingWhileConvertingAsksThenStopsCleanly) {
   OpenWindow();
   Add({Q(dir.File("long.zrv"))});
   window->convertButton()->click();
-  ASSERT_TRUE(WaitFor([this] { return window->clipProgress()->value() >= 10; }));
+  ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 10; }));
 
   closeAnswer = false;  // keep converting
   EXPECT_FALSE(window->close());
