@@ -1,6 +1,7 @@
 # What `cmake --install BUILD --prefix P` puts where:
 #   P/lib/zrvplayer/        the player, zrvtool (and zrvtool-export, which runs its
-#                           export), the manual, ClipConvert.exe and
+#                           export), the manual, ClipConvert.exe,
+#                           "ZRV Swift Changer.exe" and
 #                           a link to the player's icons (P/share/zrvplayer/icons):
 #                           they find each other in this folder (the player
 #                           reads its own through /proc/self/exe)
@@ -29,13 +30,15 @@ install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATI
 # live under share/ with a link to them.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons DESTINATION ${CMAKE_INSTALL_DATADIR}/zrvplayer)
 
-# ClipConvert.exe is a target of its own folder; it is installed when the
-# project has it, whatever the order its folder is added in.
+# The two companions are targets of their own folders; each is installed
+# when the project has it, whatever the order its folder is added in.
 function(zrv_install_companions)
-  if(TARGET ClipConvert.exe)
-    install(TARGETS ClipConvert.exe RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
-    add_dependencies(zrv_installable ClipConvert.exe)
-  endif()
+  foreach(companion ClipConvert.exe zrv_swift_changer)
+    if(TARGET ${companion})
+      install(TARGETS ${companion} RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
+      add_dependencies(zrv_installable ${companion})
+    endif()
+  endforeach()
 endfunction()
 cmake_language(DEFER CALL zrv_install_companions)
 
