@@ -8,6 +8,14 @@ add_library(zrv_audio STATIC
   ${CMAKE_CURRENT_LIST_DIR}/amr_decoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/amr_to_wav.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_interval.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/wav_input.cpp
 )
 target_include_directories(zrv_audio PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(zrv_audio PRIVATE PkgConfig::OPENCORE_AMR)
+
+# zrv_audio_encoder: AMR-NB and AMR-WB encoding, for the programs that write
+# clips (zrvtool make, the import), kept out of the player's libraries.
+pkg_check_modules(ZRV_AMR_ENCODERS REQUIRED IMPORTED_TARGET opencore-amrnb vo-amrwbenc)
+add_library(zrv_audio_encoder STATIC ${CMAKE_CURRENT_LIST_DIR}/amr_encoder.cpp)
+target_include_directories(zrv_audio_encoder PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zrv_audio_encoder PRIVATE PkgConfig::ZRV_AMR_ENCODERS)

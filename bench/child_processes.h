@@ -11,3 +11,9 @@
 // Runs `args` (args[0] the program) once per iteration; a failing run stops
 // the benchmark with its error output.
 void RunProcesses(benchmark::State& state, const std::vector<std::string>& args);
+
+// Runs the commands one after the other once per iteration (a job done by
+// several programs) and reports their summed CPU time as child_cpu_ms and
+// the largest peak resident memory of any of them as peak_kb. Standard
+// output goes to /dev/null.
+void RunProcessChain(benchmark::State& state, const std::vector<std::vector<std::string>>& commands);

@@ -14,8 +14,8 @@ extern "C" {
 #include "export/audio_encoder.h"
 #include "export/clip_source.h"
 #include "export/export_timing.h"
+#include "container/pending_file.h"
 #include "export/muxer.h"
-#include "export/output_file.h"
 #include "export/sound_source.h"
 #include "export/video_encoder.h"
 #include "image/jpeg_rgb.h"
@@ -228,6 +228,28 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
   return ok;
 }
 
+// What went wrong with the output file, as the export names it.
+ExportFailure OutputFailure(const PendingFile& output) {
+  const PendingFailure& pending = output.failure();
+  const auto problem = [&] {
+    switch (pending.problem) {
+      case PendingProblem::isFolder:
+        return ExportProblem::outputIsFolder;
+      case PendingProblem::exists:
+        return ExportProblem::outputExists;
+      case PendingProblem::folderNotWritable:
+        return ExportProblem::folderNotWritable;
+      case PendingProblem::cannotWrite:
+        return ExportProblem::cannotWrite;
+      case PendingProblem::cannotName:
+      case PendingProblem::none:
+        break;
+    }
+    return ExportProblem::cannotName;
+  }();
+  return MakeFailure(problem, pending.path, pending.reason);
+}
+
 // The frames' timing: by the track's samples when it is usable.
 ExportTiming TimingOf(const ExportRun& run) {
   return MakeExportTiming(run.clip.frameCount(), run.sound.usable() ? run.sound.samples() : -1,
@@ -265,7 +287,8 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   av_log_set_level(AV_LOG_QUIET);
   ExportResult result;
   std::string error;
-  const auto finish = [&]() {
+  const auto finish = [&](const ExportFailure& failure = {}) {
+    if (failure.problem != ExportProblem::none) result.failure = failure;
     result.error = ExportFailureSentence(result.failure);
     result.seconds = SecondsSince(start);
     return result;
@@ -281,10 +304,13 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   }
 
   ExportRun run;
-  OutputFile output;
-  if (!run.clip.Load(clipPath, result.failure) ||
-      !output.Create(outputPath, clipPath, options.force, result.failure))
+  PendingFile output;
+  if (SameExistingFile(outputPath, clipPath)) {
+    result.failure = MakeFailure(ExportProblem::outputIsClip, outputPath);
     return finish();
+  }
+  if (!run.clip.Load(clipPath, result.failure)) return finish();
+  if (!output.Create(outputPath, options.force, error)) return finish(OutputFailure(output));
   if (!run.sound.Prepare(run.clip, error)) return fail(ExportProblem::failed, error);
   run.timing = TimingOf(run);
   result.duration_ms = run.timing.DurationMs();
@@ -295,8 +321,8 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   const std::string title = ClipTitle(clipPath);
   const bool written =
       options.format == ExportFormat::mp4
-          ? WriteMp4(run, output.temporaryPath(), title, options, result, error)
-          : WriteMkv(run, output.temporaryPath(), title, options, result, error);
+          ? WriteMp4(run, output.path(), title, options, result, error)
+          : WriteMkv(run, output.path(), title, options, result, error);
   if (!written) {
     if (result.cancelled) return fail(ExportProblem::cancelled);
     if (run.failure.problem != ExportProblem::none) {
@@ -306,7 +332,7 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
     }
     return fail(ExportProblem::failed, error);
   }
-  if (!output.Publish(run.clip.modified(), result.failure)) return finish();
+  if (!output.Publish(error, &run.clip.modified())) return finish(OutputFailure(output));
   struct stat st {};
   if (::stat(outputPath.c_str(), &st) == 0) result.bytes = uint64_t(st.st_size);
   result.ok = true;

@@ -33,6 +33,8 @@ std::string ExportFailureSentence(const ExportFailure& f) {
       return name + " is a folder";
     case ExportProblem::folderNotWritable:
       return "cannot write in the folder " + name + ": " + f.detail;
+    case ExportProblem::cannotWrite:
+      return "cannot write " + name;
     case ExportProblem::cannotName:
       return "cannot name the finished file " + name + ": " + f.detail;
     case ExportProblem::framesTooLarge:

@@ -18,6 +18,7 @@ enum class ExportProblem {
   outputExists,       // `path` (the output) exists and replacing was not asked
   outputIsFolder,     // `path` (the output) is a folder
   folderNotWritable,  // nothing can be written in the folder `path`; `detail` says why
+  cannotWrite,        // the output `path` did not receive all its bytes
   cannotName,         // the finished file cannot take the name `path`; `detail` says why
   framesTooLarge,     // the clip `path` has frames of `width` x `height`, beyond what MP4 players take
   noDecodableFrame,   // none of the frames of `path` decodes

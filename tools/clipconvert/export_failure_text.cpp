@@ -31,6 +31,8 @@ QString ChineseText(const ExportFailure& f) {
       return QString("“%1”是一个文件夹").arg(path);
     case ExportProblem::folderNotWritable:
       return QString("无法在文件夹“%1”里写入：%2").arg(path, detail);
+    case ExportProblem::cannotWrite:
+      return QString("无法写入“%1”").arg(path);
     case ExportProblem::cannotName:
       return QString("无法把完成的文件命名为“%1”：%2").arg(path, detail);
     case ExportProblem::framesTooLarge:

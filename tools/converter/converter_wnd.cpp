@@ -1,5 +1,6 @@
 #include "tools/converter/converter_wnd.h"
 
+#include <QAbstractSpinBox>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -9,6 +10,7 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
@@ -49,6 +51,13 @@ void Describe(QWidget* widget, const QString& name, const QString& description) 
   widget->setAccessibleName(name);
   widget->setAccessibleDescription(description);
   widget->setToolTip(description);
+  // A spin box's text field is what takes the keyboard: it says the same.
+  if (qobject_cast<QAbstractSpinBox*>(widget)) {
+    if (auto* field = widget->findChild<QLineEdit*>()) {
+      field->setAccessibleName(name);
+      field->setAccessibleDescription(description);
+    }
+  }
 }
 
 CConverterWnd::CConverterWnd(ConverterKind kind, QWidget* parent)

@@ -25,6 +25,14 @@ bool WantsHelp(const Command& command, int argc, char** argv) {
   return false;
 }
 
+std::string FileStem(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return name;
+}
+
 bool ParseUint32(const std::string& text, uint32_t& value) {
   const char* first = text.data();
   const char* last = first + text.size();

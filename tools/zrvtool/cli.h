@@ -28,6 +28,9 @@ bool WantsHelp(const Command& command, int argc, char** argv);
 
 bool ParseUint32(const std::string& text, uint32_t& value);
 
+// The file name of `path` without folder and extension.
+std::string FileStem(const std::string& path);
+
 // A clip read whole into memory and indexed.
 struct LoadedClip {
   FileBlock bytes;

@@ -1,46 +1,16 @@
 // zrvtool export: clips to MP4 or MKV files.
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <set>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "export/export.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/export_usage.h"
 #include "tools/zrvtool/export_report.h"
+#include "tools/zrvtool/batch_run.h"
 
 namespace {
-
-// Set by Ctrl-C (or a termination request); the export stops at the next
-// frame and removes its unfinished file.
-std::atomic<bool> g_interrupted{false};
-std::atomic<int> g_signal{0};
-
-void OnInterrupt(int signal) {
-  g_signal.store(signal);
-  g_interrupted.store(true);
-}
-
-void CatchInterrupts() {
-  struct sigaction action {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
-}
-
-// Ends the process by the signal that interrupted it, as the shell expects.
-[[noreturn]] void DieOfInterrupt() {
-  const int signal = g_signal.load();
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-  _exit(128 + signal);
-}
 
 struct ExportRequest {
   ExportOptions options;
@@ -86,35 +56,18 @@ int ParseArguments(int argc, char** argv, ExportRequest& request) {
   return kExitOk;
 }
 
-// The clip's file name without folder and extension.
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const size_t dot = name.rfind('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return name;
-}
-
-struct Job {
-  std::string clip;
-  std::string output;
-};
-
 int RunExport(int argc, char** argv) {
   ExportRequest request;
   if (const int parsed = ParseArguments(argc, argv, request); parsed != kExitOk) return parsed;
 
-  std::vector<Job> jobs;
+  std::vector<BatchJob> jobs;
   const bool batch = !request.format.empty() || !request.outDir.empty();
   if (batch) {
     if (request.format.empty() || request.outDir.empty())
       return UsageError(kExportCommand, "--to and --out-dir go together");
     if (request.paths.empty()) return UsageError(kExportCommand, "expected at least one CLIP");
     ExportFormatFromPath("." + request.format, request.options.format);
-    std::string dir = request.outDir;
-    while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
-    for (const std::string& clip : request.paths)
-      jobs.push_back({clip, dir + "/" + BaseName(clip) + "." + request.format});
+    jobs = OutDirJobs(request.paths, request.outDir, request.format);
   } else {
     if (request.paths.size() != 2) return UsageError(kExportCommand, "expected CLIP OUT.mp4|OUT.mkv");
     if (!ExportFormatFromPath(request.paths[1], request.options.format))
@@ -124,49 +77,25 @@ int RunExport(int argc, char** argv) {
   if (request.crfGiven && request.options.format != ExportFormat::mp4)
     return UsageError(kExportCommand, "--crf applies to MP4 only");
 
-  CatchInterrupts();
-  request.options.cancel = &g_interrupted;
-  ProgressDisplay progress(::isatty(STDERR_FILENO) == 1, jobs.size());
-  request.options.progress = [&progress](uint32_t done, uint32_t total) {
-    progress.Update(done, total);
+  BatchCommand command;
+  command.item = "clip";
+  command.done = "exported";
+  command.percent = false;
+  command.run = [&request](const BatchJob& job, const std::atomic<bool>* cancel,
+                           const BatchProgress& progress) {
+    ExportOptions options = request.options;
+    options.cancel = cancel;
+    options.progress = progress;
+    const ExportResult result = ExportClip(job.input, job.output, options);
+    return BatchOutcome{result.ok, result.cancelled, result.error,
+                        ExportJsonLine(job.input, job.output, result)};
   };
-
-  size_t exported = 0;
-  bool refused = false;
-  std::set<std::string> outputs;
-  for (size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
-    const Job& job = jobs[i];
-    progress.StartClip(i, BaseName(job.clip));
+  command.refusedJson = [](const BatchJob& job, const std::string& error) {
     ExportResult result;
-    if (!outputs.insert(job.output).second)
-      result.error = "'" + job.output + "' is also the output of an earlier clip of this batch";
-    else
-      result = ExportClip(job.clip, job.output, request.options);
-    if (result.cancelled) {
-      progress.Clear();
-      break;
-    }
-    if (result.ok) {
-      progress.EndClip();
-      ++exported;
-    } else {
-      progress.Clear();
-      Refuse(result.error);
-      refused = true;
-    }
-    if (request.json) {
-      const std::string line = ExportJsonLine(job.clip, job.output, result);
-      std::fwrite(line.data(), 1, line.size(), stdout);
-      std::fflush(stdout);
-    }
-  }
-  if (g_interrupted.load()) {
-    std::fprintf(stderr, "zrvtool: interrupted; the unfinished output was removed\n");
-    std::fflush(stdout);
-    DieOfInterrupt();
-  }
-  progress.Finish(exported);
-  return refused ? kExitRefused : kExitOk;
+    result.error = error;
+    return ExportJsonLine(job.input, job.output, result);
+  };
+  return RunBatch(jobs, request.json, command);
 }
 
 // The help text names the default quality.

@@ -6,14 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/zrvtool/clip_check.h"
+#include "container/clip_writer.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/jpeg_header.h"
 #include "tools/zrvtool/make_frames.h"
 #include "tools/zrvtool/make_request.h"
 #include "tools/zrvtool/make_sound.h"
 #include "tools/zrvtool/output_path.h"
-#include "tools/zrvtool/pending_file.h"
 
 namespace {
 
@@ -101,54 +99,19 @@ int ParseRequest(int argc, char** argv, MakeRequest& request) {
   return kExitOk;
 }
 
-// Writes the frames in the asked layout, then the track, and notes where
-// everything went.
+// Writes the frames in the asked layout, then the track, and reads the clip
+// back as a player will.
 bool WriteClip(const MakeRequest& request, FrameSource& source, const Bytes& track,
-               PendingFile& clip, ExpectedClip& expected, std::string& why) {
-  static const uint8_t kStartOfImage[2] = {0xFF, 0xD8};
-  const std::string cannotWrite = "cannot write '" + request.out + "'";
-  Bytes firstHeader, jpeg;
+               ClipWriter& clip, std::string& why) {
+  const FrameNamer name = [&source](uint32_t k) { return source.Name(k); };
+  Bytes jpeg;
   for (uint32_t k = 0; k < request.FrameCount(); ++k) {
-    if (!source.Get(k, jpeg, why)) return false;
-    const size_t header = JpegHeaderLength(jpeg.data(), jpeg.size());
-    if (header == 0) {
-      why = source.Name(k) + " is not a JPEG stream";
+    if (!source.Get(k, jpeg, why) || !clip.AddFrame(jpeg.data(), jpeg.size(), name, why))
       return false;
-    }
-    expected.frameOffsets.push_back(uint32_t(clip.size()));
-    bool written;
-    if (k == 0) {
-      firstHeader.assign(jpeg.begin(), jpeg.begin() + long(header));
-      written = clip.Write(jpeg.data(), jpeg.size());
-    } else if (!request.sharedHeader) {
-      written = clip.Write(jpeg.data(), jpeg.size());
-    } else {
-      // Later frames keep their FF D8 and lose the header in front of their scan.
-      if (header != firstHeader.size() || !std::equal(firstHeader.begin(), firstHeader.end(), jpeg.begin())) {
-        why = source.Name(k) + " does not share the header of " + source.Name(0) +
-              " (the shared-header layout needs one size and one set of tables)";
-        return false;
-      }
-      written = clip.Write(kStartOfImage, 2) && clip.Write(jpeg.data() + header, jpeg.size() - header);
-    }
-    if (!written) {
-      why = cannotWrite;
-      return false;
-    }
-    if (clip.size() + track.size() > UINT32_MAX) {
-      why = "the clip would be 4 GiB or more, more than a player can index";
-      return false;
-    }
   }
-  expected.sharedHeader = request.sharedHeader;
-  expected.headerLength = uint32_t(firstHeader.size());
-  expected.hasSound = !track.empty();
-  expected.audioStart = uint32_t(clip.size());
-  if (!clip.Write(track.data(), track.size()) || !clip.Close()) {
-    why = cannotWrite;
-    return false;
-  }
-  return true;
+  if (clip.Finish(track, name, why)) return true;
+  if (why.rfind("cannot write", 0) != 0) why = "cannot make the clip: " + why;
+  return false;
 }
 
 int RunMake(int argc, char** argv) {
@@ -162,13 +125,13 @@ int RunMake(int argc, char** argv) {
   std::string why;
   if (!BuildSoundTrack(request, track, why)) return Refuse(why);
 
-  PendingFile clip(request.out);
-  if (!clip.opened()) return Refuse("cannot write '" + request.out + "'");
+  ClipWriter clip;
+  if (!clip.Create(request.out, request.sharedHeader ? ClipLayout::sharedHeader : ClipLayout::plain,
+                   true, why))
+    return Refuse(why);
   FrameSource source(request);
-  ExpectedClip expected;
-  if (!WriteClip(request, source, track, clip, expected, why)) return Refuse(why);
-  if (!ScanAgrees(clip.path(), expected, source, why)) return Refuse("cannot make the clip: " + why);
-  if (!clip.Publish()) return Refuse("cannot write '" + request.out + "'");
+  if (!WriteClip(request, source, track, clip, why)) return Refuse(why);
+  if (!clip.Publish(why)) return Refuse(why);
   return kExitOk;
 }
 

@@ -4,7 +4,7 @@
 #include "tools/zrvtool/clip_sound.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
-#include "tools/zrvtool/pending_file.h"
+#include "container/pending_file.h"
 
 namespace {
 

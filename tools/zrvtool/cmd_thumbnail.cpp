@@ -8,7 +8,7 @@
 #include "image/jpeg_rgb.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
-#include "tools/zrvtool/pending_file.h"
+#include "container/pending_file.h"
 #include "tools/zrvtool/png_bytes.h"
 #include "tools/zrvtool/thumbnail_picture.h"
 

@@ -11,4 +11,5 @@ extern const Command kSoundCommand;
 extern const Command kMakeCommand;
 extern const Command kRenderCommand;
 extern const Command kExportCommand;
+extern const Command kImportCommand;
 extern const Command kThumbnailCommand;

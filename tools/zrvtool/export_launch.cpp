@@ -1,7 +1,7 @@
-// zrvtool export: the export runs in zrvtool-export, a program of its own
-// beside zrvtool, which this command becomes. FFmpeg's libraries and the
-// hundred libraries behind them would otherwise be loaded at every start of
-// every command, 25 ms each time: more than a whole thumbnail takes.
+// zrvtool export and zrvtool import: they run in zrvtool-export, a program of
+// its own beside zrvtool, which these commands become. FFmpeg's libraries and
+// the hundred libraries behind them would otherwise be loaded at every start
+// of every command, 25 ms each time: more than a whole thumbnail takes.
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -11,6 +11,7 @@
 
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/export_usage.h"
+#include "tools/zrvtool/import_usage.h"
 
 namespace {
 
@@ -25,15 +26,17 @@ std::string ProgramFolder() {
   return slash == std::string::npos ? "." : folder.substr(0, slash);
 }
 
-int LaunchExport(int argc, char** argv) {
+// Runs zrvtool-export COMMAND ARGS...; argv[0] is the command's name.
+int LaunchHelper(int argc, char** argv) {
   std::string program = ProgramFolder() + "/zrvtool-export";
   std::vector<char*> arguments = {program.data()};
-  for (int i = 1; i < argc; ++i) arguments.push_back(argv[i]);
+  for (int i = 0; i < argc; ++i) arguments.push_back(argv[i]);
   arguments.push_back(nullptr);
   ::execv(program.c_str(), arguments.data());
-  return Refuse("the export program '" + program + "' cannot be run: " + std::strerror(errno));
+  return Refuse("the program '" + program + "' cannot be run: " + std::strerror(errno));
 }
 
 }  // namespace
 
-const Command kExportCommand = {"export", kExportUsage, kExportSummary, LaunchExport};
+const Command kExportCommand = {"export", kExportUsage, kExportSummary, LaunchHelper};
+const Command kImportCommand = {"import", kImportUsage, kImportSummary, LaunchHelper};

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-namespace {
-
 std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
@@ -21,7 +19,7 @@ std::string JsonString(const std::string& text) {
   return out + "\"";
 }
 
-std::string Number(double value) {
+std::string JsonNumber(double value) {
   char text[40];
   std::snprintf(text, sizeof text, "%.3f", value);
   std::string out = text;
@@ -29,6 +27,8 @@ std::string Number(double value) {
   if (out.back() == '.') out.pop_back();
   return out;
 }
+
+namespace {
 
 std::string Clock(double seconds) {
   if (seconds < 0) seconds = 0;
@@ -68,19 +68,25 @@ std::string ExportJsonLine(const std::string& clip, const std::string& output,
   line += ",\"ok\":";
   line += r.ok ? "true" : "false";
   line += ",\"frames\":" + std::to_string(r.frames);
-  line += ",\"duration_ms\":" + Number(r.duration_ms);
+  line += ",\"duration_ms\":" + JsonNumber(r.duration_ms);
   line += ",\"fps\":" + ExactDecimal(r.fps_num, r.fps_den);
   line += ",\"sound\":";
   line += r.sound ? "true" : "false";
   line += ",\"damaged_frames\":" + std::to_string(r.damaged_frames);
   line += ",\"bytes\":" + std::to_string(r.bytes);
-  line += ",\"seconds\":" + Number(r.seconds);
+  line += ",\"seconds\":" + JsonNumber(r.seconds);
   if (!r.ok) line += ",\"error\":" + JsonString(r.error);
   return line + "}\n";
 }
 
-ProgressDisplay::ProgressDisplay(bool enabled, size_t clipCount)
-    : m_enabled(enabled), m_clipCount(clipCount), m_start(std::chrono::steady_clock::now()) {}
+ProgressDisplay::ProgressDisplay(bool enabled, size_t clipCount, const char* item, const char* done,
+                                 bool percent)
+    : m_enabled(enabled),
+      m_clipCount(clipCount),
+      m_item(item),
+      m_doneWord(done),
+      m_percent(percent),
+      m_start(std::chrono::steady_clock::now()) {}
 
 void ProgressDisplay::StartClip(size_t number, const std::string& name) {
   m_clip = number;
@@ -98,7 +104,7 @@ void ProgressDisplay::Update(uint32_t done, uint32_t total) {
 std::string ProgressDisplay::TotalLine() const {
   const double clipsDone = double(m_clip) + (m_total ? double(m_done) / m_total : 0.0);
   const double elapsed = Since(m_start);
-  std::string line = "total: clip " + std::to_string(m_clip + 1 > m_clipCount ? m_clipCount
+  std::string line = "total: " + std::string(m_item) + " " + std::to_string(m_clip + 1 > m_clipCount ? m_clipCount
                                                                                 : m_clip + 1) +
                      " of " + std::to_string(m_clipCount) + ", " + Clock(elapsed) + " elapsed";
   if (clipsDone > 0)
@@ -119,8 +125,9 @@ void ProgressDisplay::Draw(bool force) {
   std::string bar = "[";
   bar.append(size_t(filled), '#');
   bar.append(size_t(kWidth - filled), '.');
-  bar += "] " + std::to_string(m_done) + "/" + std::to_string(m_total) + " frames, " + Clock(elapsed) +
-         " elapsed";
+  bar += "] " + (m_percent ? std::to_string(m_total ? uint64_t(m_done) * 100 / m_total : 0) + "%"
+                          : std::to_string(m_done) + "/" + std::to_string(m_total) + " frames") +
+         ", " + Clock(elapsed) + " elapsed";
   if (m_done > 0 && m_done < m_total)
     bar += ", " + Clock(elapsed / m_done * (m_total - m_done)) + " left";
   bar += "  " + m_name;
@@ -145,6 +152,6 @@ void ProgressDisplay::Clear() {
 
 void ProgressDisplay::Finish(size_t exported) {
   if (!m_enabled || m_clipCount < 2) return;
-  std::fprintf(stderr, "\r\033[Ktotal: %zu of %zu clips exported in %s\n", exported, m_clipCount,
-               Clock(Since(m_start)).c_str());
+  std::fprintf(stderr, "\r\033[Ktotal: %zu of %zu %ss %s in %s\n", exported, m_clipCount, m_item,
+               m_doneWord, Clock(Since(m_start)).c_str());
 }

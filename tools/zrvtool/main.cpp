@@ -17,6 +17,7 @@ const Command* const kCommands[] = {
     &kMakeCommand,
     &kRenderCommand,
     &kExportCommand,
+    &kImportCommand,
     &kThumbnailCommand,
 };
 

@@ -1,7 +1,7 @@
 #include "tools/zrvtool/make_frames.h"
 
 #include "container/file_block.h"
-#include "tools/zrvtool/frame_encoder.h"
+#include "image/jpeg_grey.h"
 #include "tools/zrvtool/test_pattern.h"
 
 std::string FrameSource::Name(uint32_t k) const {
@@ -18,14 +18,13 @@ bool FrameSource::Get(uint32_t k, std::vector<uint8_t>& jpeg, std::string& why) 
     jpeg.assign(block.data(), block.data() + block.size());
     return true;
   }
-  if (!m_scratch.made()) {
-    why = "cannot make a temporary folder";
-    return false;
-  }
   RgbPicture picture(int(m_request.width), int(m_request.height));
   PaintTestFrame(picture, k, m_request.frames, m_request.grey);
-  if (EncodeFrame(picture, int(m_request.quality), m_request.grey, m_scratch.File("frame.jpg"), jpeg))
-    return true;
+  if (m_encoder.EncodeRgb(picture, jpeg)) {
+    if (!m_request.grey) return true;
+    std::vector<uint8_t> colour = std::move(jpeg);
+    if (DropColourComponents(colour, jpeg)) return true;
+  }
   why = "cannot compress " + Name(k);
   return false;
 }

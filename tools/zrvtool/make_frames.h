@@ -6,11 +6,12 @@
 #include <vector>
 
 #include "tools/zrvtool/make_request.h"
-#include "tools/zrvtool/private_folder.h"
+#include "image/jpeg_encoder.h"
 
 class FrameSource {
  public:
-  explicit FrameSource(const MakeRequest& request) : m_request(request) {}
+  explicit FrameSource(const MakeRequest& request)
+      : m_request(request), m_encoder(int(request.quality)) {}
 
   // How messages name frame k: its file, or its number.
   std::string Name(uint32_t k) const;
@@ -19,5 +20,5 @@ class FrameSource {
 
  private:
   const MakeRequest& m_request;
-  PrivateFolder m_scratch;  // where the JPEG writer writes
+  JpegEncoder m_encoder;
 };

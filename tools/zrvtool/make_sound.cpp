@@ -5,9 +5,9 @@
 
 #include "audio/amr_reader.h"
 #include "container/file_block.h"
-#include "tools/zrvtool/amr_encoding.h"
+#include "audio/amr_encoder.h"
 #include "tools/zrvtool/tone.h"
-#include "tools/zrvtool/wav_input.h"
+#include "audio/wav_input.h"
 
 namespace {
 

@@ -3,11 +3,9 @@
 #include <cerrno>
 #include <sys/stat.h>
 
-bool SameFile(const std::string& a, const std::string& b) {
-  struct stat sa {}, sb {};
-  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-         sa.st_ino == sb.st_ino;
-}
+#include "container/pending_file.h"
+
+bool SameFile(const std::string& a, const std::string& b) { return SameExistingFile(a, b); }
 
 bool ReplaceableFile(const std::string& path) {
   struct stat st {};

@@ -1,4 +1,4 @@
-#include "tools/zrvtool/jpeg_header.h"
+#include "container/jpeg_header.h"
 
 namespace {
 

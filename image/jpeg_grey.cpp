@@ -1,4 +1,4 @@
-#include "tools/zrvtool/jpeg_grey.h"
+#include "image/jpeg_grey.h"
 
 #include <csetjmp>
 #include <cstdio>

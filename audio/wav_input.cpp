@@ -1,4 +1,4 @@
-#include "tools/zrvtool/wav_input.h"
+#include "audio/wav_input.h"
 
 #include <algorithm>
 #include <cstring>

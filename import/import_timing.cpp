@@ -1,0 +1,18 @@
+#include "import/import_timing.h"
+
+#include <algorithm>
+#include <cmath>
+
+ImportTiming MakeImportTiming(double spanMs, double fps, bool withTrack) {
+  ImportTiming timing;
+  timing.withTrack = withTrack;
+  const double span = std::max(0.0, spanMs);
+  if (withTrack) {
+    timing.lengthMs = std::max<int64_t>(1, std::llround(span / double(kAmrFrameMs))) * kAmrFrameMs;
+    timing.frames = uint32_t(std::max<int64_t>(1, std::llround(double(timing.lengthMs) * fps / 1000.0)));
+  } else {
+    timing.frames = uint32_t(std::max<int64_t>(1, std::llround(span / double(kSilentFrameIntervalMs))));
+    timing.lengthMs = int64_t(timing.frames) * kSilentFrameIntervalMs;
+  }
+  return timing;
+}

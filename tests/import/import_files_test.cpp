@@ -1,0 +1,212 @@
+// zrvtool import on videos that ffmpeg makes, each clip read back by
+// independent readers: djpeg for the frames (compared with ffmpeg's own
+// scaling of the source frame the timing rule names), sox for the track,
+// ffprobe for a zrvtool export of the clip.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <regex>
+
+#include "tests/import/import_sources.h"
+
+namespace {
+
+struct Mean {
+  double r = 0, g = 0, b = 0;
+};
+
+Mean MeanColour(const Bytes& rgb) {
+  Mean m;
+  const size_t pixels = rgb.size() / 3;
+  for (size_t i = 0; i < pixels; ++i) {
+    m.r += rgb[3 * i];
+    m.g += rgb[3 * i + 1];
+    m.b += rgb[3 * i + 2];
+  }
+  if (pixels) m.r /= double(pixels), m.g /= double(pixels), m.b /= double(pixels);
+  return m;
+}
+
+double JsonValue(const std::string& line, const std::string& key) {
+  std::smatch m;
+  if (!std::regex_search(line, m, std::regex("\"" + key + "\":([-0-9.]+)"))) return -1;
+  return std::stod(m[1]);
+}
+
+// Clip frame k, decoded by djpeg, against source frame n fitted by ffmpeg:
+// the same picture (luma within JPEG's loss) in the same colours.
+void ExpectSamePicture(const TempDir& dir, const std::string& clip, int k, const std::string& video,
+                       int n, int width, int height) {
+  int w = 0, h = 0;
+  const Bytes ours = SourceFrameRgb(dir, clip, k, w, h);
+  ASSERT_EQ(w, width);
+  ASSERT_EQ(h, height);
+  const Bytes theirs = FfmpegFittedFrame(dir, video, n, width, height);
+  ASSERT_EQ(ours.size(), theirs.size());
+  EXPECT_GT(LumaPsnr(ours, w, theirs, w, w, h), 24.0) << "frame " << k << " against source " << n;
+  const Mean a = MeanColour(ours), b = MeanColour(theirs);
+  EXPECT_NEAR(a.r, b.r, 6) << k;
+  EXPECT_NEAR(a.g, b.g, 6) << k;
+  EXPECT_NEAR(a.b, b.b, 6) << k;
+}
+
+// The source frame of a 25 fps video that clip frame k shows.
+int SourceFrameAt(double timeMs) { return int(std::floor(timeMs * 25 / 1000 + 1e-9)); }
+
+TEST(ImportFiles, AnMp4BecomesAClipAtTheAskedRateWithItsSound) {
+  TempDir dir;
+  const std::string video = TestVideo("mp4.mp4"), clip = dir.File("a.zrv");
+  const ProgramResult r = Import({"--json", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(r.err.empty()) << r.err;  // no progress bar off a terminal
+  const double frames = JsonValue(r.out, "frames"), lengthMs = JsonValue(r.out, "duration_ms");
+  EXPECT_NE(r.out.find("\"ok\":true"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"sound\":true"), std::string::npos) << r.out;
+  EXPECT_EQ(JsonValue(r.out, "bytes"), double(ReadFile(clip).size()));
+  // The source's 3 s (its sound ends a little later), in 20 ms steps, at 8 a second.
+  EXPECT_GE(lengthMs, 3000);
+  EXPECT_LE(lengthMs, 3060);
+  EXPECT_EQ(std::fmod(lengthMs, 20), 0);
+  EXPECT_EQ(frames, std::round(lengthMs * 8 / 1000));
+
+  const ClipFacts facts = InfoOf(clip);
+  EXPECT_EQ(facts.frames, int(frames));
+  EXPECT_EQ(facts.layout, "plain");
+  EXPECT_EQ(facts.soundMs, int(lengthMs));
+  const TrackFacts track = SoxTrack(dir, clip);
+  EXPECT_NEAR(track.lengthMs, lengthMs, 0.5);
+  EXPECT_EQ(track.rate, 8000);
+  EXPECT_NEAR(track.frequency, 440, 25);
+
+  for (int k : {0, 9, int(frames) - 1})
+    ExpectSamePicture(dir, clip, k, video, std::min(74, SourceFrameAt(k * lengthMs / frames)), 176, 144);
+
+  // Out again: ffprobe finds the source's length within a frame.
+  ASSERT_EQ(Zrvtool({"export", clip, dir.File("back.mkv")}).exitCode, 0);
+  const double back = std::stod(Probe(dir.File("back.mkv"), "", "format=duration").at("duration"));
+  EXPECT_NEAR(back, 3.0, 1.0 / 8 + 0.03);
+}
+
+TEST(ImportFiles, AWebmCroppedToWideBandSharedHeaderClip) {
+  TempDir dir;
+  const std::string video = TestVideo("webm.webm"), clip = dir.File("w.zrv");
+  const ProgramResult r = Import({"--json", "--size", "128x96", "--fit", "crop", "--fps", "10",
+                                  "--sound", "amr-wb", "--bitrate", "12.65", "--layout",
+                                  "shared-header", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const double frames = JsonValue(r.out, "frames"), lengthMs = JsonValue(r.out, "duration_ms");
+  EXPECT_EQ(frames, std::round(lengthMs * 10 / 1000));
+  // Our own index takes it for the shared-header layout, and every frame decodes.
+  const ClipFacts facts = InfoOf(clip);
+  EXPECT_EQ(facts.layout, "shared-header");
+  EXPECT_EQ(facts.frames, int(frames));
+  const TrackFacts track = SoxTrack(dir, clip);
+  EXPECT_EQ(track.rate, 16000);
+  EXPECT_NEAR(track.lengthMs, lengthMs, 0.5);
+  EXPECT_NEAR(track.frequency, 660, 30);
+  // 4:3 into 4:3 needs no cut: the picture is ffmpeg's scaling of the frame.
+  for (int k : {1, int(frames) / 2})
+    ExpectSamePicture(dir, clip, k, video, SourceFrameAt(k * lengthMs / frames), 128, 96);
+  // Into a square frame the sides go and the middle stays.
+  const std::string square = dir.File("square.zrv");
+  ASSERT_EQ(Import({"--size", "96x96", "--fit", "crop", video, square}).exitCode, 0);
+  int w = 0, h = 0;
+  const Bytes ours = SourceFrameRgb(dir, square, 0, w, h);
+  ASSERT_EQ(w, 96);
+  ASSERT_EQ(h, 96);
+  Ffmpeg({"-i", video, "-vf", "select=eq(n\\,0),scale=128:96,crop=96:96", "-frames:v", "1",
+          "-pix_fmt", "rgb24", "-f", "rawvideo", dir.File("crop.rgb")});
+  EXPECT_GT(LumaPsnr(ours, 96, ReadFile(dir.File("crop.rgb")), 96, 96, 96), 22.0);
+}
+
+TEST(ImportFiles, StartAndDurationCutAPartOfAnMkv) {
+  TempDir dir;
+  const std::string video = TestVideo("mkv.mkv"), clip = dir.File("m.zrv");
+  const ProgramResult r =
+      Import({"--json", "--start", "0:00:00.5", "--duration", "1", "--quality", "50", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonValue(r.out, "duration_ms"), 1000);
+  EXPECT_EQ(JsonValue(r.out, "frames"), 8);
+  EXPECT_NEAR(SoxTrack(dir, clip).lengthMs, 1000, 0.5);
+  // Frame 0 is the source at 0.5 s, frame 7 at 0.5 + 7 x 125 ms.
+  ExpectSamePicture(dir, clip, 0, video, 12, 176, 144);
+  ExpectSamePicture(dir, clip, 7, video, SourceFrameAt(500 + 7 * 125.0), 176, 144);
+}
+
+TEST(ImportFiles, AVideoWithoutSoundGetsASilentTrackThatHoldsTheRate) {
+  TempDir dir;
+  const std::string clip = dir.File("mute.zrv");
+  const ProgramResult r = Import({"--json", "--fps", "12", TestVideo("mute.mp4"), clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonValue(r.out, "duration_ms"), 2000);
+  EXPECT_EQ(JsonValue(r.out, "frames"), 24);
+  const TrackFacts track = SoxTrack(dir, clip);
+  EXPECT_NEAR(track.lengthMs, 2000, 0.5);
+  const ProgramResult stat = RunProgram({"/usr/bin/sox", dir.File("track.amr-nb"), "-n", "stat"});
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(stat.err, m, std::regex("Maximum amplitude: +([0-9.]+)"))) << stat.err;
+  EXPECT_LT(std::stod(m[1]), 0.01);
+}
+
+TEST(ImportFiles, WithoutSoundFramesAreTakenFiveASecond) {
+  TempDir dir;
+  const std::string clip = dir.File("none.zrv");
+  const ProgramResult r = Import({"--json", "--sound", "none", TestVideo("mp4.mp4"), clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(JsonValue(r.out, "frames"), 15);
+  EXPECT_EQ(JsonValue(r.out, "fps"), 5);
+  const ClipFacts facts = InfoOf(clip);
+  EXPECT_EQ(facts.frames, 15);
+  EXPECT_EQ(facts.soundMs, -1);
+  const Bytes bytes = ReadFile(clip);
+  const std::string magic = "#!AMR";
+  EXPECT_EQ(std::search(bytes.begin(), bytes.end(), magic.begin(), magic.end()), bytes.end());
+  // Frame k is the source at k x 200 ms.
+  ExpectSamePicture(dir, clip, 7, TestVideo("mp4.mp4"), 35, 176, 144);
+}
+
+TEST(ImportFiles, AVariableRateVideoShowsTheLatestFrameAtOrBeforeEachTime) {
+  TempDir dir;
+  const std::string video = TestVideo("vfr.mkv"), clip = dir.File("vfr.zrv");
+  const ProgramResult r = Import({"--json", "--fps", "10", "--size", "64x48", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const int frames = int(JsonValue(r.out, "frames"));
+  const double lengthMs = JsonValue(r.out, "duration_ms");
+  ASSERT_GT(frames, 30);
+  // The source's frame times as ffprobe reads them, and each frame's grey
+  // as ffmpeg decodes it.
+  std::vector<double> times;
+  for (const std::string& t : ProbeList(video, "v:0", "pts_time")) times.push_back(std::stod(t) * 1000);
+  ASSERT_EQ(times.size(), 20u);
+  Ffmpeg({"-i", video, "-fps_mode", "passthrough", "-pix_fmt", "gray", "-f", "rawvideo", dir.File("grey.raw")});
+  const Bytes greys = ReadFile(dir.File("grey.raw"));
+  ASSERT_EQ(greys.size(), 20u * 64 * 48);
+  for (int k = 0; k < frames; k += 3) {
+    const double at = k * lengthMs / frames;
+    const int n = int(std::upper_bound(times.begin(), times.end(), at + 1e-6) - times.begin()) - 1;
+    int w = 0, h = 0;
+    const Bytes ours = SourceFrameRgb(dir, clip, k, w, h);
+    const double luma = MeanColour(ours).g;
+    EXPECT_NEAR(luma, greys[size_t(n) * 64 * 48 + 100], 3) << "frame " << k << " at " << at << " ms";
+  }
+}
+
+TEST(ImportFiles, ARotatedPhoneVideoStaysUpright) {
+  TempDir dir;
+  const std::string video = TestVideo("rotated.mp4"), clip = dir.File("r.zrv");
+  const ProgramResult r = Import({"--json", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  const double frameMs = JsonValue(r.out, "duration_ms") / JsonValue(r.out, "frames");
+  // ffmpeg turns the picture by the same display matrix.
+  ExpectSamePicture(dir, clip, 4, video, SourceFrameAt(4 * frameMs), 176, 144);
+  // Upright it is 3:4: bars on the left and right, none above.
+  int w = 0, h = 0;
+  const Bytes ours = SourceFrameRgb(dir, clip, 4, w, h);
+  EXPECT_LT(MeanColour(Bytes(ours.begin(), ours.begin() + 3 * 20)).g, 20);  // top left: bar
+  EXPECT_GT(MeanColour(Bytes(ours.begin() + 3 * 60, ours.begin() + 3 * 110)).g +
+                MeanColour(Bytes(ours.begin() + 3 * 60, ours.begin() + 3 * 110)).r,
+            60);  // top middle: picture
+}
+
+}  // namespace

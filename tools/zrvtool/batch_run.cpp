@@ -1,0 +1,64 @@
+#include "tools/zrvtool/batch_run.h"
+
+#include <cstdio>
+#include <set>
+#include <unistd.h>
+
+#include "tools/zrvtool/cli.h"
+#include "tools/zrvtool/export_report.h"
+#include "tools/zrvtool/interrupts.h"
+
+int RunBatch(const std::vector<BatchJob>& jobs, bool json, const BatchCommand& command) {
+  CatchInterrupts();
+  ProgressDisplay progress(::isatty(STDERR_FILENO) == 1, jobs.size(), command.item, command.done,
+                           command.percent);
+  const BatchProgress update = [&progress](uint32_t done, uint32_t total) {
+    progress.Update(done, total);
+  };
+  size_t succeeded = 0;
+  bool refused = false;
+  std::set<std::string> outputs;
+  for (size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
+    const BatchJob& job = jobs[i];
+    progress.StartClip(i, FileStem(job.input));
+    BatchOutcome outcome;
+    if (!outputs.insert(job.output).second) {
+      outcome.error =
+          "'" + job.output + "' is also the output of an earlier " + command.item + " of this batch";
+      outcome.json = command.refusedJson(job, outcome.error);
+    } else {
+      outcome = command.run(job, &g_interrupted, update);
+    }
+    if (outcome.cancelled) {
+      progress.Clear();
+      break;
+    }
+    if (outcome.ok) {
+      progress.EndClip();
+      ++succeeded;
+    } else {
+      progress.Clear();
+      Refuse(outcome.error);
+      refused = true;
+    }
+    if (json) {
+      std::fwrite(outcome.json.data(), 1, outcome.json.size(), stdout);
+      std::fflush(stdout);
+    }
+  }
+  if (g_interrupted.load()) {
+    std::fprintf(stderr, "zrvtool: interrupted; the unfinished output was removed\n");
+    std::fflush(stdout);
+    DieOfInterrupt();
+  }
+  progress.Finish(succeeded);
+  return refused ? kExitRefused : kExitOk;
+}
+
+std::vector<BatchJob> OutDirJobs(const std::vector<std::string>& inputs, std::string dir,
+                                 const std::string& extension) {
+  while (dir.size() > 1 && dir.back() == '/') dir.pop_back();
+  std::vector<BatchJob> jobs;
+  for (const std::string& input : inputs) jobs.push_back({input, dir + "/" + FileStem(input) + "." + extension});
+  return jobs;
+}

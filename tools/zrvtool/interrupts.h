@@ -1,0 +1,13 @@
+// Ctrl-C (or a termination request) during a long command of zrvtool-export:
+// the work stops at its next check and removes its unfinished output, and
+// the process then ends by the signal, as the shell expects.
+#pragma once
+
+#include <atomic>
+
+// Set once an interrupt arrives; handed to the work as its cancel flag.
+extern std::atomic<bool> g_interrupted;
+
+void CatchInterrupts();
+// Ends the process by the signal that interrupted it.
+[[noreturn]] void DieOfInterrupt();
