@@ -21,20 +21,6 @@ if command -v openbox >/dev/null; then
   sleep 0.5
 fi
 
-# wait_for WHAT COMMAND...: runs COMMAND until it prints something (which is
-# then printed), for at most 30 seconds.
-wait_for() {
-  local what=$1 found=
-  shift
-  for _ in $(seq 300); do
-    found=$("$@" 2>/dev/null || true)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    sleep 0.1
-  done
-  echo "FAILED: $what" >&2
-  return 1
-}
-window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
 # A visible window whose _NET_WM_NAME is exactly $1 (xdotool's own matching
 # reads the legacy title, which has no Chinese in a C locale).
 window_titled() {

@@ -87,6 +87,7 @@ CConvertWnd::CConvertWnd(QWidget* parent) : CConverterWnd(VideoConvertKind(), pa
   row->addWidget(m_format);
   row->addStretch();
   PlaceOwnControls(options, {});
+  resize(760, 480);  // one line of options: a shorter window
 }
 
 ExportFormat CConvertWnd::format() const { return ExportFormat(m_format->currentData().toInt()); }
