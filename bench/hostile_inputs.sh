@@ -57,3 +57,29 @@ for clip in clip-*.zrv; do
     esac
   done
 done
+
+# Videos for zrvtool import, at most 1 MiB each: junk, an MP4 cut before its
+# index, an MP4 with its index first cut in its data, frames declared beyond
+# 8192 x 8192, 30000 tiny frames, and two frames six hours apart. Besides time
+# and memory, the bytes written count: at most 64 MB.
+if "$bin/zrvtool" --help 2>&1 | grep -q "^ *import"; then
+  head -c 1048576 /dev/urandom >junk.mp4
+  ffmpeg -v error -y -f lavfi -i testsrc2=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 \
+    -c:v libx264 -preset ultrafast -c:a aac full.mp4
+  ffmpeg -v error -y -i full.mp4 -c copy -movflags +faststart faststart.mp4
+  head -c 500000 full.mp4 >cut-before-index.mp4
+  head -c 600000 faststart.mp4 >cut-in-data.mp4
+  ffmpeg -v error -y -f lavfi -i color=black:size=8200x8200:rate=1:duration=1 -c:v png huge-frames.mkv
+  ffmpeg -v error -y -f lavfi -i color=black:size=16x16:rate=100:duration=300 -c:v ffv1 tiny-frames.mkv
+  ffmpeg -v error -y -f lavfi -i color=black:size=16x16:rate=1:duration=2 -vf "setpts=N*21600/TB" \
+    -fps_mode passthrough -c:v ffv1 six-hours-apart.mkv
+  for video in junk.mp4 cut-before-index.mp4 cut-in-data.mp4 huge-frames.mkv tiny-frames.mkv \
+    six-hours-apart.mkv; do
+    size=$(stat -c %s "$video")
+    [ "$size" -le 1048576 ] || { echo "$video is $size bytes, more than 1 MiB" >&2; exit 1; }
+    rm -f out.zrv
+    run "$video import" import --force "$video" out.zrv
+    written=$( (stat -c %s out.zrv 2>/dev/null || echo 0) | tr -d ' ')
+    printf '%-44s %6.1f MB written\n' "" "$(echo "scale=1; $written / 1048576" | bc)"
+  done
+fi

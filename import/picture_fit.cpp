@@ -137,8 +137,10 @@ bool PictureFitter::Draw(const AVFrame* frame) {
     source[plane] = frame->data[plane] + ptrdiff_t(top) * frame->linesize[plane] + ptrdiff_t(left) * step;
   }
 
+  // The full-range output format makes the scaler convert the range even
+  // when the size and sampling stay: with equal formats it would only copy.
   m_scaler = sws_getCachedContext(m_scaler, g.cropWidth, g.cropHeight, AVPixelFormat(frame->format),
-                                  scaledWidth, scaledHeight, AV_PIX_FMT_YUV420P, SWS_BICUBIC,
+                                  scaledWidth, scaledHeight, AV_PIX_FMT_YUVJ420P, SWS_BICUBIC,
                                   nullptr, nullptr, nullptr);
   if (!m_scaler) return false;
   const bool fullRange = frame->color_range == AVCOL_RANGE_JPEG || FullRangeFormat(frame->format);

@@ -126,8 +126,9 @@ TEST(ImportContract, WrongOptionsAreUsageErrors) {
   for (const auto& args : wrong) {
     const ProgramResult r = Import(args);
     EXPECT_EQ(r.exitCode, 2) << args[0] << " " << args[1];
-    EXPECT_EQ(CountLines(r.err), 1) << r.err;
+    // The message, then the usage (two lines for the two forms).
     EXPECT_EQ(r.err.rfind("zrvtool import: ", 0), 0u) << r.err;
+    EXPECT_LE(CountLines(r.err), 2) << r.err;
   }
   // The help names the command's options, from zrvtool and its helper alike.
   const ProgramResult help = Import({"--help"});

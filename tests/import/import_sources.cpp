@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <algorithm>
-#include <regex>
+#include <cstdlib>
 #include <sstream>
 
 namespace {
@@ -59,15 +59,23 @@ ProgramResult Import(const std::vector<std::string>& args) {
   return Zrvtool(all);
 }
 
+double NumberAfter(const std::string& text, const std::string& label) {
+  const size_t at = text.find(label);
+  if (at == std::string::npos) return -1;
+  const char* start = text.c_str() + at + label.size();
+  char* end = nullptr;
+  const double value = std::strtod(start, &end);
+  return end == start ? -1 : value;
+}
+
 ClipFacts InfoOf(const std::string& clip) {
   const ProgramResult r = Zrvtool({"info", clip});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   ClipFacts facts;
-  std::smatch m;
-  if (std::regex_search(r.out, m, std::regex("frames: +(\\d+)"))) facts.frames = std::stoi(m[1]);
-  if (std::regex_search(r.out, m, std::regex("layout: +(\\S+)"))) facts.layout = m[1];
-  if (std::regex_search(r.out, m, std::regex("length: +(\\d+) ms of sound")))
-    facts.soundMs = std::stoi(m[1]);
+  facts.frames = int(NumberAfter(r.out, "frames:"));
+  if (r.out.find("layout:  plain") != std::string::npos) facts.layout = "plain";
+  if (r.out.find("layout:  shared header") != std::string::npos) facts.layout = "shared header";
+  if (r.out.find(" ms of sound") != std::string::npos) facts.soundMs = int(NumberAfter(r.out, "length:"));
   return facts;
 }
 
@@ -82,11 +90,8 @@ TrackFacts SoxTrack(const TempDir& dir, const std::string& clip) {
   WriteFile(track, Bytes(at, bytes.end()));
   const ProgramResult r = RunProgram({"/usr/bin/sox", track, "-n", "stat"});
   EXPECT_EQ(r.exitCode, 0) << r.err;
-  std::smatch m;
-  if (std::regex_search(r.err, m, std::regex("Length \\(seconds\\): +([0-9.]+)")))
-    facts.lengthMs = std::stod(m[1]) * 1000;
-  if (std::regex_search(r.err, m, std::regex("Rough   frequency: +([0-9]+)")))
-    facts.frequency = std::stod(m[1]);
+  facts.lengthMs = NumberAfter(r.err, "Length (seconds):") * 1000;
+  facts.frequency = NumberAfter(r.err, "Rough   frequency:");
   const ProgramResult rate = RunProgram({"/usr/bin/soxi", "-r", track});
   if (rate.exitCode == 0) facts.rate = std::stoi(rate.out);
   return facts;

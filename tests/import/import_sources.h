@@ -18,6 +18,10 @@
 const TempDir& TestVideos();
 std::string TestVideo(const std::string& name);
 
+// The number that follows `label` (and any blanks) in `text`; -1 when the
+// label is not there.
+double NumberAfter(const std::string& text, const std::string& label);
+
 // zrvtool import with these arguments.
 ProgramResult Import(const std::vector<std::string>& args);
 
