@@ -1,6 +1,7 @@
 # What `cmake --install BUILD --prefix P` puts where:
 #   P/lib/zrvplayer/        the player, zrvtool (and zrvtool-export, which runs its
-#                           export), the manual, ClipConvert.exe and
+#                           export and import), the manual, ClipConvert.exe,
+#                           "ZRV Swift Changer.exe" and
 #                           links to the player's icons (P/share/zrvplayer/icons)
 #                           and the manual's HTML (P/share/zrvplayer/manual):
 #                           they find each other in this folder (the player
@@ -45,13 +46,15 @@ install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons DESTINATION ${CMAKE_IN
 # So is the manual's HTML, which the player opens where no CHM viewer is.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/manual DESTINATION ${CMAKE_INSTALL_DATADIR}/zrvplayer)
 
-# ClipConvert.exe is a target of its own folder; it is installed when the
-# project has it, whatever the order its folder is added in.
+# The two companions are targets of their own folders; each is installed
+# when the project has it, whatever the order its folder is added in.
 function(zrv_install_companions)
-  if(TARGET ClipConvert.exe)
-    install(TARGETS ClipConvert.exe RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
-    add_dependencies(zrv_installable ClipConvert.exe)
-  endif()
+  foreach(companion ClipConvert.exe zrv_swift_changer)
+    if(TARGET ${companion})
+      install(TARGETS ${companion} RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
+      add_dependencies(zrv_installable ${companion})
+    endif()
+  endforeach()
 endfunction()
 cmake_language(DEFER CALL zrv_install_companions)
 

@@ -38,26 +38,45 @@ PendingFile::~PendingFile() {
   if (!m_path.empty()) ::unlink(m_path.c_str());
 }
 
+bool PendingFile::Fail(PendingProblem problem, const std::string& path, std::string reason,
+                       std::string& error) {
+  m_failure.problem = problem;
+  m_failure.path = path;
+  m_failure.reason = std::move(reason);
+  const std::string name = "'" + path + "'";
+  switch (problem) {
+    case PendingProblem::isFolder:
+      error = name + " is a folder";
+      break;
+    case PendingProblem::exists:
+      error = name + " already exists; it is left as it is";
+      break;
+    case PendingProblem::folderNotWritable:
+      error = "cannot write in the folder " + name + ": " + m_failure.reason;
+      break;
+    case PendingProblem::cannotWrite:
+      error = "cannot write " + name;
+      break;
+    case PendingProblem::cannotName:
+      error = "cannot name the finished file " + name + ": " + m_failure.reason;
+      break;
+    case PendingProblem::none:
+      break;
+  }
+  return false;
+}
+
 bool PendingFile::Create(const std::string& destination, bool replace, std::string& error) {
   m_destination = destination;
   m_replace = replace;
   struct stat st {};
   if (::lstat(destination.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      error = "'" + destination + "' is a folder";
-      return false;
-    }
-    if (!replace) {
-      error = "'" + destination + "' already exists; it is left as it is";
-      return false;
-    }
+    if (S_ISDIR(st.st_mode)) return Fail(PendingProblem::isFolder, destination, {}, error);
+    if (!replace) return Fail(PendingProblem::exists, destination, {}, error);
   }
   std::string pattern = FolderOf(destination) + "/." + NameOf(destination) + ".XXXXXX";
   const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    error = "cannot write in the folder '" + FolderOf(destination) + "': " + std::strerror(errno);
-    return false;
-  }
+  if (fd < 0) return Fail(PendingProblem::folderNotWritable, FolderOf(destination), std::strerror(errno), error);
   // mkstemp makes the file private; the result gets the mode of any new file.
   const mode_t mask = ::umask(0);
   ::umask(mask);
@@ -88,10 +107,7 @@ bool PendingFile::Close() {
 }
 
 bool PendingFile::Publish(std::string& error, const timespec* modified) {
-  if ((m_stream || m_fd >= 0) && !Close()) {
-    error = "cannot write '" + m_destination + "'";
-    return false;
-  }
+  if ((m_stream || m_fd >= 0) && !Close()) return Fail(PendingProblem::cannotWrite, m_destination, {}, error);
   if (modified) {
     const timespec times[2] = {*modified, *modified};
     ::utimensat(AT_FDCWD, m_path.c_str(), times, 0);
@@ -112,10 +128,8 @@ bool PendingFile::Publish(std::string& error, const timespec* modified) {
     }
   }
   if (renamed != 0) {
-    error = errno == EEXIST ? "'" + m_destination + "' already exists; it is left as it is"
-                            : "cannot name the finished file '" + m_destination +
-                                  "': " + std::strerror(errno);
-    return false;
+    return errno == EEXIST ? Fail(PendingProblem::exists, m_destination, {}, error)
+                           : Fail(PendingProblem::cannotName, m_destination, std::strerror(errno), error);
   }
   m_path.clear();
   return true;

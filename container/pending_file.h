@@ -10,6 +10,23 @@
 #include <ctime>
 #include <string>
 
+// What a failed Create or Publish ran into, for callers that word it
+// themselves; the error sentence says the same in English.
+enum class PendingProblem {
+  none,
+  isFolder,           // the destination is a folder
+  exists,             // the destination exists and replacing was not asked
+  folderNotWritable,  // no hidden file can be made in the folder
+  cannotWrite,        // the bytes did not all reach the file
+  cannotName,         // the finished file cannot take the destination's name
+};
+
+struct PendingFailure {
+  PendingProblem problem = PendingProblem::none;
+  std::string path;    // the destination, or its folder for folderNotWritable
+  std::string reason;  // the system's reason, when it gave one
+};
+
 class PendingFile {
  public:
   PendingFile() = default;
@@ -27,6 +44,7 @@ class PendingFile {
   bool Create(const std::string& destination, bool replace, std::string& error);
 
   bool opened() const { return !m_path.empty(); }
+  const PendingFailure& failure() const { return m_failure; }
   // The hidden file, for writers that open it by name themselves.
   const std::string& path() const { return m_path; }
   const std::string& destination() const { return m_destination; }
@@ -48,6 +66,9 @@ class PendingFile {
   }
 
  private:
+  // Records the failure and words it into `error`; returns false.
+  bool Fail(PendingProblem problem, const std::string& path, std::string reason, std::string& error);
+
   std::string m_destination;
   std::string m_path;
   int m_fd = -1;                  // the hidden file until Write opens m_stream on it
@@ -55,6 +76,7 @@ class PendingFile {
   bool m_replace = false;
   bool m_failed = false;          // a write went wrong
   uint64_t m_size = 0;
+  PendingFailure m_failure;
 };
 
 // True when `a` and `b` name one existing file (links included).

@@ -6,34 +6,32 @@
 
 #include "container/frame_file.h"
 
-bool ClipSource::Load(const std::string& path, std::string& error) {
+bool ClipSource::Load(const std::string& path, ExportFailure& failure) {
+  const auto fail = [&](ExportProblem problem, std::string detail = {}) {
+    failure = MakeFailure(problem, path, std::move(detail));
+    return false;
+  };
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    error = "'" + path + "' cannot be read: " + std::strerror(errno);
-    return false;
+    return fail(ExportProblem::clipUnreadable, std::strerror(errno));
   }
   if (!S_ISREG(st.st_mode)) {
-    error = "'" + path + "' is not a regular file";
-    return false;
+    return fail(ExportProblem::clipNotRegular);
   }
   m_modified = st.st_mtim;
   switch (ReadWholeFile(path, m_bytes)) {
     case ReadStatus::ok:
       break;
     case ReadStatus::cannotOpen:
-      error = "'" + path + "' cannot be opened for reading";
-      return false;
+      return fail(ExportProblem::clipCannotOpen);
     case ReadStatus::noMemory:
-      error = "'" + path + "' is too large to be read into memory";
-      return false;
+      return fail(ExportProblem::clipTooLarge);
     case ReadStatus::shortRead:
-      error = "'" + path + "' could not be read to its end";
-      return false;
+      return fail(ExportProblem::clipCutShort);
   }
   BuildFrameIndex(m_bytes.data(), uint32_t(m_bytes.size()), m_index);
   if (m_index.frameCount == 0) {
-    error = "'" + path + "' is not a ZRV clip: it holds no frame";
-    return false;
+    return fail(ExportProblem::notAClip);
   }
   return true;
 }

@@ -9,11 +9,12 @@
 
 #include "container/file_block.h"
 #include "container/frame_index.h"
+#include "export/export_failure.h"
 
 class ClipSource {
  public:
-  // Reads and indexes the clip. On failure `error` says why in a sentence.
-  bool Load(const std::string& path, std::string& error);
+  // Reads and indexes the clip. On failure `failure` says why.
+  bool Load(const std::string& path, ExportFailure& failure);
 
   const FrameIndex& index() const { return m_index; }
   uint32_t frameCount() const { return m_index.frameCount; }

@@ -32,6 +32,8 @@ struct ExportRun {
   ExportTiming timing;
   Muxer muxer;
   AudioEncoder audio;
+  // Set where a failure is of a kind of its own; any other is `failed`.
+  ExportFailure failure;
 };
 
 bool Cancelled(const ExportOptions& options) {
@@ -48,6 +50,11 @@ bool WriteFrames(ExportRun& run, const ExportOptions& options, const FrameWriter
   int64_t soundDone = 0;
   const auto encodeSoundUpTo = [&](int64_t target) {
     while (soundDone < target && run.sound.NextBlock(block)) {
+      // A frame may last minutes of sound: cancel is looked at every block.
+      if (Cancelled(options)) {
+        result.cancelled = true;
+        return false;
+      }
       const size_t instants = block.size() / size_t(run.sound.channels());
       if (!run.audio.Add(block.data(), instants, run.muxer, error)) return false;
       soundDone += int64_t(instants);
@@ -99,8 +106,9 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
     int declaredWidth = 0, declaredHeight = 0;
     if (ReadJpegSize(stream, length, declaredWidth, declaredHeight) &&
         !H264FrameSizeSupported(declaredWidth, declaredHeight)) {
-      error = "its frames of " + std::to_string(declaredWidth) + " x " + std::to_string(declaredHeight) +
-              " are larger than an MP4 that plays everywhere can hold (4096 x 2304); export it to MKV";
+      run.failure.problem = ExportProblem::framesTooLarge;
+      run.failure.width = declaredWidth;
+      run.failure.height = declaredHeight;
       return false;
     }
     if (DecodeJpegRgb(stream, length, picture)) {
@@ -109,7 +117,7 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
     }
   }
   if (width == 0) {
-    error = "none of its frames can be decoded";
+    run.failure.problem = ExportProblem::noDecodableFrame;
     return false;
   }
   if (!run.muxer.Create("mp4", path, error)) return false;
@@ -173,7 +181,7 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
     if (!ReadJpegSize(stream, length, width, height)) width = 0;
   }
   if (width == 0) {
-    error = "none of its frames can be decoded";
+    run.failure.problem = ExportProblem::noDecodableFrame;
     return false;
   }
   if (!run.muxer.Create("matroska", path, error)) return false;
@@ -220,6 +228,34 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
   return ok;
 }
 
+// What went wrong with the output file, as the export names it.
+ExportFailure OutputFailure(const PendingFile& output) {
+  const PendingFailure& pending = output.failure();
+  const auto problem = [&] {
+    switch (pending.problem) {
+      case PendingProblem::isFolder:
+        return ExportProblem::outputIsFolder;
+      case PendingProblem::exists:
+        return ExportProblem::outputExists;
+      case PendingProblem::folderNotWritable:
+        return ExportProblem::folderNotWritable;
+      case PendingProblem::cannotWrite:
+        return ExportProblem::cannotWrite;
+      case PendingProblem::cannotName:
+      case PendingProblem::none:
+        break;
+    }
+    return ExportProblem::cannotName;
+  }();
+  return MakeFailure(problem, pending.path, pending.reason);
+}
+
+// The frames' timing: by the track's samples when it is usable.
+ExportTiming TimingOf(const ExportRun& run) {
+  return MakeExportTiming(run.clip.frameCount(), run.sound.usable() ? run.sound.samples() : -1,
+                          run.sound.usable() ? run.sound.sampleRate() : 0);
+}
+
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -251,30 +287,32 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   av_log_set_level(AV_LOG_QUIET);
   ExportResult result;
   std::string error;
-  const auto finish = [&]() {
+  const auto finish = [&](const ExportFailure& failure = {}) {
+    if (failure.problem != ExportProblem::none) result.failure = failure;
+    result.error = ExportFailureSentence(result.failure);
     result.seconds = SecondsSince(start);
     return result;
   };
+  const auto fail = [&](ExportProblem problem, std::string detail = {}) {
+    result.failure = MakeFailure(problem, clipPath, std::move(detail));
+    return finish();
+  };
   if (options.format == ExportFormat::mp4 && (options.crf < 0 || options.crf > kMaxCrf)) {
-    result.error = "the quality (crf) must be between 0 and " + std::to_string(kMaxCrf);
+    result.failure = MakeFailure(ExportProblem::badQuality);
+    result.failure.number = kMaxCrf;
     return finish();
   }
 
   ExportRun run;
   PendingFile output;
   if (SameExistingFile(outputPath, clipPath)) {
-    result.error = "'" + outputPath + "' is the clip itself; it is never overwritten";
+    result.failure = MakeFailure(ExportProblem::outputIsClip, outputPath);
     return finish();
   }
-  if (!run.clip.Load(clipPath, result.error) ||
-      !output.Create(outputPath, options.force, result.error))
-    return finish();
-  if (!run.sound.Prepare(run.clip, error)) {
-    result.error = "'" + clipPath + "' cannot be exported: " + error;
-    return finish();
-  }
-  run.timing = MakeExportTiming(run.clip.frameCount(), run.sound.usable() ? run.sound.samples() : -1,
-                                run.sound.usable() ? run.sound.sampleRate() : 0);
+  if (!run.clip.Load(clipPath, result.failure)) return finish();
+  if (!output.Create(outputPath, options.force, error)) return finish(OutputFailure(output));
+  if (!run.sound.Prepare(run.clip, error)) return fail(ExportProblem::failed, error);
+  run.timing = TimingOf(run);
   result.duration_ms = run.timing.DurationMs();
   run.timing.Fps(result.fps_num, result.fps_den);
   result.fps = double(result.fps_num) / double(result.fps_den);
@@ -286,13 +324,35 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
           ? WriteMp4(run, output.path(), title, options, result, error)
           : WriteMkv(run, output.path(), title, options, result, error);
   if (!written) {
-    result.error = result.cancelled ? "the export of '" + clipPath + "' was cancelled"
-                                    : "'" + clipPath + "' cannot be exported: " + error;
-    return finish();
+    if (result.cancelled) return fail(ExportProblem::cancelled);
+    if (run.failure.problem != ExportProblem::none) {
+      run.failure.path = clipPath;
+      result.failure = run.failure;
+      return finish();
+    }
+    return fail(ExportProblem::failed, error);
   }
-  if (!output.Publish(result.error, &run.clip.modified())) return finish();
+  if (!output.Publish(error, &run.clip.modified())) return finish(OutputFailure(output));
   struct stat st {};
   if (::stat(outputPath.c_str(), &st) == 0) result.bytes = uint64_t(st.st_size);
   result.ok = true;
   return finish();
+}
+
+ClipExportFacts ReadClipExportFacts(const std::string& clipPath) {
+  ClipExportFacts facts;
+  ExportRun run;
+  std::string error;
+  if (!run.clip.Load(clipPath, facts.failure)) return facts;
+  if (!run.sound.Prepare(run.clip, error)) {
+    facts.failure = MakeFailure(ExportProblem::failed, clipPath, error);
+    return facts;
+  }
+  const ExportTiming timing = TimingOf(run);
+  facts.ok = true;
+  facts.frames = timing.frames;
+  facts.hasSound = run.clip.index().hasSound;
+  facts.soundUsable = timing.withSound();
+  facts.duration_ms = timing.DurationMs();
+  return facts;
 }

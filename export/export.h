@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "export/export_failure.h"
+
 enum class ExportFormat {
   mp4,  // H.264 4:2:0 (libx264), AAC, index at the front
   mkv,  // MJPEG packets byte for byte, FLAC sound
@@ -40,8 +42,9 @@ struct ExportOptions {
 struct ExportResult {
   bool ok = false;
   bool cancelled = false;  // stopped through ExportOptions::cancel
-  // When not ok: one sentence for the user that names the clip or the
-  // output and says what went wrong, e.g. "'/x/a.mp4' already exists".
+  // When not ok: what went wrong, and the same as one English sentence that
+  // names the clip or the output, e.g. "'/x/a.mp4' already exists; ...".
+  ExportFailure failure;
   std::string error;
 
   uint32_t frames = 0;       // frames written (the clip's frame count when ok)
@@ -63,3 +66,16 @@ struct ExportResult {
 // output's modification time are the clip's modification time.
 ExportResult ExportClip(const std::string& clipPath, const std::string& outputPath,
                         const ExportOptions& options);
+
+// What an export of a clip would make of it, learnt without writing anything:
+// the clip read and indexed, its sound track's length counted from its AMR
+// frames (not decoded), and the frames timed as the export times them.
+struct ClipExportFacts {
+  bool ok = false;
+  ExportFailure failure;     // when not ok
+  uint32_t frames = 0;
+  bool hasSound = false;     // the clip holds a track
+  bool soundUsable = false;  // ... that the video carries: it decodes and gives each frame a millisecond
+  double duration_ms = 0;    // the video's length: the sound's, or 200 ms a frame
+};
+ClipExportFacts ReadClipExportFacts(const std::string& clipPath);

@@ -62,7 +62,10 @@ QString CompanionProgramName(Companion companion) {
 }
 
 QString FindCompanion(Companion companion, const QString& programDir) {
-  const QString name = CompanionProgramName(companion);
+  return FindProgram(CompanionProgramName(companion), programDir);
+}
+
+QString FindProgram(const QString& name, const QString& programDir) {
   const QFileInfo beside(QDir(ProgramFolder(programDir)).filePath(name));
   if (beside.isFile() && beside.isExecutable()) return beside.absoluteFilePath();
   return QStandardPaths::findExecutable(name);

@@ -35,6 +35,9 @@ enum class Companion {
 };
 
 QString CompanionProgramName(Companion companion);
+// The program `name`'s path: beside the executable first, then on PATH;
+// empty when it is in neither place.
+QString FindProgram(const QString& name, const QString& programDir = QString());
 // The program's path: beside the executable first, then on PATH; empty when
 // it is in neither place.
 QString FindCompanion(Companion companion, const QString& programDir = QString());

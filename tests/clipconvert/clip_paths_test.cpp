@@ -5,6 +5,7 @@
 
 #include "tests/support/test_support.h"
 #include "tools/clipconvert/clip_paths.h"
+#include "tools/converter/converter_paths.h"
 
 namespace {
 
@@ -32,17 +33,17 @@ TEST(ClipPaths, AFileIsTakenAsItIsAndAMissingPathGivesNothing) {
 }
 
 TEST(ClipPaths, TheFirstArgumentOfThePlayerAddsNothingOtherArgumentsAreClips) {
-  EXPECT_TRUE(ClipArguments({}).isEmpty());
-  EXPECT_TRUE(ClipArguments({"qorvex"}).isEmpty());
-  EXPECT_EQ(ClipArguments({"a.zrv"}), QStringList({"a.zrv"}));
-  EXPECT_EQ(ClipArguments({"a.zrv", "dir"}), QStringList({"a.zrv", "dir"}));
+  EXPECT_TRUE(FileArguments({}).isEmpty());
+  EXPECT_TRUE(FileArguments({"qorvex"}).isEmpty());
+  EXPECT_EQ(FileArguments({"a.zrv"}), QStringList({"a.zrv"}));
+  EXPECT_EQ(FileArguments({"a.zrv", "dir"}), QStringList({"a.zrv", "dir"}));
 }
 
 TEST(ClipPaths, TheVideoIsNamedAfterTheClipBesideItOrInTheChosenFolder) {
-  EXPECT_EQ(OutputPathFor("/clips/holiday.zrv", "", ExportFormat::mp4), "/clips/holiday.mp4");
-  EXPECT_EQ(OutputPathFor("/clips/holiday.gzrv", "", ExportFormat::mkv), "/clips/holiday.mkv");
-  EXPECT_EQ(OutputPathFor("/clips/2008.05.01.zrv", "/out", ExportFormat::mp4), "/out/2008.05.01.mp4");
-  EXPECT_EQ(OutputPathFor("/clips/家.zrv", "/视频", ExportFormat::mkv), "/视频/家.mkv");
+  EXPECT_EQ(VideoPathFor("/clips/holiday.zrv", "", ExportFormat::mp4), "/clips/holiday.mp4");
+  EXPECT_EQ(VideoPathFor("/clips/holiday.gzrv", "", ExportFormat::mkv), "/clips/holiday.mkv");
+  EXPECT_EQ(VideoPathFor("/clips/2008.05.01.zrv", "/out", ExportFormat::mp4), "/out/2008.05.01.mp4");
+  EXPECT_EQ(VideoPathFor("/clips/家.zrv", "/视频", ExportFormat::mkv), "/视频/家.mkv");
 }
 
 TEST(ClipPaths, LengthsAndSizesRead) {

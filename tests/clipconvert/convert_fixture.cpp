@@ -57,7 +57,7 @@ void ConvertWindowTest::TearDown() {
 void ConvertWindowTest::OpenWindow(uint8_t language) {
   UiLanguage = language;
   window = std::make_unique<CConvertWnd>();
-  window->m_chooseClips = [this] { return chosenClips; };
+  window->m_chooseFiles = [this] { return chosenClips; };
   window->m_chooseFolder = [this](const QString&) { return chosenFolder; };
   window->m_askReplace = [this](const QString& output) {
     replaceAsked.push_back(output);
@@ -73,7 +73,7 @@ void ConvertWindowTest::OpenWindow(uint8_t language) {
 
 void ConvertWindowTest::Add(const QStringList& paths) {
   window->AddPaths(paths);
-  ASSERT_TRUE(WaitFor([this] { return window->clipsBeingRead() == 0; }));
+  ASSERT_TRUE(WaitFor([this] { return window->filesBeingRead() == 0; }));
 }
 
 void ConvertWindowTest::ConvertAll() {

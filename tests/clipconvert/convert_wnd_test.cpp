@@ -8,9 +8,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 #include "tests/clipconvert/convert_fixture.h"
+#include "tools/clipconvert/export_failure_text.h"
 
 namespace {
 
@@ -36,7 +38,7 @@ TEST_F(ConvertWindowTest, ClipsComeFromTheFileDialogAFolderAndADropOnceEach) {
   // The same clip again, from the dialog and inside a dropped folder, is not added twice.
   window->addFilesButton()->click();
   window->OnDropFiles({Q(dir.File("dropped.zrv")), Q(dir.File("folder"))});
-  ASSERT_TRUE(WaitFor([this] { return window->clipsBeingRead() == 0; }));
+  ASSERT_TRUE(WaitFor([this] { return window->filesBeingRead() == 0; }));
 
   ASSERT_EQ(window->list()->topLevelItemCount(), 4);
   const std::vector<std::vector<QString>> expected = {
@@ -75,7 +77,7 @@ TEST_F(ConvertWindowTest, BothFormatsHoldEveryFrameAndTheSoundBesideTheClipsOrIn
   EXPECT_EQ(ProbeStreams(dir.File("silent.mp4")), Streams({"h264,video,21"}));
   for (int row = 0; row < 2; ++row) EXPECT_TRUE(Result(row).startsWith("done, ")) << Result(row).toStdString();
   EXPECT_TRUE(Result(0).endsWith(" KB"));
-  EXPECT_EQ(window->clipProgress()->value(), window->clipProgress()->maximum());
+  EXPECT_EQ(window->fileProgress()->value(), window->fileProgress()->maximum());
   EXPECT_EQ(window->listProgress()->value(), window->listProgress()->maximum());
   EXPECT_EQ(window->statusText(), "finished: 2 converted, 0 failed");
   EXPECT_TRUE(replaceAsked.empty());
@@ -132,15 +134,15 @@ TEST_F(ConvertWindowTest, CancelStopsTheClipInTheMiddleAndLeavesNoPartialFile) {
   EXPECT_FALSE(window->removeButton()->isEnabled());
   ASSERT_TRUE(window->cancelButton()->isEnabled());
   // Some frames in: the unfinished file is in the folder under another name.
-  ASSERT_TRUE(WaitFor([this] { return window->clipProgress()->value() >= 20; }));
-  const int reached = window->clipProgress()->value();
+  ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 20; }));
+  const int reached = window->fileProgress()->value();
   EXPECT_GT(FolderEntries(dir.File("clips")).size(), before.size());
   window->cancelButton()->click();
   ASSERT_TRUE(WaitFor([this] { return !window->converting(); }, 30));
 
-  EXPECT_LT(window->clipProgress()->value(), window->clipProgress()->maximum());
-  EXPECT_LT(window->clipProgress()->value(), reached + 200);
-  EXPECT_EQ(window->listProgress()->value(), window->clipProgress()->value());  // the first of two
+  EXPECT_LT(window->fileProgress()->value(), window->fileProgress()->maximum());
+  EXPECT_LT(window->fileProgress()->value(), reached + 200);
+  EXPECT_EQ(window->listProgress()->value(), window->fileProgress()->value());  // the first of two
   EXPECT_EQ(Result(0), "cancelled");
   EXPECT_EQ(Result(1), "cancelled");  // never started
   EXPECT_EQ(FolderEntries(dir.File("clips")), before);
@@ -251,7 +253,7 @@ TEST_F(ConvertWindowTest, ClosingWhileConvertingAsksThenStopsCleanly) {
   OpenWindow();
   Add({Q(dir.File("long.zrv"))});
   window->convertButton()->click();
-  ASSERT_TRUE(WaitFor([this] { return window->clipProgress()->value() >= 10; }));
+  ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 10; }));
 
   closeAnswer = false;  // keep converting
   EXPECT_FALSE(window->close());
@@ -274,18 +276,97 @@ TEST_F(ConvertWindowTest, ClosingWhileConvertingAsksThenStopsCleanly) {
   EXPECT_EQ(closeAsked, 2);
 }
 
+// A clip of `frames` frames whose track is `minutes` of AMR-NB frames that
+// carry no speech (one byte each): long sound in a small file.
+void MakeLongSoundClip(const std::string& path, int frames, int minutes, const std::string& scratch) {
+  Bytes track = {'#', '!', 'A', 'M', 'R', '\n'};
+  track.insert(track.end(), size_t(minutes) * 60 * 50, 0x7C);
+  WriteFile(scratch, track);
+  MakeClip(path, {"--frames", std::to_string(frames), "--sound", scratch});
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST_F(ConvertWindowTest, AnHourOfSoundIsListedByItsFramesAndTooShortASoundIsLeftOut) {
+  MakeLongSoundClip(dir.File("hour.zrv"), 3, 60, dir.File("hour.amr"));
+  OpenWindow();
+  Add({Q(dir.File("hour.zrv"))});
+  EXPECT_EQ(window->cellText(0, columnFrames), "3");
+  EXPECT_EQ(window->cellText(0, columnLength), "1:00:00");
+  EXPECT_EQ(window->cellText(0, columnSound), "yes");
+  // Frames of less than a millisecond leave the sound out, as the export times them.
+  WriteFile(dir.File("ten.amr"), {'#', '!', 'A', 'M', 'R', '\n', 0x7C, 0x7C, 0x7C, 0x7C, 0x7C, 0x7C, 0x7C, 0x7C,
+                                   0x7C, 0x7C});  // 200 ms
+  MakeClip(dir.File("crowded.zrv"), {"--frames", "300", "--sound", dir.File("ten.amr")});
+  Add({Q(dir.File("crowded.zrv"))});
+  EXPECT_EQ(window->cellText(1, columnSound), "cannot be decoded");
+  EXPECT_EQ(window->cellText(1, columnLength), "1:00");
+}
+
+TEST_F(ConvertWindowTest, ClosingDuringALongSoundStopsAtOnce) {
+  // Four frames of 75 s each: most of the work is the sound between two frames.
+  MakeLongSoundClip(dir.File("speech.zrv"), 4, 5, dir.File("speech.amr"));
+  OpenWindow();
+  Add({Q(dir.File("speech.zrv"))});
+  const auto start = std::chrono::steady_clock::now();
+  window->convertButton()->click();
+  ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 250; }));
+  const double firstFrame = SecondsSince(start);  // the first 75 s of sound
+
+  closeAnswer = true;
+  const auto closing = std::chrono::steady_clock::now();
+  EXPECT_TRUE(window->close());
+  const double closed = SecondsSince(closing);
+  // Stopping inside the second frame's sound takes far less than encoding it.
+  EXPECT_LT(closed, firstFrame / 2) << "first frame " << firstFrame << " s, close " << closed << " s";
+  EXPECT_EQ(Result(0), "cancelled");
+  EXPECT_EQ(FolderEntries(dir.path()), (std::vector<std::string>{"speech.amr", "speech.zrv"}));
+}
+
+TEST(ExportFailureText, EveryFailureReadsInChineseWithItsNamesAndInEnglishAsZrvtoolSaysIt) {
+  const uint8_t saved = UiLanguage;
+  for (int kind = int(ExportProblem::badQuality); kind <= int(ExportProblem::failed); ++kind) {
+    ExportFailure failure = MakeFailure(ExportProblem(kind), "/视频/a.zrv", "No such file or directory");
+    failure.number = 51;
+    failure.width = 8000;
+    failure.height = 64;
+    UiLanguage = kLanguageEnglish;
+    const QString english = ExportFailureText(failure);
+    EXPECT_EQ(english.toStdString(), ExportFailureSentence(failure));
+    UiLanguage = kLanguageChinese;
+    const QString chinese = ExportFailureText(failure);
+    EXPECT_NE(chinese, english) << kind;
+    // Chinese words, and the names the failure concerns.
+    EXPECT_TRUE(std::any_of(chinese.begin(), chinese.end(), [](QChar c) { return c.unicode() >= 0x4E00; }))
+        << kind;
+    const QString named = kind == int(ExportProblem::badQuality)       ? QString("51")
+                          : kind == int(ExportProblem::framesTooLarge) ? QString("8000 x 64")
+                                                                       : QString::fromUtf8("/视频/a.zrv");
+    EXPECT_TRUE(chinese.contains(named)) << kind;
+    const bool detailed = kind == int(ExportProblem::failed) || kind == int(ExportProblem::clipUnreadable) ||
+                          kind == int(ExportProblem::folderNotWritable) || kind == int(ExportProblem::cannotName);
+    EXPECT_EQ(chinese.contains("No such file or directory"), detailed) << kind;
+  }
+  UiLanguage = saved;
+}
+
 TEST_F(ConvertWindowTest, ChineseAndEnglishTexts) {
   MakeClip(dir.File("good.zrv"), {"--frames", "8", "--sound", "tone"});
   WriteFile(dir.File("bad.zrv"), {'x'});
+  // Found by the scan, refused by the export: the export's failure in the window's language.
+  WriteFile(dir.File("broken.zrv"), {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0, 1, 2, 3});
   struct Case {
     uint8_t language;
-    const char *title, *mp4, *mkv, *convert, *sound, *bad, *done, *status;
+    const char *title, *mp4, *mkv, *convert, *sound, *bad, *broken, *done, *status;
   };
   const Case cases[] = {
       {kLanguageChinese, "视频转换", "MP4 - 到处都能播放", "MKV - 无损", "转换", "有",
-       "不是 ZRV 短片：里面没有任何帧", "完成，", "转换结束：1 个成功，1 个失败"},
+       "不是 ZRV 短片：里面没有任何帧", "”无法导出：它的帧都无法解码", "完成，", "转换结束：1 个成功，2 个失败"},
       {kLanguageEnglish, "Video Convert", "MP4 - plays everywhere", "MKV - lossless", "Convert", "yes",
-       "not a ZRV clip: it holds no frame", "done, ", "finished: 1 converted, 1 failed"},
+       "not a ZRV clip: it holds no frame", "' cannot be exported: none of its frames can be decoded", "done, ",
+       "finished: 1 converted, 2 failed"},
   };
   for (const Case& c : cases) {
     std::filesystem::remove(dir.File("good.mkv"));
@@ -294,12 +375,13 @@ TEST_F(ConvertWindowTest, ChineseAndEnglishTexts) {
     EXPECT_EQ(window->formatBox()->itemText(0), QString::fromUtf8(c.mp4));
     EXPECT_EQ(window->formatBox()->itemText(1), QString::fromUtf8(c.mkv));
     EXPECT_EQ(window->convertButton()->text(), QString::fromUtf8(c.convert));
-    Add({Q(dir.File("good.zrv")), Q(dir.File("bad.zrv"))});
+    Add({Q(dir.File("good.zrv")), Q(dir.File("bad.zrv")), Q(dir.File("broken.zrv"))});
     EXPECT_EQ(window->cellText(0, columnSound), QString::fromUtf8(c.sound));
     window->formatBox()->setCurrentIndex(1);
     ConvertAll();
     EXPECT_TRUE(Result(0).startsWith(QString::fromUtf8(c.done))) << Result(0).toStdString();
     EXPECT_EQ(Result(1), QString::fromUtf8(c.bad));
+    EXPECT_TRUE(Result(2).endsWith(QString::fromUtf8(c.broken))) << Result(2).toStdString();
     EXPECT_EQ(window->statusText(), QString::fromUtf8(c.status));
     EXPECT_EQ(ProbeStreams(dir.File("good.mkv"))[0], "mjpeg,video,8");
   }

@@ -13,22 +13,6 @@ source "$(dirname "$0")/../player/x_session.sh"
 companion_pid=
 trap '[ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null; cleanup' EXIT
 
-# wait_for WHAT COMMAND...: runs COMMAND until it prints something (which is
-# then printed), for at most 20 seconds.
-wait_for() {
-  local what=$1 found=
-  shift
-  for _ in $(seq 200); do
-    found=$("$@" 2>/dev/null || true)
-    [ -n "$found" ] && { echo "$found"; return 0; }
-    sleep 0.1
-  done
-  echo "FAILED: $what" >&2
-  return 1
-}
-window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
-window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
-
 # The player in English, silent, with its desktop files and temporary folder
 # inside $work; the companion inherits all of it.
 start_player "$bin"
@@ -62,8 +46,10 @@ xdotool type --delay 5 "$work/demo.zrv"
 xdotool key Return
 sleep 1.5
 
-# Convert, beside the clip, as MP4.
-xdotool mousemove --window "$companion" 622 457 click 1
+# Convert, beside the clip, as MP4: back on "Add files...", Shift+Tab goes
+# round to Convert (Cancel and "Open output folder" are disabled), and Space
+# presses it.
+xdotool key shift+Tab space
 wait_for "no MP4 file was written" sh -c "[ -f '$work/demo.mp4' ] && echo yes" >/dev/null
 sleep 1
 [ -n "$keep" ] && xwd -silent -id "$companion" | convert xwd:- "$keep"

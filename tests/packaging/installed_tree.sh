@@ -26,8 +26,9 @@ check_tree() {
                "share/icons/hicolor/${size}x${size}/mimetypes/application-x-zrv.png"
                "share/icons/hicolor/${size}x${size}/mimetypes/application-x-gzrv.png")
   done
-  # The companion is installed when the project builds it.
+  # The companions are installed when the project builds them.
   [ -e "$build/bin/ClipConvert.exe" ] && expected+=(lib/zrvplayer/ClipConvert.exe)
+  [ -e "$build/bin/ZRV Swift Changer.exe" ] && expected+=("lib/zrvplayer/ZRV Swift Changer.exe")
   local f
   for f in "${expected[@]}"; do [ -e "$root/$f" ] || fail "$f is not installed"; done
 

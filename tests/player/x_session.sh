@@ -47,3 +47,19 @@ wait_for_window() {
 
 # The title that the X server holds for the window, as window managers show it.
 net_wm_name() { xprop -id "$1" _NET_WM_NAME | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/\1/p'; }
+
+# wait_for WHAT COMMAND...: runs COMMAND until it prints something (which is
+# then printed), for at most 30 seconds; says WHAT failed otherwise.
+wait_for() {
+  local what=$1 found=
+  shift
+  for _ in $(seq 300); do
+    found=$("$@" 2>/dev/null || true)
+    [ -n "$found" ] && { echo "$found"; return 0; }
+    sleep 0.1
+  done
+  echo "FAILED: $what" >&2
+  return 1
+}
+window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
+window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }

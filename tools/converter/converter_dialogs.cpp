@@ -1,4 +1,4 @@
-#include "tools/clipconvert/convert_dialogs.h"
+#include "tools/converter/converter_dialogs.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -6,27 +6,21 @@
 #include <QPushButton>
 #include <QUrl>
 
-#include "tools/clipconvert/convert_texts.h"
+#include "tools/converter/converter_texts.h"
 
-namespace ct = convert_texts;
+namespace ct = converter_texts;
 
-namespace {
-
-QString Text(const MessagePair& pair) { return QString::fromUtf8(pair.Text()); }
-
-}  // namespace
-
-QStringList AskForClips(QWidget* parent) {
-  return QFileDialog::getOpenFileNames(parent, Text(ct::kAddFilesCaption), {}, Text(ct::kClipFilter));
+QStringList AskForFiles(QWidget* parent, const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileNames(parent, caption, {}, filter);
 }
 
 QString AskForFolder(QWidget* parent, const QString& caption) {
   return QFileDialog::getExistingDirectory(parent, caption);
 }
 
-ReplaceAnswer AskToReplace(QWidget* parent, const QString& outputPath) {
-  QMessageBox box(QMessageBox::Question, Text(ct::kTitle), Text(ct::kAskReplace).arg(outputPath),
-                  QMessageBox::NoButton, parent);
+ReplaceAnswer AskToReplace(QWidget* parent, const QString& title, const QString& outputPath) {
+  QMessageBox box(QMessageBox::Question, title, Text(ct::kAskReplace).arg(outputPath), QMessageBox::NoButton,
+                  parent);
   QPushButton* replace = box.addButton(Text(ct::kReplace), QMessageBox::YesRole);
   QPushButton* replaceAll = box.addButton(Text(ct::kReplaceAll), QMessageBox::YesRole);
   QPushButton* keep = box.addButton(Text(ct::kKeep), QMessageBox::NoRole);
@@ -40,9 +34,8 @@ ReplaceAnswer AskToReplace(QWidget* parent, const QString& outputPath) {
   return ReplaceAnswer::keep;
 }
 
-bool AskToStopAndClose(QWidget* parent) {
-  QMessageBox box(QMessageBox::Question, Text(ct::kTitle), Text(ct::kAskClose), QMessageBox::NoButton,
-                  parent);
+bool AskToStopAndClose(QWidget* parent, const QString& title, const QString& question) {
+  QMessageBox box(QMessageBox::Question, title, question, QMessageBox::NoButton, parent);
   QPushButton* stop = box.addButton(Text(ct::kStopAndClose), QMessageBox::AcceptRole);
   QPushButton* keepGoing = box.addButton(Text(ct::kKeepConverting), QMessageBox::RejectRole);
   box.setDefaultButton(keepGoing);

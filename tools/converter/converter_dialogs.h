@@ -1,5 +1,5 @@
-// The questions and file choosers of the converter window, as the desktop
-// shows them. The window holds them as replaceable functions, so that tests
+// The questions and file choosers of the converter windows, as the desktop
+// shows them. A window holds them as replaceable functions, so that tests
 // answer instead.
 #pragma once
 
@@ -11,17 +11,17 @@ class QWidget;
 enum class ReplaceAnswer {
   replace,     // this file
   replaceAll,  // this one and every other that exists in this run
-  keep,        // this file stays; its clip is skipped
+  keep,        // this file stays; its input is skipped
   keepAll,
 };
 
-// Clips to add; empty when cancelled.
-QStringList AskForClips(QWidget* parent);
+// Files to add; empty when cancelled. `filter` in QFileDialog's form.
+QStringList AskForFiles(QWidget* parent, const QString& caption, const QString& filter);
 // A folder; empty when cancelled.
 QString AskForFolder(QWidget* parent, const QString& caption);
 // Whether the existing `outputPath` may be replaced.
-ReplaceAnswer AskToReplace(QWidget* parent, const QString& outputPath);
+ReplaceAnswer AskToReplace(QWidget* parent, const QString& title, const QString& outputPath);
 // True when the user wants the running conversion stopped and the window closed.
-bool AskToStopAndClose(QWidget* parent);
+bool AskToStopAndClose(QWidget* parent, const QString& title, const QString& question);
 // Shows `folder` in the desktop's file manager.
 void ShowFolder(const QString& folder);

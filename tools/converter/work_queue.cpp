@@ -1,4 +1,4 @@
-#include "tools/clipconvert/work_queue.h"
+#include "tools/converter/work_queue.h"
 
 WorkQueue::WorkQueue() : m_thread([this] { Run(); }) {}
 

@@ -1,0 +1,28 @@
+#include "tools/zrvchanger/video_files.h"
+
+#include <QFileInfo>
+
+#include "import/import.h"
+#include "tools/converter/converter_paths.h"
+#include "tools/converter/converter_texts.h"
+#include "tools/zrvchanger/changer_texts.h"
+
+namespace ct = changer_texts;
+
+bool HasVideoExtension(const QString& path) {
+  static const QStringList kExtensions = {"mp4", "m4v", "mov", "3gp", "3g2", "mkv", "webm", "avi",
+                                          "gif", "mpg", "mpeg", "wmv", "flv", "ogv", "ts"};
+  return kExtensions.contains(QFileInfo(path).suffix().toLower());
+}
+
+RowFacts ReadVideoRowFacts(const std::string& path) {
+  const VideoFacts video = ReadVideoFacts(path);
+  RowFacts facts;
+  if (!video.ok) {
+    facts.problem = Text(ct::kFailed).arg(QString::fromStdString(video.error));
+    return facts;
+  }
+  facts.cells = {video.duration_ms > 0 ? LengthText(uint64_t(video.duration_ms + 0.5)) : Text(ct::kUnknownLength),
+                 Text(ct::kPictureSize).arg(video.width).arg(video.height)};
+  return facts;
+}
