@@ -477,9 +477,9 @@ int64_t SnapToFrame(const ClipLayout& clip, int64_t position, GstSeekFlags flags
     const int64_t after = clip.FrameStartNs(k + 1);
     const bool snapAfter = (flags & GST_SEEK_FLAG_SNAP_AFTER) != 0;
     const bool snapBefore = (flags & GST_SEEK_FLAG_SNAP_BEFORE) != 0;
-    if ((snapAfter && !snapBefore) || (snapAfter == snapBefore && after - position < position - before) ||
-        (!snapAfter && !snapBefore && after - position < position - before))
-      ++k;
+    // One snap flag says which way; both or neither take the nearer start.
+    const bool later = snapAfter != snapBefore ? snapAfter : after - position < position - before;
+    if (later) ++k;
   }
   return clip.FrameStartNs(k);
 }
