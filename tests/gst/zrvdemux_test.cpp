@@ -332,6 +332,26 @@ TEST_F(ZrvDemuxTest, KeyUnitSeeksLandOnAFrameStart) {
   EXPECT_EQ(run["audio_0"].packets[0].pts, 1240 * GST_MSECOND);
 }
 
+TEST_F(ZrvDemuxTest, KeyUnitSeeksSnapAfterOrToTheNearestFrame) {
+  // Frame 10 starts at 1.25 s, frame 11 at 1.375 s.
+  struct Case {
+    GstClockTime position;
+    GstSeekFlags snap;
+    GstClockTime start;
+  };
+  for (const Case& c : {Case{1300 * GST_MSECOND, GST_SEEK_FLAG_SNAP_AFTER, 1375 * GST_MSECOND},
+                        Case{1360 * GST_MSECOND, GstSeekFlags(0), 1375 * GST_MSECOND},
+                        Case{1300 * GST_MSECOND, GstSeekFlags(0), 1250 * GST_MSECOND}}) {
+    DemuxPipeline run(s_tone, "file");
+    ASSERT_TRUE(run.Preroll());
+    ASSERT_TRUE(run.Seek(c.position, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT | c.snap)));
+    run.PlayToEnd();
+    EXPECT_EQ(run["video_0"].segment.start, c.start) << c.position;
+    ASSERT_FALSE(run["video_0"].packets.empty());
+    EXPECT_EQ(run["video_0"].packets[0].pts, c.start) << c.position;
+  }
+}
+
 TEST_F(ZrvDemuxTest, AccurateSeeksStartTheSegmentWhereAsked) {
   DemuxPipeline run(s_tone, "file");
   ASSERT_TRUE(run.Preroll());
