@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End to end, in a real X server: the real zrvplayer, playing a clip with
-# sound, ends within a second on SIGTERM, SIGINT and SIGHUP as closing its
+# sound, ends on SIGTERM, SIGINT and SIGHUP as closing its
 # window does (its private folder removed), and by that signal; a SIGHUP that
 # was ignored when it started (nohup) stays ignored; the folder of a player
 # killed outright is removed by the next start.
@@ -37,12 +37,13 @@ folder_of() {
   return 0
 }
 
-# Waits up to 3 s for `pid` to end, then kills it: $ms, the milliseconds it
-# took, and $status, its exit status.
+# Waits up to 10 s for `pid` to end, then kills it: $ms, the milliseconds it
+# took (reported, not judged: a loaded machine or the sanitizers slow it down;
+# a player that ignores the signal never ends), and $status, its exit status.
 wait_for_end() {
   local start pid=$1
   start=$(date +%s%N)
-  for _ in $(seq 300); do
+  for _ in $(seq 1000); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.01
   done
@@ -61,7 +62,7 @@ for signal in TERM INT HUP; do
   wait_for_end "$player_pid"
   player_pid=
   echo "SIG$signal: ended after $ms ms, exit status $status"
-  [ "$ms" -lt 1000 ] || fail "SIG$signal: the player took $ms ms to end"
+  [ "$ms" -lt 10000 ] || fail "SIG$signal: the player did not end"
   [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || fail "SIG$signal: exit status $status"
   [ -e "$folder" ] && fail "SIG$signal: the private folder is left"
 done
@@ -74,7 +75,7 @@ if kill -0 "$player_pid" 2>/dev/null; then
   kill -s TERM "$player_pid"
   wait_for_end "$player_pid"
   echo "nohup: SIGHUP ignored; SIGTERM ended it after $ms ms"
-  [ "$ms" -lt 1000 ] || fail "under nohup SIGTERM took $ms ms"
+  [ "$ms" -lt 10000 ] || fail "under nohup SIGTERM did not end the player"
 else
   fail "a SIGHUP ignored at start ended the player"
 fi
