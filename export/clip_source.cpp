@@ -1,45 +1,19 @@
 #include "export/clip_source.h"
 
-#include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "container/frame_file.h"
 
 bool ClipSource::Load(const std::string& path, std::string& error) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    error = "'" + path + "' cannot be read: " + std::strerror(errno);
-    return false;
-  }
-  if (!S_ISREG(st.st_mode)) {
-    error = "'" + path + "' is not a regular file";
-    return false;
-  }
-  m_modified = st.st_mtim;
-  switch (ReadWholeFile(path, m_bytes)) {
-    case ReadStatus::ok:
-      break;
-    case ReadStatus::cannotOpen:
-      error = "'" + path + "' cannot be opened for reading";
-      return false;
-    case ReadStatus::noMemory:
-      error = "'" + path + "' is too large to be read into memory";
-      return false;
-    case ReadStatus::shortRead:
-      error = "'" + path + "' could not be read to its end";
-      return false;
-  }
-  BuildFrameIndex(m_bytes.data(), uint32_t(m_bytes.size()), m_index);
-  if (m_index.frameCount == 0) {
-    error = "'" + path + "' is not a ZRV clip: it holds no frame";
-    return false;
-  }
-  return true;
+  int systemError = 0;
+  const ClipLoadStatus status = LoadClipFile(path, m_clip, &systemError);
+  if (status == ClipLoadStatus::ok) return true;
+  error = ClipLoadSentence(path, status, systemError);
+  return false;
 }
 
 const uint8_t* ClipSource::FrameStream(uint32_t k, size_t& length) {
-  const FrameStreamPieces pieces = FrameStreamOf(m_bytes.data(), m_index, k);
+  const FrameStreamPieces pieces = FrameStreamOf(m_clip.bytes.data(), m_clip.index, k);
   length = size_t(pieces.length());
   if (pieces.headLength == 0) return pieces.body;
   // A shared-header frame: the first frame's header, then the frame's body.
@@ -47,6 +21,11 @@ const uint8_t* ClipSource::FrameStream(uint32_t k, size_t& length) {
   std::memcpy(m_rebuilt.data(), pieces.head, pieces.headLength);
   std::memcpy(m_rebuilt.data() + pieces.headLength, pieces.body, pieces.bodyLength);
   return m_rebuilt.data();
+}
+
+bool ClipSource::Holds(const uint8_t* data) const {
+  const uint8_t* begin = m_clip.bytes.data();
+  return data >= begin && data < begin + m_clip.bytes.size();
 }
 
 std::string ClipTitle(const std::string& path) {

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "container/file_block.h"
-#include "container/frame_index.h"
+#include "container/clip_file.h"
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;  // the input cannot be used
@@ -27,12 +26,6 @@ int UsageError(const Command& command, const std::string& message);
 bool WantsHelp(const Command& command, int argc, char** argv);
 
 bool ParseUint32(const std::string& text, uint32_t& value);
-
-// A clip read whole into memory and indexed.
-struct LoadedClip {
-  FileBlock bytes;
-  FrameIndex index;
-};
 
 // Reads and indexes `path`. On failure prints why and returns false; a file
 // without any frame counts as a failure.

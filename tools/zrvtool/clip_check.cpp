@@ -2,20 +2,19 @@
 
 #include <algorithm>
 
-#include "container/file_block.h"
-#include "container/frame_index.h"
+#include "container/clip_file.h"
 
 // Reads the written clip back as the player will and compares. On a
 // difference `why` says what makes the player see something else.
 bool ScanAgrees(const std::string& path, const ExpectedClip& expected, const FrameSource& source,
                 std::string& why) {
-  FileBlock bytes;
-  if (ReadWholeFile(path, bytes) != ReadStatus::ok) {
+  LoadedClip clip;
+  const ClipLoadStatus status = LoadClipFile(path, clip);
+  if (status != ClipLoadStatus::ok && status != ClipLoadStatus::noFrame) {
     why = "cannot read the clip back";
     return false;
   }
-  FrameIndex index;
-  BuildFrameIndex(bytes.data(), uint32_t(bytes.size()), index);
+  const FrameIndex& index = clip.index;
   const std::vector<uint32_t>& offsets = expected.frameOffsets;
   // The frame that holds byte `at` of the clip.
   auto frameAt = [&](uint32_t at) {

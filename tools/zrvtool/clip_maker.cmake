@@ -12,7 +12,6 @@ add_library(zrv_clip_maker STATIC
   ${CMAKE_CURRENT_LIST_DIR}/jpeg_grey.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_encoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wav_input.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/private_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pending_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/output_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/make_sound.cpp

@@ -5,8 +5,7 @@
 #include "audio/amr_reader.h"
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
-#include "audio/wav_writer.h"
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 namespace {
 
@@ -46,20 +45,6 @@ bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::str
   return true;
 }
 
-// The length of a WAV file that ConvertAmrToWav wrote: data bytes over
-// bytes per second.
-uint32_t WavLengthMs(const std::string& path) {
-  uint8_t header[WAV_HEADER_BYTES];
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return kUnknownSoundLength;
-  const bool whole = std::fread(header, 1, sizeof header, f) == sizeof header;
-  std::fclose(f);
-  const uint32_t byteRate = whole ? WavHeaderField32(header, WAV_BYTE_RATE) : 0;
-  if (byteRate == 0) return kUnknownSoundLength;
-  const uint64_t ms = uint64_t(WavHeaderField32(header, WAV_DATA_SIZE)) * 1000 / byteRate;
-  return ms < kUnknownSoundLength ? uint32_t(ms) : kUnknownSoundLength - 1;
-}
-
 }  // namespace
 
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
@@ -72,9 +57,13 @@ bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
 }
 
 uint32_t ClipSoundLengthMs(const LoadedClip& clip) {
-  PrivateFolder folder;
-  std::string why;
-  if (!folder.made()) return kUnknownSoundLength;
-  const std::string wavPath = folder.File("track.wav");
-  return Convert(clip, folder, wavPath, why) ? WavLengthMs(wavPath) : kUnknownSoundLength;
+  const FrameIndex& index = clip.index;
+  if (!index.hasSound) return kUnknownSoundLength;
+  // Counted from the frames: each block is 20 ms of the converted track,
+  // whatever it holds, so nothing is decoded and no file is written.
+  const int64_t blocks = AmrCountBlocks(clip.bytes.data() + index.audioStart,
+                                        size_t(index.audioEnd) - index.audioStart + 1);
+  if (blocks < 0) return kUnknownSoundLength;
+  const int64_t ms = blocks * 20;
+  return ms < int64_t(kUnknownSoundLength) ? uint32_t(ms) : kUnknownSoundLength - 1;
 }

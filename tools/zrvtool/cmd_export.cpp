@@ -25,13 +25,17 @@ void OnInterrupt(int signal) {
   g_interrupted.store(true);
 }
 
+// A signal that was ignored when the program started stays ignored: that is
+// how `nohup` and a shell's background jobs keep a program running.
 void CatchInterrupts() {
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
-  sigaction(SIGHUP, &action, nullptr);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before {};
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &action, nullptr);
+  }
 }
 
 // Ends the process by the signal that interrupted it, as the shell expects.
@@ -95,6 +99,18 @@ std::string BaseName(const std::string& path) {
   return name;
 }
 
+// Frames of another size than the video's, said on stderr: the picture
+// before each is shown in their place.
+void ReportOtherSizes(const std::string& clip, const ExportResult& r) {
+  if (r.other_size_frames == 0) return;
+  std::fprintf(stderr,
+               "zrvtool: '%s': %u frame%s (the first is frame %u, %d x %d) %s not %d x %d like the "
+               "video; the picture before each is shown instead\n",
+               clip.c_str(), r.other_size_frames, r.other_size_frames == 1 ? "" : "s",
+               r.first_other_size_frame, r.other_width, r.other_height,
+               r.other_size_frames == 1 ? "is" : "are", r.width, r.height);
+}
+
 struct Job {
   std::string clip;
   std::string output;
@@ -133,6 +149,9 @@ int RunExport(int argc, char** argv) {
 
   size_t exported = 0;
   bool refused = false;
+  // What the last clip came to, for the message of an interruption.
+  const Job* lastJob = nullptr;
+  ExportResult lastResult;
   std::set<std::string> outputs;
   for (size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
     const Job& job = jobs[i];
@@ -142,6 +161,8 @@ int RunExport(int argc, char** argv) {
       result.error = "'" + job.output + "' is also the output of an earlier clip of this batch";
     else
       result = ExportClip(job.clip, job.output, request.options);
+    lastJob = &job;
+    lastResult = result;
     if (result.cancelled) {
       progress.Clear();
       break;
@@ -149,6 +170,7 @@ int RunExport(int argc, char** argv) {
     if (result.ok) {
       progress.EndClip();
       ++exported;
+      ReportOtherSizes(job.clip, result);
     } else {
       progress.Clear();
       Refuse(result.error);
@@ -161,7 +183,13 @@ int RunExport(int argc, char** argv) {
     }
   }
   if (g_interrupted.load()) {
-    std::fprintf(stderr, "zrvtool: interrupted; the unfinished output was removed\n");
+    // Said as it happened: an output finished before the signal was seen is kept.
+    std::string what = "nothing was left unfinished";
+    if (lastJob && lastResult.cancelled)
+      what = "the unfinished '" + lastJob->output + "' was removed";
+    else if (lastJob && lastResult.ok)
+      what = "'" + lastJob->output + "' was finished before it and is kept";
+    std::fprintf(stderr, "zrvtool: interrupted; %s\n", what.c_str());
     std::fflush(stdout);
     DieOfInterrupt();
   }

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tools/zrvtool/make_request.h"
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 class FrameSource {
  public:
