@@ -1,5 +1,6 @@
 #include "container/clip_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -38,4 +39,17 @@ std::string ClipLoadSentence(const std::string& path, ClipLoadStatus status, int
     case ClipLoadStatus::noFrame: return name + " is not a ZRV clip: it holds no frame";
   }
   return name + " was read";
+}
+
+double LongestSoundMs(uint64_t clipBytes) {
+  constexpr double kMsPerByte = 1.0;
+  constexpr double kAnyClipMs = 10 * 60 * 1000;
+  return std::max(kAnyClipMs, kMsPerByte * double(clipBytes));
+}
+
+std::string SoundLengthText(double ms) {
+  const auto seconds = int64_t(ms / 1000);
+  if (seconds >= 3600)
+    return std::to_string(seconds / 3600) + " h " + std::to_string(seconds / 60 % 60) + " min";
+  return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }

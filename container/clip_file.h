@@ -2,6 +2,7 @@
 // a clip, whole into memory, and index its frames.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 
@@ -31,3 +32,13 @@ ClipLoadStatus LoadClipFile(const std::string& path, LoadedClip& clip, int* syst
 // One English sentence that names the file, e.g. "'/x/a.zrv' is not a ZRV
 // clip: it holds no frame".
 std::string ClipLoadSentence(const std::string& path, ClipLoadStatus status, int systemError);
+
+// The longest sound a clip of `clipBytes` bytes is taken to carry: a
+// millisecond a byte (a recording's frames and sound together take far
+// more), and ten minutes whatever its size. A track of one-byte no-data
+// frames can claim hours in a megabyte; converting or encoding all of it
+// would write hundreds of megabytes and take minutes, so such a track is
+// refused by what would convert it.
+double LongestSoundMs(uint64_t clipBytes);
+// "5 h 33 min", "12 min 3 s": a sound's length for a message.
+std::string SoundLengthText(double ms);

@@ -365,14 +365,6 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
   return ok;
 }
 
-// "5 h 48 min", "12 min 3 s".
-std::string DurationText(int64_t samples, int64_t rate) {
-  const int64_t seconds = samples / rate;
-  if (seconds >= 3600)
-    return std::to_string(seconds / 3600) + " h " + std::to_string(seconds / 60 % 60) + " min";
-  return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
-}
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -425,13 +417,12 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   const FrameContent content(run.clip.bytes().data(), run.clip.index());
   if (!FramesWithinBound(run.clip, content, error)) return refuse(error);
   run.sound.Count(run.clip);
-  const double soundLimitMs =
-      std::max(kMinSoundMsLimit, kMaxSoundMsPerClipByte * double(run.clip.bytes().size()));
-  if (run.sound.usable() &&
-      double(run.sound.samples()) * 1000.0 / double(run.sound.countedRate()) > soundLimitMs)
-    return refuse("its sound track would last " + DurationText(run.sound.samples(), run.sound.countedRate()) +
-                  ", longer than a clip of " + std::to_string(run.clip.bytes().size()) +
-                  " bytes can hold (one second a kilobyte, or ten minutes)");
+  const double soundMs =
+      run.sound.usable() ? double(run.sound.samples()) * 1000.0 / double(run.sound.countedRate()) : 0;
+  if (soundMs > LongestSoundMs(run.clip.bytes().size()))
+    return refuse("its sound track would last " + SoundLengthText(soundMs) + ", longer than a clip of " +
+                  std::to_string(run.clip.bytes().size()) +
+                  " bytes can hold (a second a kilobyte, or ten minutes)");
   if (!output.Create(outputPath, clipPath, options.force, result.error)) return finish();
   run.timing = MakeExportTiming(run.clip.frameCount(), run.sound.usable() ? run.sound.samples() : -1,
                                 run.sound.usable() ? run.sound.countedRate() : 0);

@@ -76,12 +76,9 @@ struct ExportResult {
 // before them instead of being written again; a clip whose frames would
 // still come to more than kMaxOutputBytesPerClipByte times its size (and
 // kMinOutputBytesLimit) once each is given the shared header, or whose sound
-// would last longer than kMaxSoundMsPerClipByte per byte of it (and
-// kMinSoundMsLimit), is refused: no recording is like that, and exporting it
-// would write gigabytes or take hours.
+// lasts longer than LongestSoundMs allows, is refused: no recording is like
+// that, and exporting it would write gigabytes or take hours.
 inline constexpr uint64_t kMaxOutputBytesPerClipByte = 48;
 inline constexpr uint64_t kMinOutputBytesLimit = 64'000'000;
-inline constexpr double kMaxSoundMsPerClipByte = 1.0;
-inline constexpr double kMinSoundMsLimit = 10 * 60 * 1000;
 ExportResult ExportClip(const std::string& clipPath, const std::string& outputPath,
                         const ExportOptions& options);

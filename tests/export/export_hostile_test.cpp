@@ -134,6 +134,11 @@ TEST(ExportHostile, ATrackOfNoDataFramesIsCountedNotDecodedAndItsExportRefused) 
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("sound track would last 5 h 33 min"), std::string::npos) << r.err;
   EXPECT_FALSE(FileExists(dir.File("nodata.mp4")));
+  // So is converting it: 5 h of WAV would be 320 MB.
+  r = Zrvtool({"sound", dir.File("nodata.zrv"), dir.File("nodata.wav")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("has a sound track of 5 h 33 min"), std::string::npos) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("nodata.wav")));
 }
 
 TEST(ExportHostile, AHundredThousandUndecodableFramesCostOnePicture) {

@@ -32,13 +32,13 @@ def tumbler(uri, mime):
                   "/org/freedesktop/thumbnails/Thumbnailer1",
                   "org.freedesktop.thumbnails.Thumbnailer1", "Queue",
                   GLib.Variant("(asasssu)", ([uri], [mime], "normal", "default", 0)),
-                  GLib.VariantType("(u)"), Gio.DBusCallFlags.NONE, 60000, None)
-    GLib.timeout_add_seconds(60, loop.quit)
+                  GLib.VariantType("(u)"), Gio.DBusCallFlags.NONE, 150000, None)
+    GLib.timeout_add_seconds(150, loop.quit)
     loop.run()
     if uri in outcome.get("ready", []):
         print("ready")
         return 0
-    print("error " + outcome.get("error", "no answer within 60 s"))
+    print("error " + outcome.get("error", "no answer within 150 s"))
     return 1
 
 
