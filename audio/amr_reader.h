@@ -66,3 +66,9 @@ int AmrReadBlock(AmrReader* reader);
 // Closes the file and frees the record. Returns nonzero when the close
 // succeeded.
 int AmrClose(AmrReader* reader);
+
+// The number of whole blocks of a track held in memory (each 20 ms of
+// sound), counted from the frames' type bytes without decoding anything, as
+// AmrReadBlock would deliver them. -1 when the bytes start with no known
+// magic or describe no channels or more than AMR_MAX_CHANNELS.
+int64_t AmrCountBlocks(const uint8_t* data, size_t size);

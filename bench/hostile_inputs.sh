@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
-# The cost of hostile inputs: small files (at most 1 MiB) whose pictures
-# declare sizes that no frame has, run through every zrvtool command that
-# reads them, one whole process each. Prints wall time, CPU time and peak
-# memory per run; the target is under 3 s and under 512 MB for each.
+# The cost of hostile inputs: small files (at most 1 MiB) made to cost, run
+# through every zrvtool command that reads them, one whole process each:
+# pictures that declare sizes no frame has, frames that would be rebuilt with
+# a large shared header, a sound track of one-byte frames, frames that do not
+# decode, a first frame that lies about its size, frames of 1080p. Prints wall
+# time, CPU time, peak memory and bytes written (outputs and temporary files
+# together) per run; the target is under 3 s, 512 MB and 64 MB for each. A run
+# is stopped after 60 s or at 2 GB written.
 #   bench/hostile_inputs.sh [BIN_DIR]   (default build/bin)
+# CLIPS and COMMANDS (space-separated) choose a part, e.g.
+#   CLIPS="nodata.zrv" COMMANDS="info export-mp4" bench/hostile_inputs.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bin=${1:-$root/build/bin}
+bin=$(cd "${1:-$root/build/bin}" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -28,29 +34,61 @@ for w, h in [(8192, 8192), (16000, 16000), (65500, 65500), (65500, 1024)]:
     open(f"clip-{w}x{h}.zrv", "wb").write(patch(seed, b"\xff\xc0", w, h))
 open("clip-progressive-8192x8192.zrv", "wb").write(patch(open("progressive.jpg", "rb").read(), b"\xff\xc2", 8192, 8192))
 PY
+"$bin/zrvtool" make --frames 2 --size 176x144 walk.zrv >/dev/null
+"$bin/zrvtool" frame walk.zrv 0 walk0.jpg
+"$bin/zrvtool" make --frames 1 --size 1920x1080 --quality 30 big.zrv >/dev/null
+"$bin/zrvtool" frame big.zrv 0 big0.jpg
+"$bin/zrvtool" make --frames 6 --size 176x144 lying.zrv >/dev/null
+python3 - <<'PY'
+frame = open("walk0.jpg", "rb").read()
+# 512 KiB of comments in front of the first frame's tables, shared by every
+# later frame: 130,081 frames of nothing but FF D8 FF DA fill the MiB.
+header = frame[:2] + (b"\xff\xfe\xff\xff" + b"\0" * 65533) * 8 + frame[2:] + b"\xd9"
+room = (1 << 20) - len(header)
+open("shared-empty.zrv", "wb").write(header + b"\xff\xd8\xff\xda" * (room // 4))
+# The same header, then frames that each hold a tiny scan.
+tiny = [b"\xff\xd8\xff\xda\x00\x08\x01\x01\x00\x00\x3f\x00" + bytes([k & 0xFF, (k >> 8) & 0x7F])
+        for k in range(room // 14)]
+open("shared-tiny.zrv", "wb").write(header + b"".join(tiny))
+# One frame and 5.6 hours of one-byte NO_DATA sound frames.
+open("nodata.zrv", "wb").write(frame + b"#!AMR\n" + b"\x7c" * ((1 << 20) - len(frame) - 6))
+# One frame, then frames of FF D8 FF E0 that never decode.
+open("undecodable.zrv", "wb").write(frame + b"\xff\xd8\xff\xe0" * (((1 << 20) - len(frame)) // 4))
+# A first frame whose header says 176 x 288, then five of 176 x 144.
+lying = bytearray(open("lying.zrv", "rb").read())
+at = lying.index(b"\xff\xc0")
+lying[at + 5:at + 7] = (288).to_bytes(2, "big")
+open("lying.zrv", "wb").write(lying)
+# 1080p frames, as many as fit in the MiB.
+big = open("big0.jpg", "rb").read() + b"\xd9"
+open("frames-1080p.zrv", "wb").write(big * ((1 << 20) // len(big)))
+PY
+rm -f walk.zrv big.zrv
 
 run() {
   local label=$1
   shift
-  /usr/bin/time -f "%e %U %S %M" -o time.txt "$bin/zrvtool" "$@" >/dev/null 2>&1 || true
-  read -r wall user sys peak < <(tail -n 1 time.txt)
-  printf '%-44s %6.2f s wall %6.2f s CPU %7.1f MB\n' "$label" "$wall" "$(echo "$user + $sys" | bc)" \
-    "$(echo "scale=1; $peak / 1024" | bc)"
+  rm -f out.* time.txt
+  # wchar of the shell that waited for the command: everything it wrote.
+  local written
+  written=$(bash -c 'ulimit -f 4194304; timeout 60 /usr/bin/time -f "%e %U %S %M" -o time.txt "$@" >/dev/null 2>&1; grep ^wchar /proc/$$/io' _ "$bin/zrvtool" "$@" | cut -d" " -f2)
+  wall=
+  read -r wall user sys peak < <(tail -n 1 time.txt 2>/dev/null) || true
+  # Stopped by the time limit: /usr/bin/time was stopped with it.
+  [[ $wall =~ ^[0-9.]+$ ]] || { wall=60; user=0; sys=0; peak=0; }
+  printf '%-44s %6.2f s wall %6.2f s CPU %7.1f MB %9.1f MB written\n' "$label" "$wall" \
+    "$(echo "$user + $sys" | bc)" "$(echo "scale=1; $peak / 1024" | bc)" "$(echo "scale=1; $written / 1000000" | bc)"
 }
 
-for clip in clip-*.zrv; do
-  for command in info frame decode render sound; do
+all_commands="info frame decode render sound export-mp4 export-mkv thumbnail"
+for clip in ${CLIPS:-clip-*.zrv shared-empty.zrv shared-tiny.zrv nodata.zrv undecodable.zrv lying.zrv frames-1080p.zrv}; do
+  for command in ${COMMANDS:-$all_commands}; do
     case $command in
       info) run "$clip info" info --json "$clip" ;;
       frame) run "$clip frame" frame "$clip" 0 out.jpg ;;
       decode) run "$clip decode" decode "$clip" 0 out.ppm ;;
       render) run "$clip render (one ShowFrame)" render "$clip" 0 --size 348x216 out.ppm ;;
       sound) run "$clip sound" sound "$clip" out.wav ;;
-    esac
-  done
-  for command in export-mp4 export-mkv thumbnail; do
-    "$bin/zrvtool" --help 2>&1 | grep -q "^ *${command%%-*}" || continue
-    case $command in
       export-mp4) run "$clip export mp4" export --force "$clip" out.mp4 ;;
       export-mkv) run "$clip export mkv" export --force "$clip" out.mkv ;;
       thumbnail) run "$clip thumbnail" thumbnail "$clip" out.png ;;

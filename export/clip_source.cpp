@@ -1,43 +1,37 @@
 #include "export/clip_source.h"
 
-#include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 #include "container/frame_file.h"
 
 bool ClipSource::Load(const std::string& path, ExportFailure& failure) {
+  int systemError = 0;
+  const ClipLoadStatus status = LoadClipFile(path, m_clip, &systemError);
   const auto fail = [&](ExportProblem problem, std::string detail = {}) {
     failure = MakeFailure(problem, path, std::move(detail));
     return false;
   };
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    return fail(ExportProblem::clipUnreadable, std::strerror(errno));
-  }
-  if (!S_ISREG(st.st_mode)) {
-    return fail(ExportProblem::clipNotRegular);
-  }
-  m_modified = st.st_mtim;
-  switch (ReadWholeFile(path, m_bytes)) {
-    case ReadStatus::ok:
-      break;
-    case ReadStatus::cannotOpen:
+  switch (status) {
+    case ClipLoadStatus::ok:
+      return true;
+    case ClipLoadStatus::unreadable:
+      return fail(ExportProblem::clipUnreadable, std::strerror(systemError));
+    case ClipLoadStatus::notRegular:
+      return fail(ExportProblem::clipNotRegular);
+    case ClipLoadStatus::cannotOpen:
       return fail(ExportProblem::clipCannotOpen);
-    case ReadStatus::noMemory:
+    case ClipLoadStatus::tooLarge:
       return fail(ExportProblem::clipTooLarge);
-    case ReadStatus::shortRead:
+    case ClipLoadStatus::cutShort:
       return fail(ExportProblem::clipCutShort);
+    case ClipLoadStatus::noFrame:
+      return fail(ExportProblem::notAClip);
   }
-  BuildFrameIndex(m_bytes.data(), uint32_t(m_bytes.size()), m_index);
-  if (m_index.frameCount == 0) {
-    return fail(ExportProblem::notAClip);
-  }
-  return true;
+  return fail(ExportProblem::clipCannotOpen);
 }
 
 const uint8_t* ClipSource::FrameStream(uint32_t k, size_t& length) {
-  const FrameStreamPieces pieces = FrameStreamOf(m_bytes.data(), m_index, k);
+  const FrameStreamPieces pieces = FrameStreamOf(m_clip.bytes.data(), m_clip.index, k);
   length = size_t(pieces.length());
   if (pieces.headLength == 0) return pieces.body;
   // A shared-header frame: the first frame's header, then the frame's body.
@@ -45,6 +39,11 @@ const uint8_t* ClipSource::FrameStream(uint32_t k, size_t& length) {
   std::memcpy(m_rebuilt.data(), pieces.head, pieces.headLength);
   std::memcpy(m_rebuilt.data() + pieces.headLength, pieces.body, pieces.bodyLength);
   return m_rebuilt.data();
+}
+
+bool ClipSource::Holds(const uint8_t* data) const {
+  const uint8_t* begin = m_clip.bytes.data();
+  return data >= begin && data < begin + m_clip.bytes.size();
 }
 
 std::string ClipTitle(const std::string& path) {

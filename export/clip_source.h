@@ -7,8 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "container/file_block.h"
-#include "container/frame_index.h"
+#include "container/clip_file.h"
 #include "export/export_failure.h"
 
 class ClipSource {
@@ -16,21 +15,21 @@ class ClipSource {
   // Reads and indexes the clip. On failure `failure` says why.
   bool Load(const std::string& path, ExportFailure& failure);
 
-  const FrameIndex& index() const { return m_index; }
-  uint32_t frameCount() const { return m_index.frameCount; }
-  const FileBlock& bytes() const { return m_bytes; }
+  const FrameIndex& index() const { return m_clip.index; }
+  uint32_t frameCount() const { return m_clip.index.frameCount; }
+  const FileBlock& bytes() const { return m_clip.bytes; }
   // The clip file's modification time.
-  const timespec& modified() const { return m_modified; }
+  const timespec& modified() const { return m_clip.modified; }
 
   // Frame k's complete standalone stream. Points into the clip when the
   // frame lies there whole, else into a buffer of this object that the next
   // call reuses.
   const uint8_t* FrameStream(uint32_t k, size_t& length);
+  // True when `data` points into the clip's own bytes.
+  bool Holds(const uint8_t* data) const;
 
  private:
-  FileBlock m_bytes;
-  FrameIndex m_index;
-  timespec m_modified{};
+  LoadedClip m_clip;
   std::vector<uint8_t> m_rebuilt;
 };
 

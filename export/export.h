@@ -34,8 +34,9 @@ struct ExportOptions {
   // Called after each frame is written, with the frames written so far and
   // the clip's frame count; on the exporting thread. May be left empty.
   std::function<void(uint32_t done, uint32_t total)> progress;
-  // Looked at between frames; once it holds true the export stops, and no
-  // output (not even a partial one) is left. May be null.
+  // Looked at between frames and between blocks of sound; once it holds
+  // true the export stops, and no output (not even a partial one) is left.
+  // May be null.
   const std::atomic<bool>* cancel = nullptr;
 };
 
@@ -53,7 +54,15 @@ struct ExportResult {
   uint64_t fps_num = 0;      // the exact rate as a fraction in lowest terms
   uint64_t fps_den = 1;
   bool sound = false;        // a sound track was written
-  uint32_t damaged_frames = 0;  // MP4: frames that did not decode and repeat the one before
+  // Frames that hold no picture (or, in an MP4, do not decode): the picture
+  // before them stays on screen for their time.
+  uint32_t damaged_frames = 0;
+  int width = 0, height = 0;  // the video's picture size: that of the first frame that decodes
+  // Frames that declare another size than the video's: the picture before
+  // them stays on screen for their time.
+  uint32_t other_size_frames = 0;
+  uint32_t first_other_size_frame = 0;  // the first of them, from 0
+  int other_width = 0, other_height = 0;  // its size
   uint64_t bytes = 0;        // size of the output file
   double seconds = 0;        // wall-clock time the export took
 };
@@ -64,6 +73,16 @@ struct ExportResult {
 // existing file of that name is untouched. The clip is only read. The title
 // is the clip's file name without extension; the creation time and the
 // output's modification time are the clip's modification time.
+//
+// What a small clip can make is bounded: frames that hold no picture, and
+// frames that repeat the one before byte for byte, lengthen the picture
+// before them instead of being written again; a clip whose frames would
+// still come to more than kMaxOutputBytesPerClipByte times its size (and
+// kMinOutputBytesLimit) once each is given the shared header, or whose sound
+// lasts longer than LongestSoundMs allows, is refused: no recording is like
+// that, and exporting it would write gigabytes or take hours.
+inline constexpr uint64_t kMaxOutputBytesPerClipByte = 48;
+inline constexpr uint64_t kMinOutputBytesLimit = 64'000'000;
 ExportResult ExportClip(const std::string& clipPath, const std::string& outputPath,
                         const ExportOptions& options);
 

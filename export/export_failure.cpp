@@ -1,5 +1,7 @@
 #include "export/export_failure.h"
 
+#include "export/video_encoder.h"
+
 namespace {
 
 std::string Quoted(const std::string& path) { return "'" + path + "'"; }
@@ -40,9 +42,13 @@ std::string ExportFailureSentence(const ExportFailure& f) {
     case ExportProblem::framesTooLarge:
       return name + " cannot be exported: its frames of " + std::to_string(f.width) + " x " +
              std::to_string(f.height) +
-             " are larger than an MP4 that plays everywhere can hold (4096 x 2304); export it to MKV";
+             " are larger than an MP4 that plays everywhere can hold (" + kH264FrameSizeLimit +
+             "); export it to MKV";
     case ExportProblem::noDecodableFrame:
       return name + " cannot be exported: none of its frames can be decoded";
+    case ExportProblem::outputBeyondBound:
+    case ExportProblem::soundTooLong:
+      return name + " cannot be exported: " + f.detail;
     case ExportProblem::cancelled:
       return "the export of " + name + " was cancelled";
     case ExportProblem::failed:

@@ -22,6 +22,8 @@ enum class ExportProblem {
   cannotName,         // the finished file cannot take the name `path`; `detail` says why
   framesTooLarge,     // the clip `path` has frames of `width` x `height`, beyond what MP4 players take
   noDecodableFrame,   // none of the frames of `path` decodes
+  outputBeyondBound,  // the frames of `path` would make far more than a clip of its size may; `detail` says how much
+  soundTooLong,       // the track of `path` claims more sound than a clip of its size holds; `detail` says how much
   cancelled,          // the export of `path` was cancelled
   failed,             // the export of `path` failed; `detail` is the libraries' account (English)
 };

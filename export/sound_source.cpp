@@ -1,63 +1,54 @@
 #include "export/sound_source.h"
 
 #include <cerrno>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
-#include <unistd.h>
+
+#include "audio/amr_reader.h"
+#include "container/private_folder.h"
 
 namespace {
 
-// The folder for the track's temporary file: $TMP, else $TMPDIR, else /tmp.
-std::string TemporaryFolder() {
-  for (const char* name : {"TMP", "TMPDIR"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return value;
-  }
-  return "/tmp";
-}
-
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
+bool WriteTrack(const uint8_t* data, size_t size, const std::string& path) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool written = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && written;
 }
 
 }  // namespace
 
-bool SoundSource::Prepare(const ClipSource& clip, std::string& error) {
+bool SoundSource::Count(const ClipSource& clip) {
   const FrameIndex& index = clip.index();
   if (!index.hasSound) return true;
-  // The decoder reads files: the track goes into a private temporary one,
-  // which is unlinked as soon as the decoder holds it open.
-  std::string path = TemporaryFolder() + "/zrv-export-track.XXXXXX";
-  const int fd = ::mkstemp(path.data());
-  if (fd < 0) {
+  m_track = clip.bytes().data() + index.audioStart;
+  m_trackSize = size_t(index.audioEnd) - index.audioStart + 1;
+  // Counted from the frames, without decoding: a track of no known kind
+  // counts as no sound, as the player plays it.
+  const int64_t blocks = AmrCountBlocks(m_track, m_trackSize);
+  if (blocks <= 0) return true;
+  // Only the wide-band magics go on with '-' ("#!AMR-WB").
+  m_rate = m_track[5] == '-' ? 16000 : 8000;
+  m_samples = blocks * (m_rate / 50);
+  return true;
+}
+
+bool SoundSource::Open(std::string& error) {
+  if (!usable()) return true;
+  // The decoder reads files: the track goes into a private temporary
+  // folder, which goes as soon as the decoder holds the file open.
+  PrivateFolder folder;
+  const std::string path = folder.made() ? folder.File("track.amr") : std::string();
+  if (path.empty() || !WriteTrack(m_track, m_trackSize, path)) {
     error = "no temporary file can be made for the sound track in '" + TemporaryFolder() +
             "': " + std::strerror(errno);
     return false;
   }
-  const size_t size = size_t(index.audioEnd) - index.audioStart + 1;
-  const bool written = WriteAll(fd, clip.bytes().data() + index.audioStart, size);
-  const bool closed = ::close(fd) == 0;
-  bool ok = written && closed;
-  if (ok) {
-    const int64_t blocks = CountAmrBlocks(path.c_str());
-    // A track of no known kind counts as no sound, as the player plays it.
-    if (blocks > 0 && m_decoder.Open(path.c_str())) {
-      if (m_decoder.Start())
-        m_samples = blocks * m_decoder.samplesPerBlock();
-      else
-        ok = false;
-    }
+  if (!m_decoder.Open(path.c_str()) || !m_decoder.Start()) {
+    error = "the sound track cannot be decoded: no decoder for it";
+    return false;
   }
-  ::unlink(path.c_str());
-  if (!ok) error = "the sound track cannot be decoded: no temporary file or decoder for it";
-  return ok;
+  return true;
 }
 
 bool SoundSource::NextBlock(std::vector<int16_t>& interleaved) {

@@ -11,22 +11,29 @@
 
 class SoundSource {
  public:
-  // Prepares the clip's track. Returns false, with `error`, only when
-  // something outside the clip fails (no temporary file); a clip without a
-  // track, or with one of no known kind, gives true and usable() false.
-  bool Prepare(const ClipSource& clip, std::string& error);
+  // Counts the clip's track: how long it lasts, from its frames, without
+  // decoding. A clip without a track, or with one of no known kind, leaves
+  // usable() false. The clip must outlive this object.
+  bool Count(const ClipSource& clip);
+  // Opens the decoder on a counted, usable track. False, with `error`, when
+  // something outside the clip fails (no temporary file, no decoder).
+  bool Open(std::string& error);
 
   bool usable() const { return m_samples > 0; }
   int channels() const { return m_decoder.channels(); }
   int sampleRate() const { return m_decoder.sampleRate(); }
-  // Samples per channel in the whole track.
+  // Samples per channel in the whole track, and their rate, known once counted.
   int64_t samples() const { return m_samples; }
+  int64_t countedRate() const { return m_rate; }
 
   // Decodes the next 20 ms block, replacing `interleaved` with its samples,
   // channel after channel for each instant. False at the end of the track.
   bool NextBlock(std::vector<int16_t>& interleaved);
 
  private:
+  const uint8_t* m_track = nullptr;
+  size_t m_trackSize = 0;
   AmrBlockDecoder m_decoder;
   int64_t m_samples = 0;
+  int64_t m_rate = 0;
 };

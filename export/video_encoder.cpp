@@ -7,22 +7,23 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
-#include <libswscale/swscale.h>
 }
 
 #include "export/av_error.h"
 #include "export/muxer.h"
 
 H264Encoder::~H264Encoder() {
-  sws_freeContext(m_scaler);
   av_packet_free(&m_packet);
   av_frame_free(&m_frame);
   avcodec_free_context(&m_context);
 }
 
+const char* const kH264FrameSizeLimit =
+    "at most 8,192 macroblocks of 16 x 16 pixels, such as 1920 x 1080, and no side over 4096";
+
 bool H264FrameSizeSupported(int width, int height) {
-  constexpr int64_t kMaxMacroblocks = 36864;
-  constexpr int kMaxSide = 8688;  // sqrt(8 x kMaxMacroblocks) macroblocks of 16 pixels
+  constexpr int64_t kMaxMacroblocks = 8192;
+  constexpr int kMaxSide = 4096;  // sqrt(8 x kMaxMacroblocks) macroblocks of 16 pixels
   if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
   const int64_t macroblocks = int64_t((width + 15) / 16) * int64_t((height + 15) / 16);
   return macroblocks <= kMaxMacroblocks;
@@ -51,14 +52,27 @@ bool H264Encoder::Open(int width, int height, int64_t fpsNum, int64_t fpsDen, in
   m_context->time_base = AVRational{1, ticksPerSecond};
   av_reduce(&m_context->framerate.num, &m_context->framerate.den, fpsNum, fpsDen, 1 << 30);
   m_context->sample_aspect_ratio = AVRational{1, 1};
-  // What the conversion below produces: BT.601 in limited range.
+  // What the frames are: JPEG's BT.601 colours, narrowed to limited range
+  // below, with the chroma sited as JPEG sites it.
+  m_context->color_primaries = AVCOL_PRI_SMPTE170M;
+  m_context->color_trc = AVCOL_TRC_SMPTE170M;
   m_context->colorspace = AVCOL_SPC_SMPTE170M;
   m_context->color_range = AVCOL_RANGE_MPEG;
+  m_context->chroma_sample_location = AVCHROMA_LOC_CENTER;
+  // A key frame every 2 seconds at the most, counted in frames here and
+  // forced by time in Send for pictures that last longer than one frame.
+  const int64_t framesIn2s = fpsDen > 0 ? kKeyFrameSeconds * fpsNum / fpsDen : 1;
+  m_context->gop_size = int(std::clamp<int64_t>(framesIn2s, 1, 1 << 20));
+  const int64_t frameTicks = fpsNum > 0 ? int64_t(ticksPerSecond) * fpsDen / fpsNum : 0;
+  m_keyInterval = std::max<int64_t>(1, int64_t(kKeyFrameSeconds) * ticksPerSecond - frameTicks);
   if (globalHeader) m_context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   // As many encoding threads as libx264 finds cores for (libavcodec's default is one).
   m_context->thread_count = 0;
   av_opt_set(m_context->priv_data, "preset", "medium", 0);
-  av_opt_set_int(m_context->priv_data, "crf", crf, 0);
+  // High profile whatever the quality: libx264 would switch to High 4:4:4
+  // Predictive for lossless coding (crf 0), which browsers and phones refuse.
+  av_opt_set(m_context->priv_data, "profile", "high", 0);
+  av_opt_set_int(m_context->priv_data, "crf", std::max(crf, 1), 0);
   const int opened = avcodec_open2(m_context, codec, nullptr);
   if (opened < 0) {
     error = "the H.264 encoder cannot start: " + AvErrorText(opened);
@@ -76,17 +90,6 @@ bool H264Encoder::Open(int width, int height, int64_t fpsNum, int64_t fpsDen, in
   std::memset(m_frame->data[0], 16, size_t(m_frame->linesize[0]) * evenHeight);
   std::memset(m_frame->data[1], 128, size_t(m_frame->linesize[1]) * (evenHeight / 2));
   std::memset(m_frame->data[2], 128, size_t(m_frame->linesize[2]) * (evenHeight / 2));
-
-  // Blue-green-red rows take swscale's direct converter to 4:2:0 (BT.601,
-  // limited range), far quicker than its general path; the padding copy
-  // below puts the bytes in that order.
-  m_scaler = sws_getContext(evenWidth, evenHeight, AV_PIX_FMT_BGR24, evenWidth, evenHeight,
-                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
-  if (!m_scaler) {
-    error = "the colour conversion for H.264 cannot start";
-    return false;
-  }
-  m_padded.resize(size_t(evenWidth) * evenHeight * 3);
   for (int v = 0; v < 256; ++v) {
     m_lumaRange[v] = uint8_t(16 + (v * 219 + 127) / 255);
     m_chromaRange[v] = uint8_t(128 + ((v - 128) * 224 + (v >= 128 ? 127 : -127)) / 255);
@@ -94,34 +97,7 @@ bool H264Encoder::Open(int width, int height, int64_t fpsNum, int64_t fpsDen, in
   return true;
 }
 
-bool H264Encoder::ConvertPicture(const RgbPicture& picture) {
-  const int evenWidth = m_context->width, evenHeight = m_context->height;
-  const size_t rowBytes = size_t(m_width) * 3, paddedRowBytes = size_t(evenWidth) * 3;
-  for (int y = 0; y < m_height; ++y) {
-    uint8_t* row = m_padded.data() + size_t(y) * paddedRowBytes;
-    const uint8_t* from = picture.At(0, y);
-    for (size_t i = 0; i < rowBytes; i += 3) {
-      row[i] = from[i + 2];
-      row[i + 1] = from[i + 1];
-      row[i + 2] = from[i];
-    }
-    // An odd width: the last column once more.
-    if (evenWidth != m_width) std::memcpy(row + rowBytes, row + rowBytes - 3, 3);
-  }
-  // An odd height: the last row once more.
-  if (evenHeight != m_height)
-    std::memcpy(m_padded.data() + size_t(m_height) * paddedRowBytes,
-                m_padded.data() + size_t(m_height - 1) * paddedRowBytes, paddedRowBytes);
-
-  if (av_frame_make_writable(m_frame) < 0) return false;
-  const uint8_t* source[1] = {m_padded.data()};
-  const int sourceStride[1] = {int(paddedRowBytes)};
-  return sws_scale(m_scaler, source, sourceStride, 0, evenHeight, m_frame->data,
-                   m_frame->linesize) == evenHeight;
-}
-
-bool H264Encoder::CopyPicture(const Yuv420Picture& picture) {
-  if (av_frame_make_writable(m_frame) < 0) return false;
+void H264Encoder::CopyPicture(const Yuv420Picture& picture) {
   const int evenWidth = m_context->width, evenHeight = m_context->height;
   auto narrow = [](const uint8_t* table, const uint8_t* from, uint8_t* to, int count) {
     for (int x = 0; x < count; ++x) to[x] = table[from[x]];
@@ -140,29 +116,29 @@ bool H264Encoder::CopyPicture(const Yuv420Picture& picture) {
       narrow(m_chromaRange, samples.data() + size_t(y) * size_t(picture.chromaStride),
              m_frame->data[plane] + size_t(y) * size_t(m_frame->linesize[plane]), evenWidth / 2);
   }
+}
+
+bool H264Encoder::Show(const Yuv420Picture* picture, int64_t pts, Muxer& muxer, std::string& error) {
+  if (m_shownFrom >= 0 && !Send(m_shownFrom, pts - m_shownFrom, muxer, error)) return false;
+  if (picture) {
+    // The encoder may still hold the frame sent last: it gets its own copy.
+    if (av_frame_make_writable(m_frame) < 0) {
+      error = "not enough memory to convert a frame for H.264";
+      return false;
+    }
+    CopyPicture(*picture);
+  }
+  m_shownFrom = pts;
   return true;
-}
-
-bool H264Encoder::Encode(const RgbPicture* picture, int64_t pts, int64_t duration, Muxer& muxer,
-                         std::string& error) {
-  if (picture && !ConvertPicture(*picture)) {
-    error = "not enough memory to convert a frame for H.264";
-    return false;
-  }
-  return Send(pts, duration, muxer, error);
-}
-
-bool H264Encoder::Encode(const Yuv420Picture& picture, int64_t pts, int64_t duration, Muxer& muxer,
-                         std::string& error) {
-  if (!CopyPicture(picture)) {
-    error = "not enough memory to convert a frame for H.264";
-    return false;
-  }
-  return Send(pts, duration, muxer, error);
 }
 
 bool H264Encoder::Send(int64_t pts, int64_t duration, Muxer& muxer, std::string& error) {
   m_frame->pts = pts;
+  m_frame->pict_type = AV_PICTURE_TYPE_NONE;
+  if (pts >= m_nextKey) {
+    m_frame->pict_type = AV_PICTURE_TYPE_I;
+    m_nextKey = pts + m_keyInterval;
+  }
   m_durations[pts] = duration;
   const int sent = avcodec_send_frame(m_context, m_frame);
   if (sent < 0) {
@@ -172,7 +148,9 @@ bool H264Encoder::Send(int64_t pts, int64_t duration, Muxer& muxer, std::string&
   return Drain(muxer, error);
 }
 
-bool H264Encoder::Finish(Muxer& muxer, std::string& error) {
+bool H264Encoder::Finish(int64_t endPts, Muxer& muxer, std::string& error) {
+  if (m_shownFrom >= 0 && !Send(m_shownFrom, endPts - m_shownFrom, muxer, error)) return false;
+  m_shownFrom = -1;
   avcodec_send_frame(m_context, nullptr);
   return Drain(muxer, error);
 }

@@ -1,7 +1,9 @@
 // Any bytes as a clip: the scan, then every frame written out as the frame
-// display and the distill command write it.
+// display and the distill command write it, and what the export and the
+// previews learn of each frame without a decoder.
 #include <cstring>
 
+#include "container/frame_content.h"
 #include "container/frame_file.h"
 #include "container/frame_index.h"
 #include "fuzz/fuzz_support.h"
@@ -54,6 +56,19 @@ void CheckFrameFile(const uint8_t* data, const FrameIndex& index, uint32_t k,
   }
 }
 
+// The walk that resumes after the shared header, walked once, must agree
+// with a walk over the frame's whole stream; a repeat is equal bytes.
+void CheckFrameContent(const FrameContent& content, const std::vector<uint8_t>& stream,
+                       const std::vector<uint8_t>& before, uint32_t k) {
+  JpegSegmentWalk whole;
+  whole.Feed(stream.data(), stream.size());
+  int width = -1, height = -1;
+  Require(content.DeclaredSize(k, width, height) == whole.foundScanData(), "scan data differs");
+  Require(content.HasScanData(k) == whole.foundScanData(), "scan data differs");
+  Require(width == whole.width() && height == whole.height(), "declared size differs");
+  if (content.RepeatsPrevious(k)) Require(stream == before, "a repeat differs from the frame before");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -62,7 +77,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint32_t length = uint32_t(size);
   BuildFrameIndex(data, length, index);
   CheckIndex(index, length);
-  for (uint32_t k = 0; k < index.frameCount; ++k) CheckFrameFile(data, index, k, framePath);
+  const FrameContent content(data, index);
+  std::vector<uint8_t> before;
+  for (uint32_t k = 0; k < index.frameCount; ++k) {
+    CheckFrameFile(data, index, k, framePath);
+    std::vector<uint8_t> stream = ReadBytes(framePath);
+    CheckFrameContent(content, stream, before, k);
+    before = std::move(stream);
+  }
   Require(!WriteFrameFile(data, index, index.frameCount, framePath), "frame beyond the count written");
   return 0;
 }

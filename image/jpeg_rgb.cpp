@@ -24,9 +24,11 @@ struct JumpingErrorManager {
   std::longjmp(reinterpret_cast<JumpingErrorManager*>(cinfo->err)->jump, 1);
 }
 
-// Warnings about damaged data are not printed: the caller decides what a
-// frame that decodes with gaps is worth.
-void Silent(j_common_ptr, int) {}
+// Warnings about damaged data are not printed, only counted: the caller
+// decides what a frame that decodes with gaps is worth.
+void Silent(j_common_ptr cinfo, int level) {
+  if (level < 0) ++cinfo->err->num_warnings;
+}
 
 // Sets up `cinfo` to read `data`; the caller has set the jump point.
 void StartReading(jpeg_decompress_struct& cinfo, JumpingErrorManager& errors, const uint8_t* data,
@@ -116,21 +118,9 @@ bool Reserve(std::vector<uint8_t>& plane, size_t bytes) {
   return true;
 }
 
-}  // namespace
 
-bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) {
-  if (!data || size == 0) return false;
-  jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
-  if (setjmp(errors.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  StartReading(cinfo, errors, data, size);
-  if (!SampledYuv420(cinfo) || !ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
+// Reads the planes of a 4:2:0 stream whose decompression has not started.
+void ReadStoredPlanes(jpeg_decompress_struct& cinfo, Yuv420Picture& picture, bool& noMemory) {
   cinfo.raw_data_out = TRUE;
   jpeg_start_decompress(&cinfo);
 
@@ -143,8 +133,8 @@ bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) 
   if (!Reserve(picture.y, lumaRows * size_t(lumaStride)) ||
       !Reserve(picture.cb, lumaRows / 2 * size_t(chromaStride)) ||
       !Reserve(picture.cr, lumaRows / 2 * size_t(chromaStride))) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
+    noMemory = true;
+    return;
   }
   picture.width = int(cinfo.output_width);
   picture.height = int(cinfo.output_height);
@@ -163,6 +153,154 @@ bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) 
     if (jpeg_read_raw_data(&cinfo, planes, 16) == 0) break;  // suspended: no more data
   }
   jpeg_finish_decompress(&cinfo);
+}
+
+// Full-range BT.601, as JPEG defines its YCbCr, in 1/65536.
+inline uint8_t Clamp(int v) { return uint8_t(v < 0 ? 0 : v > 255 ? 255 : v); }
+inline void RgbToYcc(const uint8_t* p, int& y, int& cb, int& cr) {
+  y = (19595 * p[0] + 38470 * p[1] + 7471 * p[2] + 32768) >> 16;
+  cb = (-11059 * p[0] - 21709 * p[1] + 32768 * p[2] + (128 << 16) + 32768) >> 16;
+  cr = (32768 * p[0] - 27439 * p[1] - 5329 * p[2] + (128 << 16) + 32768) >> 16;
+}
+
+// Decodes a stream of any other sampling row by row at full resolution and
+// averages its colour differences over 2 x 2 blocks.
+void ReadAveragedPlanes(jpeg_decompress_struct& cinfo, Yuv420Picture& picture, bool& noMemory) {
+  const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
+  // The library turns YCbCr into nothing else here: its own samples come out.
+  cinfo.out_color_space = grey ? JCS_GRAYSCALE : cinfo.jpeg_color_space == JCS_YCbCr ? JCS_YCbCr : JCS_RGB;
+  const bool rgb = cinfo.out_color_space == JCS_RGB;
+  // Chroma stored at half width or height is repeated, not interpolated, so
+  // that a block's average gives back the stored sample.
+  cinfo.do_fancy_upsampling = FALSE;
+  jpeg_start_decompress(&cinfo);
+  const int width = int(cinfo.output_width), height = int(cinfo.output_height);
+  const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+  if (!Reserve(picture.y, size_t(width) * size_t(height)) ||
+      !Reserve(picture.cb, size_t(chromaWidth) * size_t(chromaHeight)) ||
+      !Reserve(picture.cr, size_t(chromaWidth) * size_t(chromaHeight))) {
+    noMemory = true;
+    return;
+  }
+  picture.width = width;
+  picture.height = height;
+  picture.lumaStride = width;
+  picture.chromaStride = chromaWidth;
+
+  const auto j = reinterpret_cast<j_common_ptr>(&cinfo);
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(j, JPOOL_IMAGE, JDIMENSION(width * cinfo.output_components), 1);
+  // Sums of each block's colour differences, over the pair of rows being read.
+  auto* sums = static_cast<int*>((*cinfo.mem->alloc_large)(j, JPOOL_IMAGE, size_t(chromaWidth) * 2 * sizeof(int)));
+  while (cinfo.output_scanline < cinfo.output_height) {
+    const int y = int(cinfo.output_scanline);
+    if (jpeg_read_scanlines(&cinfo, row, 1) == 0) break;
+    uint8_t* luma = picture.y.data() + size_t(y) * size_t(width);
+    if (y % 2 == 0) std::fill(sums, sums + chromaWidth * 2, 0);
+    // An odd last row counts twice, as if repeated.
+    const int rowWeight = (y == height - 1 && y % 2 == 0) ? 2 : 1;
+    for (int x = 0; x < width; ++x) {
+      const uint8_t* p = row[0] + size_t(x) * size_t(cinfo.output_components);
+      int l = p[0], cb = 128, cr = 128;
+      if (rgb)
+        RgbToYcc(p, l, cb, cr);
+      else if (!grey) {
+        cb = p[1];
+        cr = p[2];
+      }
+      luma[x] = Clamp(l);
+      // An odd last column counts twice as well.
+      const int weight = rowWeight * ((x == width - 1 && x % 2 == 0) ? 2 : 1);
+      sums[2 * (x / 2)] += cb * weight;
+      sums[2 * (x / 2) + 1] += cr * weight;
+    }
+    if (y % 2 == 1 || y == height - 1) {
+      uint8_t* cbRow = picture.cb.data() + size_t(y / 2) * size_t(chromaWidth);
+      uint8_t* crRow = picture.cr.data() + size_t(y / 2) * size_t(chromaWidth);
+      for (int x = 0; x < chromaWidth; ++x) {
+        cbRow[x] = Clamp((sums[2 * x] + 2) / 4);
+        crRow[x] = Clamp((sums[2 * x + 1] + 2) / 4);
+      }
+    }
+  }
+  jpeg_finish_decompress(&cinfo);
+}
+
+}  // namespace
+
+bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) {
+  if (!data || size == 0) return false;
+  jpeg_decompress_struct cinfo;
+  JumpingErrorManager errors;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  StartReading(cinfo, errors, data, size);
+  bool noMemory = false;
+  const bool wanted = SampledYuv420(cinfo) && ImageAreaAllowed(cinfo.image_width, cinfo.image_height);
+  if (wanted) ReadStoredPlanes(cinfo, picture, noMemory);
+  jpeg_destroy_decompress(&cinfo);
+  return wanted && !noMemory;
+}
+
+PlanesDecode DecodeJpegPlanes(const uint8_t* data, size_t size, Yuv420Picture& picture, int width,
+                              int height, bool* clean) {
+  if (!data || size == 0) return PlanesDecode::failed;
+  jpeg_decompress_struct cinfo;
+  JumpingErrorManager errors;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return PlanesDecode::failed;
+  }
+  StartReading(cinfo, errors, data, size);
+  if (width != 0 && (int(cinfo.image_width) != width || int(cinfo.image_height) != height)) {
+    picture.width = int(cinfo.image_width);
+    picture.height = int(cinfo.image_height);
+    jpeg_destroy_decompress(&cinfo);
+    return PlanesDecode::otherSize;
+  }
+  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE ||
+                           cinfo.jpeg_color_space == JCS_YCbCr ||
+                           cinfo.jpeg_color_space == JCS_RGB;
+  bool noMemory = false;
+  const bool wanted = convertible && ImageAreaAllowed(cinfo.image_width, cinfo.image_height);
+  if (wanted && SampledYuv420(cinfo))
+    ReadStoredPlanes(cinfo, picture, noMemory);
+  else if (wanted)
+    ReadAveragedPlanes(cinfo, picture, noMemory);
+  if (clean) *clean = errors.standard.num_warnings == 0;
+  jpeg_destroy_decompress(&cinfo);
+  return wanted && !noMemory ? PlanesDecode::ok : PlanesDecode::failed;
+}
+
+bool JpegDecodes(const uint8_t* data, size_t size, int& width, int& height, bool& clean) {
+  if (!data || size == 0) return false;
+  jpeg_decompress_struct cinfo;
+  JumpingErrorManager errors;
+  if (setjmp(errors.jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  StartReading(cinfo, errors, data, size);
+  width = int(cinfo.image_width);
+  height = int(cinfo.image_height);
+  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE ||
+                           cinfo.jpeg_color_space == JCS_YCbCr ||
+                           cinfo.jpeg_color_space == JCS_RGB;
+  if (!convertible || !ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
+    jpeg_destroy_decompress(&cinfo);
+    return false;
+  }
+  cinfo.scale_num = 1;
+  cinfo.scale_denom = 8;
+  cinfo.dct_method = JDCT_IFAST;
+  jpeg_start_decompress(&cinfo);
+  JSAMPARRAY row = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE,
+                                               cinfo.output_width * JDIMENSION(cinfo.output_components), 1);
+  while (cinfo.output_scanline < cinfo.output_height)
+    if (jpeg_read_scanlines(&cinfo, row, 1) == 0) break;
+  jpeg_finish_decompress(&cinfo);
+  clean = errors.standard.num_warnings == 0;
   jpeg_destroy_decompress(&cinfo);
   return true;
 }

@@ -40,3 +40,29 @@ struct Yuv420Picture {
 // the camera stored. False for any other stream (grey, 4:2:2, 4:4:4, CMYK,
 // broken or too large), which DecodeJpegRgb reads instead.
 bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture);
+
+// What DecodeJpegPlanes made of a stream.
+enum class PlanesDecode {
+  ok,
+  otherSize,  // the stream declares another size than the one asked for; not decoded
+  failed,     // broken, CMYK, or larger than kMaxImagePixels
+};
+
+// Decodes a colour or grey stream into 4:2:0 planes, as a video encoder
+// takes them. A 4:2:0 stream gives its stored planes (DecodeJpegYuv420);
+// any other sampling is decoded at full resolution and each colour
+// difference averaged over 2 x 2 blocks, which puts it at the block's centre
+// as JPEG's own 4:2:0 places it (an odd last column or row is averaged with
+// itself); a grey stream gives neutral chroma. When `width` and `height` are
+// not 0, a stream declaring another size is refused before anything is
+// decoded, with its declared size left in picture.width and picture.height.
+// `clean`, when given, tells whether the stream decoded without damage (no
+// data missing or corrupt, which libjpeg fills in).
+PlanesDecode DecodeJpegPlanes(const uint8_t* data, size_t size, Yuv420Picture& picture,
+                              int width = 0, int height = 0, bool* clean = nullptr);
+
+// True when the stream decodes, learnt at an eighth of its size (every
+// coefficient is still read), with the size it declares: for a caller that
+// needs to know that a frame decodes, not its pixels. `clean` tells whether
+// it decoded without damage (no data missing or corrupt).
+bool JpegDecodes(const uint8_t* data, size_t size, int& width, int& height, bool& clean);

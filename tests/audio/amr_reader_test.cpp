@@ -170,3 +170,30 @@ TEST(AmrReadBlock, WideBandBuffersHoldTheLargestFrame) {
   }
   AmrClose(reader);
 }
+
+// Counting in memory, from the type bytes alone, gives what the reader
+// delivers block by block from a file, for real encoder output of every
+// kind (with comfort noise and no-data frames), multichannel files and
+// every truncation.
+TEST(AmrCountBlocks, AgreesWithTheReaderOnEveryKindAndEveryCut) {
+  const Samples speech = TestSignal(700, 8000);
+  std::vector<Bytes> tracks = {
+      EncodeNarrowBand(speech, 7, false),
+      EncodeNarrowBand(speech, {0, 3, 5, 7}, true),
+      EncodeWideBand(TestSignal(700, 16000), 2, true),
+      Track("#!AMR_MC1.0\n", {0, 0, 0, 3}, {0x3C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x7C, 0x44}),
+      Track("#!AMR\n", Bytes(300, 0x7C)),
+  };
+  for (size_t t = 0; t < tracks.size(); ++t) {
+    const Bytes& track = tracks[t];
+    for (size_t cut : {track.size(), track.size() - 1, track.size() / 2, size_t(9), size_t(3)}) {
+      const Bytes part(track.begin(), track.begin() + long(std::min(cut, track.size())));
+      EXPECT_EQ(AmrCountBlocks(part.data(), part.size()), CountBlocks(part)) << "track " << t << " cut " << cut;
+    }
+  }
+  EXPECT_EQ(AmrCountBlocks(tracks[4].data(), tracks[4].size()), 300);
+  const Bytes noChannels = Track("#!AMR_MC1.0\n", {0, 0, 0, 0}, {0x3C});
+  EXPECT_EQ(AmrCountBlocks(noChannels.data(), noChannels.size()), -1);
+  const Bytes text = Track("hello, world");
+  EXPECT_EQ(AmrCountBlocks(text.data(), text.size()), -1);
+}

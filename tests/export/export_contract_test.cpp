@@ -10,6 +10,10 @@
 #include <sys/wait.h>
 #include <sstream>
 #include <thread>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include "tests/export/export_probe.h"
 
@@ -133,27 +137,92 @@ TEST(ExportContract, ProgressIsDrawnOnATerminalOnly) {
   EXPECT_NE(r.out.find("total: 2 of 2 clips exported"), std::string::npos) << r.out;
 }
 
-TEST(ExportContract, CtrlCLeavesNoPartialFile) {
-  TempDir dir;
-  const std::string clip = MakeClip(dir, "long.zrv", {"--frames", "1500", "--size", "320x240"});
-  const std::string out = dir.File("long.mp4");
-  const std::string program = BuiltProgram("zrvtool");
-  std::vector<char*> argv = {const_cast<char*>(program.c_str()), const_cast<char*>("export"),
-                             const_cast<char*>(clip.c_str()), const_cast<char*>(out.c_str()),
-                             nullptr};
-  pid_t pid = 0;
-  ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  // Interrupted once its unfinished file is there.
-  for (int i = 0; i < 200 && HiddenFiles(dir.path()).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  ASSERT_FALSE(HiddenFiles(dir.path()).empty()) << "the export did not start in time";
-  ::kill(pid, SIGINT);
+// Waits, through inotify and without polling, until a file whose name
+// starts with `prefix` is created in `folder`; false when `pid` ends first.
+bool AwaitCreated(int inotifyFd, const std::string& prefix, pid_t pid) {
+  alignas(inotify_event) char buffer[8192];
+  for (;;) {
+    pollfd fds = {inotifyFd, POLLIN, 0};
+    if (::poll(&fds, 1, 100) == 0) {
+      if (::waitpid(pid, nullptr, WNOHANG) == pid) return false;
+      continue;
+    }
+    const ssize_t n = ::read(inotifyFd, buffer, sizeof buffer);
+    for (char* p = buffer; n > 0 && p < buffer + n;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(p);
+      if (event->len && std::string(event->name).rfind(prefix, 0) == 0) return true;
+      p += sizeof(inotify_event) + event->len;
+    }
+  }
+}
+
+struct Interrupted {
   int status = 0;
-  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
-  EXPECT_FALSE(FileExists(out));
+  std::string err;
+};
+
+// Runs `args` with stderr to a file, sends `signal` as soon as the export's
+// unfinished file appears in `folder`, and waits for the program to end.
+Interrupted InterruptExport(const TempDir& dir, const std::vector<std::string>& args, int signal) {
+  const int watch = inotify_init1(IN_CLOEXEC);
+  inotify_add_watch(watch, dir.path().c_str(), IN_CREATE);
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  const std::string errPath = dir.File("stderr.txt");
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t pid = 0;
+  Interrupted result;
+  EXPECT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  const bool started = AwaitCreated(watch, ".", pid);
+  ::close(watch);
+  EXPECT_TRUE(started) << "the export ended before its unfinished file appeared";
+  if (started) ::kill(pid, signal);
+  ::waitpid(pid, &result.status, 0);
+  const Bytes err = ReadFile(errPath);
+  result.err.assign(err.begin(), err.end());
+  return result;
+}
+
+// A clip of one frame and ten minutes of sound: all of the sound is
+// encoded before that frame, so an interruption falls into the sound.
+std::string LongSoundClip(const TempDir& dir) {
+  const std::string wav = dir.File("long.wav");
+  const ProgramResult sox = RunProgram({"/usr/bin/sox", "-n", "-r", "8000", "-c", "1", "-b", "16", wav,
+                                        "synth", "600", "sine", "300-900"});
+  EXPECT_EQ(sox.exitCode, 0) << sox.err;
+  return MakeClip(dir, "long.zrv", {"--frames", "1", "--sound", wav});
+}
+
+TEST(ExportContract, CtrlCDuringTheSoundLeavesNoPartialFileAndSaysSo) {
+  TempDir dir;
+  const std::string clip = LongSoundClip(dir);
+  const std::string out = dir.File("long.mp4");
+  const Interrupted r = InterruptExport(dir, {BuiltProgram("zrvtool"), "export", clip, out}, SIGINT);
+  EXPECT_TRUE(WIFSIGNALED(r.status) && WTERMSIG(r.status) == SIGINT) << r.status << " " << r.err;
+  EXPECT_FALSE(FileExists(out)) << "the export went on to the end";
   EXPECT_TRUE(HiddenFiles(dir.path()).empty());
+  EXPECT_NE(r.err.find("interrupted; the unfinished '" + out + "' was removed"), std::string::npos) << r.err;
+}
+
+TEST(ExportContract, AHangupIgnoredAtStartStaysIgnored) {
+  // As nohup starts it: SIGHUP ignored. The hangup changes nothing.
+  TempDir dir;
+  const std::string clip = MakeClip(dir, "walk.zrv", {"--frames", "200", "--size", "320x240"});
+  const std::string out = dir.File("walk.mp4");
+  const Interrupted r = InterruptExport(
+      dir, {"/usr/bin/nohup", BuiltProgram("zrvtool"), "export", clip, out}, SIGHUP);
+  EXPECT_TRUE(WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0) << r.status << " " << r.err;
+  EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_packets").at("nb_read_packets"), "200");
+
+  // Without nohup the hangup ends it like Ctrl-C.
+  const std::string again = dir.File("again.mp4");
+  const Interrupted h = InterruptExport(dir, {BuiltProgram("zrvtool"), "export", clip, again}, SIGHUP);
+  EXPECT_TRUE(WIFSIGNALED(h.status) && WTERMSIG(h.status) == SIGHUP) << h.status << " " << h.err;
+  EXPECT_FALSE(FileExists(again));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // every frame, timing, pictures, sound, title and date.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <fcntl.h>
@@ -94,6 +95,7 @@ TEST(ExportMp4, BothLayoutsWithSoundGiveH264AndAacFaithfully) {
       const Bytes got = DecodedFrameRgb(dir, out, k, w, h);
       const Bytes want = SourceFrameRgb(dir, clip, k, sw, sh);
       EXPECT_GE(LumaPsnr(got, w, want, sw, sw, sh), 35.0) << "frame " << k;
+      EXPECT_GE(ColourPsnr(got, w, want, sw, sw, sh), 30.0) << "frame " << k;
     }
     // The sound follows the track that zrvtool sound converts.
     const std::vector<int16_t> wav = ToolSoundSamples(dir, clip);
@@ -115,6 +117,7 @@ TEST(ExportMp4, OddSizesArePaddedByRepeatingTheLastColumnAndRow) {
   const Bytes got = DecodedFrameRgb(dir, out, 1, w, h);
   const Bytes want = SourceFrameRgb(dir, clip, 1, sw, sh);
   EXPECT_GE(LumaPsnr(got, w, want, sw, 37, 23), 35.0);
+  EXPECT_GE(ColourPsnr(got, w, want, sw, 37, 23), 25.0);
   // The added column and row look like their neighbours, not black.
   Bytes column, neighbour, row, above;
   for (int y = 0; y < 24; ++y) {
@@ -142,26 +145,40 @@ void DamageFrame(const std::string& clip, int k) {
   WriteFile(clip, bytes);
 }
 
-TEST(ExportMp4, ADamagedFrameRepeatsThePreviousPictureAndIsCounted) {
+TEST(ExportBoth, ADamagedFrameLengthensThePictureBeforeItAndIsCounted) {
   TempDir dir;
+  // 9 frames over the tone's 1120 ms: 124.44 ms each.
   const std::string clip = MakeClip(dir, "damaged.zrv", {"--frames", "9", "--sound", "tone"});
   DamageFrame(clip, 4);
+  const double frame = 1.12 / 9;
   const std::string out = dir.File("damaged.mp4");
   Export(clip, out, "\"damaged_frames\":1");
-  EXPECT_EQ(Probe(out, "v:0", "stream=nb_read_packets").at("nb_read_packets"), "9");
+  // Frame 3's picture stays on screen for frame 4's time too: one packet
+  // fewer, twice as long, and nothing encoded again.
+  std::vector<double> starts;
+  for (const std::string& t : ProbeList(out, "v:0", "pts_time")) starts.push_back(Num(t));
+  std::sort(starts.begin(), starts.end());
+  ASSERT_EQ(starts.size(), 8u);
+  EXPECT_NEAR(starts[4] - starts[3], 2 * frame, 2e-5);
+  EXPECT_NEAR(starts[4], 5 * frame, 2e-5);
   int w, h, sw, sh;
-  const Bytes shown = DecodedFrameRgb(dir, out, 4, w, h);
+  const Bytes shown = DecodedFrameAtRgb(dir, out, 4.5 * frame, w, h);
   const Bytes before = SourceFrameRgb(dir, clip, 3, sw, sh);
   const Bytes after = SourceFrameRgb(dir, clip, 5, sw, sh);
-  EXPECT_GE(LumaPsnr(shown, w, before, sw, sw, sh), 35.0);
+  EXPECT_GE(ColourPsnr(shown, w, before, sw, sw, sh), 33.0);
   EXPECT_LT(LumaPsnr(shown, w, after, sw, sw, sh), 30.0) << "the frames differ in their digits";
+  const Bytes next = DecodedFrameAtRgb(dir, out, 5.5 * frame, w, h);
+  EXPECT_GE(ColourPsnr(next, w, after, sw, sw, sh), 33.0);
 
-  // The MKV keeps the damaged frame as it is.
+  // The MKV does the same with the frame's packet: the one before lasts longer.
   const std::string mkv = dir.File("damaged.mkv");
-  Export(clip, mkv, "\"damaged_frames\":0");
+  Export(clip, mkv, "\"damaged_frames\":1");
   const auto sizes = ProbeList(mkv, "v:0", "size");
-  ASSERT_EQ(sizes.size(), 9u);
-  EXPECT_EQ(size_t(Int(sizes[4])), FrameFile(dir, clip, 4).size());
+  ASSERT_EQ(sizes.size(), 8u);
+  EXPECT_EQ(size_t(Int(sizes[3])), FrameFile(dir, clip, 3).size());
+  EXPECT_EQ(size_t(Int(sizes[4])), FrameFile(dir, clip, 5).size());
+  const auto mkvStarts = ProbeList(mkv, "v:0", "pts_time");
+  EXPECT_NEAR(Num(mkvStarts[4]), 5 * frame, 0.0006);
 }
 
 TEST(ExportMkv, PacketsAreTheFrameStreamsAndTheSoundIsSampleExact) {

@@ -1,5 +1,6 @@
 #include "tests/export/export_probe.h"
 
+#include <algorithm>
 #include <cmath>
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -140,4 +141,47 @@ std::vector<std::string> HiddenFiles(const std::string& folder) {
   }
   ::closedir(dir);
   return names;
+}
+
+Bytes DecodedFrameAtRgb(const TempDir& dir, const std::string& path, double seconds, int& width,
+                        int& height) {
+  // The last picture that starts at or before that time.
+  std::vector<double> starts;
+  for (const std::string& t : ProbeList(path, "v:0", "pts_time", true)) starts.push_back(std::stod(t));
+  std::sort(starts.begin(), starts.end());
+  int shown = 0;
+  while (shown + 1 < int(starts.size()) && starts[size_t(shown) + 1] <= seconds) ++shown;
+  return DecodedFrameRgb(dir, path, shown, width, height);
+}
+
+double ColourPsnr(const Bytes& a, int aWidth, const Bytes& b, int bWidth, int width, int height) {
+  double squares = 0;
+  int blocks = 0;
+  for (int y = 0; y + 1 < height; y += 2)
+    for (int x = 0; x + 1 < width; x += 2, ++blocks)
+      for (int c = 0; c < 3; ++c) {
+        double d = 0;
+        for (int dy = 0; dy < 2; ++dy)
+          for (int dx = 0; dx < 2; ++dx)
+            d += double(a[(size_t(y + dy) * aWidth + x + dx) * 3 + c]) -
+                 b[(size_t(y + dy) * bWidth + x + dx) * 3 + c];
+        squares += d * d / 16;
+      }
+  const double mse = squares / (double(blocks) * 3);
+  return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+std::vector<double> FrameLumaMeans(const TempDir& dir, const std::string& path) {
+  const auto size = Probe(path, "v:0", "stream=width,height");
+  const size_t area = size_t(std::stoi(size.at("width"))) * size_t(std::stoi(size.at("height")));
+  const std::string raw = dir.File("frames.gray");
+  Ffmpeg({"-i", path, "-map", "0:v", "-fps_mode", "passthrough", "-f", "rawvideo", "-pix_fmt", "gray", raw});
+  const Bytes bytes = ReadFile(raw);
+  std::vector<double> means;
+  for (size_t at = 0; at + area <= bytes.size(); at += area) {
+    double sum = 0;
+    for (size_t i = 0; i < area; ++i) sum += bytes[at + i];
+    means.push_back(sum / double(area));
+  }
+  return means;
 }

@@ -41,3 +41,15 @@ std::vector<int16_t> ToolSoundSamples(const TempDir& dir, const std::string& cli
 
 // Names in `folder` that start with a dot (unfinished outputs).
 std::vector<std::string> HiddenFiles(const std::string& folder);
+
+// The picture shown at `seconds` into `path`'s video, decoded to RGB rows.
+Bytes DecodedFrameAtRgb(const TempDir& dir, const std::string& path, double seconds, int& width,
+                        int& height);
+// PSNR of red, green and blue, each averaged over every 2 x 2 block (where
+// 4:2:0 keeps one colour): a wrong colour counts as much as a wrong
+// brightness, while the decoders' ways of spreading a block's colour over
+// its pixels do not.
+double ColourPsnr(const Bytes& a, int aWidth, const Bytes& b, int bWidth, int width, int height);
+// The mean luma of every decoded frame of the video, in order, one per
+// packet (no frame dropped or repeated to a rate).
+std::vector<double> FrameLumaMeans(const TempDir& dir, const std::string& path);

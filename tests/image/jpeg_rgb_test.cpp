@@ -173,3 +173,47 @@ TEST(JpegYuv420, OtherSamplingsAndBrokenStreamsAreLeftToTheRgbDecoder) {
   EXPECT_FALSE(DecodeJpegYuv420(noise.data(), noise.size(), planes));
   EXPECT_FALSE(DecodeJpegYuv420(nullptr, 0, planes));
 }
+
+TEST(JpegPlanes, OtherSamplingsAreAveragedOverEachBlockAndGreyHasNeutralChroma) {
+  TempDir dir;
+  // One-pixel columns alternating between two colours: each 2 x 2 block's
+  // chroma is the mean of the two, as the stored full-resolution chroma says.
+  for (const std::string sampling : {"1x1", "2x1", "1x2"}) {
+    SCOPED_TRACE(sampling);
+    const Bytes jpeg = Cjpeg(dir, 17, 9, {"-sample", sampling, "-quality", "100"});
+    Yuv420Picture planes;
+    ASSERT_EQ(DecodeJpegPlanes(jpeg.data(), jpeg.size(), planes), PlanesDecode::ok);
+    ASSERT_EQ(planes.width, 17);
+    ASSERT_EQ(planes.height, 9);
+    const Bytes rgb = Djpeg(dir, jpeg, false);
+    int off = 0;
+    for (int y = 0; y < 5; ++y)
+      for (int x = 0; x < 9; ++x) {
+        double cb = 0, cr = 0;
+        for (int dy = 0; dy < 2; ++dy)
+          for (int dx = 0; dx < 2; ++dx) {
+            // An odd last row or column counts twice.
+            const int sx = std::min(2 * x + dx, 16), sy = std::min(2 * y + dy, 8);
+            cb += Cb(&rgb[size_t(sy * 17 + sx) * 3]) / 4;
+            cr += Cr(&rgb[size_t(sy * 17 + sx) * 3]) / 4;
+          }
+        const size_t at = size_t(y * planes.chromaStride + x);
+        off += std::abs(planes.cb[at] - cb) > 3 || std::abs(planes.cr[at] - cr) > 3;
+      }
+    EXPECT_EQ(off, 0) << "chroma samples off by more than 3";
+    for (int y = 0; y < 9; ++y)
+      for (int x = 0; x < 17; ++x)
+        EXPECT_NEAR(planes.y[size_t(y * planes.lumaStride + x)], Luma(&rgb[size_t(y * 17 + x) * 3]), 3);
+  }
+  const Bytes grey = Cjpeg(dir, 8, 8, {"-grayscale"});
+  Yuv420Picture planes;
+  ASSERT_EQ(DecodeJpegPlanes(grey.data(), grey.size(), planes), PlanesDecode::ok);
+  EXPECT_EQ(planes.cb[0], 128);
+  EXPECT_EQ(planes.cr[5], 128);
+
+  // A stream declaring another size than asked for is not decoded.
+  EXPECT_EQ(DecodeJpegPlanes(grey.data(), grey.size(), planes, 16, 16), PlanesDecode::otherSize);
+  EXPECT_EQ(planes.width, 8);
+  const Bytes noise(500, 0x5A);
+  EXPECT_EQ(DecodeJpegPlanes(noise.data(), noise.size(), planes), PlanesDecode::failed);
+}

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "app/desktop_integration.h"
 #include "tests/image/picture_files.h"
@@ -240,6 +242,34 @@ TEST_F(ZrvtoolThumbnail, RefusalsLeaveTheOutputAlone) {
   }
   EXPECT_EQ(ReadFile(out), (Bytes{'o', 'l', 'd'}));
   EXPECT_GT(ReadFile(clip).size(), 1000u);
+}
+
+}  // namespace
+
+namespace {
+
+// As tumbler runs a thumbnailer: it makes the output file, keeps it open,
+// and reads the picture back through that same descriptor once the command
+// has ended. A picture renamed over the path would leave it reading an
+// empty file.
+TEST_F(ZrvtoolThumbnail, ThePictureGoesIntoTheFileTheCallerHoldsOpen) {
+  const std::string clip = m_dir.File("a.zrv");
+  ASSERT_EQ(RunProgram({Zrvtool(), "make", "--frames", "3", clip}).exitCode, 0);
+  const std::string out = m_dir.File("tumbler-XXXXXX.png");
+  const int fd = ::open(out.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  const ProgramResult r = RunProgram({Zrvtool(), "thumbnail", "-s", "128", clip, out});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  Bytes held;
+  uint8_t buffer[4096];
+  for (ssize_t n; (n = ::pread(fd, buffer, sizeof buffer, off_t(held.size()))) > 0;)
+    held.insert(held.end(), buffer, buffer + n);
+  ::close(fd);
+  const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  ASSERT_GT(held.size(), signature.size());
+  EXPECT_TRUE(Bytes(held.begin(), held.begin() + 8) == signature);
+  EXPECT_TRUE(held == ReadFile(out));
+  EXPECT_EQ(DecodeWithConvert(out).width, 128);
 }
 
 }  // namespace

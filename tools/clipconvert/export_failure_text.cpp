@@ -37,12 +37,16 @@ QString ChineseText(const ExportFailure& f) {
       return QString("无法把完成的文件命名为“%1”：%2").arg(path, detail);
     case ExportProblem::framesTooLarge:
       return QString("“%1”无法导出：它的帧是 %2 x %3，超过了到处都能播放的 MP4 所能容纳的大小"
-                     "（4096 x 2304）；请导出为 MKV")
+                     "（最多 8192 个 16 x 16 的宏块，如 1920 x 1080，且每边不超过 4096）；请导出为 MKV")
           .arg(path)
           .arg(f.width)
           .arg(f.height);
     case ExportProblem::noDecodableFrame:
       return QString("“%1”无法导出：它的帧都无法解码").arg(path);
+    case ExportProblem::outputBeyondBound:
+      return QString("“%1”无法导出：它的帧加上共享的文件头，会远远超过这样大小的短片所能产生的数据量").arg(path);
+    case ExportProblem::soundTooLong:
+      return QString("“%1”无法导出：它的声音轨道声称的长度，远远超过这样大小的短片所能容纳的声音").arg(path);
     case ExportProblem::cancelled:
       return QString("“%1”的转换已取消").arg(path);
     case ExportProblem::failed:

@@ -18,6 +18,9 @@ int RunBatch(const std::vector<BatchJob>& jobs, bool json, const BatchCommand& c
   size_t succeeded = 0;
   bool refused = false;
   std::set<std::string> outputs;
+  // What the last job came to, for the message of an interruption.
+  const BatchJob* lastJob = nullptr;
+  BatchOutcome lastOutcome;
   for (size_t i = 0; i < jobs.size() && !g_interrupted.load(); ++i) {
     const BatchJob& job = jobs[i];
     progress.StartClip(i, FileStem(job.input));
@@ -29,6 +32,8 @@ int RunBatch(const std::vector<BatchJob>& jobs, bool json, const BatchCommand& c
     } else {
       outcome = command.run(job, &g_interrupted, update);
     }
+    lastJob = &job;
+    lastOutcome = outcome;
     if (outcome.cancelled) {
       progress.Clear();
       break;
@@ -36,6 +41,7 @@ int RunBatch(const std::vector<BatchJob>& jobs, bool json, const BatchCommand& c
     if (outcome.ok) {
       progress.EndClip();
       ++succeeded;
+      if (!outcome.note.empty()) std::fprintf(stderr, "zrvtool: %s\n", outcome.note.c_str());
     } else {
       progress.Clear();
       Refuse(outcome.error);
@@ -47,7 +53,13 @@ int RunBatch(const std::vector<BatchJob>& jobs, bool json, const BatchCommand& c
     }
   }
   if (g_interrupted.load()) {
-    std::fprintf(stderr, "zrvtool: interrupted; the unfinished output was removed\n");
+    // Said as it happened: an output finished before the signal was seen is kept.
+    std::string what = "nothing was left unfinished";
+    if (lastJob && lastOutcome.cancelled)
+      what = "the unfinished '" + lastJob->output + "' was removed";
+    else if (lastJob && lastOutcome.ok)
+      what = "'" + lastJob->output + "' was finished before it and is kept";
+    std::fprintf(stderr, "zrvtool: interrupted; %s\n", what.c_str());
     std::fflush(stdout);
     DieOfInterrupt();
   }

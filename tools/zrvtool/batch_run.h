@@ -18,6 +18,7 @@ struct BatchOutcome {
   bool ok = false;
   bool cancelled = false;
   std::string error;  // when not ok
+  std::string note;   // when ok: something the user should know, said on stderr
   std::string json;   // the job's JSON line, newline included
 };
 

@@ -60,15 +60,9 @@ bool ParseUint32(const std::string& text, uint32_t& value) {
 }
 
 bool LoadClip(const std::string& path, LoadedClip& clip) {
-  ReadStatus status = ReadWholeFile(path, clip.bytes);
-  if (status != ReadStatus::ok) {
-    Refuse("'" + path + "': " + ReadStatusText(status));
-    return false;
-  }
-  BuildFrameIndex(clip.bytes.data(), static_cast<uint32_t>(clip.bytes.size()), clip.index);
-  if (clip.index.frameCount == 0) {
-    Refuse("'" + path + "' holds no frame");
-    return false;
-  }
-  return true;
+  int systemError = 0;
+  const ClipLoadStatus status = LoadClipFile(path, clip, &systemError);
+  if (status == ClipLoadStatus::ok) return true;
+  Refuse(ClipLoadSentence(path, status, systemError));
+  return false;
 }

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "container/file_block.h"
-#include "container/frame_index.h"
+#include "container/clip_file.h"
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitRefused = 1;  // the input cannot be used
@@ -39,12 +38,6 @@ bool ParseUint32(const std::string& text, uint32_t& value);
 
 // The file name of `path` without folder and extension.
 std::string FileStem(const std::string& path);
-
-// A clip read whole into memory and indexed.
-struct LoadedClip {
-  FileBlock bytes;
-  FrameIndex index;
-};
 
 // Reads and indexes `path`. On failure prints why and returns false; a file
 // without any frame counts as a failure.

@@ -5,7 +5,6 @@ add_library(zrv_clip_maker STATIC
   ${CMAKE_CURRENT_LIST_DIR}/seven_segment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/test_pattern.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tone.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/private_folder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/output_path.cpp
   ${CMAKE_CURRENT_LIST_DIR}/make_sound.cpp
   ${CMAKE_CURRENT_LIST_DIR}/make_frames.cpp

@@ -5,8 +5,7 @@
 #include "audio/amr_reader.h"
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
-#include "audio/wav_writer.h"
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 namespace {
 
@@ -58,9 +57,13 @@ bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
 }
 
 uint32_t ClipSoundLengthMs(const LoadedClip& clip) {
-  PrivateFolder folder;
-  std::string why;
-  if (!folder.made()) return kUnknownSoundLength;
-  const std::string wavPath = folder.File("track.wav");
-  return Convert(clip, folder, wavPath, why) ? WavFileLengthMs(wavPath.c_str()) : kUnknownSoundLength;
+  const FrameIndex& index = clip.index;
+  if (!index.hasSound) return kUnknownSoundLength;
+  // Counted from the frames: each block is 20 ms of the converted track,
+  // whatever it holds, so nothing is decoded and no file is written.
+  const int64_t blocks = AmrCountBlocks(clip.bytes.data() + index.audioStart,
+                                        size_t(index.audioEnd) - index.audioStart + 1);
+  if (blocks < 0) return kUnknownSoundLength;
+  const int64_t ms = blocks * 20;
+  return ms < int64_t(kUnknownSoundLength) ? uint32_t(ms) : kUnknownSoundLength - 1;
 }

@@ -14,6 +14,7 @@
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
                       const std::string& wavPath, const std::string& cannotWrite);
 
-// The length in milliseconds of the clip's converted sound track, or
-// kUnknownSoundLength when it has none or it cannot be converted.
+// The length in milliseconds of the clip's converted sound track, counted
+// from its frames without converting it, or kUnknownSoundLength when it has
+// none or one of no known kind.
 uint32_t ClipSoundLengthMs(const LoadedClip& clip);

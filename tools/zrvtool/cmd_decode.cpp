@@ -6,7 +6,7 @@
 #include "image/image.h"
 #include "image/pixmap_file.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 namespace {
 

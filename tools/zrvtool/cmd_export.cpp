@@ -56,6 +56,17 @@ int ParseArguments(int argc, char** argv, ExportRequest& request) {
   return kExitOk;
 }
 
+// Frames of another size than the video's: the picture before each is
+// shown in their place.
+std::string OtherSizesNote(const std::string& clip, const ExportResult& r) {
+  if (r.other_size_frames == 0) return {};
+  char text[200];
+  std::snprintf(text, sizeof text, "%u frame%s (the first is frame %u, %d x %d) %s not %d x %d like the video",
+                r.other_size_frames, r.other_size_frames == 1 ? "" : "s", r.first_other_size_frame,
+                r.other_width, r.other_height, r.other_size_frames == 1 ? "is" : "are", r.width, r.height);
+  return "'" + clip + "': " + text + "; the picture before each is shown instead";
+}
+
 int RunExport(int argc, char** argv) {
   ExportRequest request;
   if (const int parsed = ParseArguments(argc, argv, request); parsed != kExitOk) return parsed;
@@ -87,7 +98,7 @@ int RunExport(int argc, char** argv) {
     options.cancel = cancel;
     options.progress = progress;
     const ExportResult result = ExportClip(job.input, job.output, options);
-    return BatchOutcome{result.ok, result.cancelled, result.error,
+    return BatchOutcome{result.ok, result.cancelled, result.error, OtherSizesNote(job.input, result),
                         ExportJsonLine(job.input, job.output, result)};
   };
   command.refusedJson = [](const BatchJob& job, const std::string& error) {

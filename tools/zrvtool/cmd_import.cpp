@@ -177,7 +177,7 @@ int RunImport(int argc, char** argv) {
     options.cancel = cancel;
     options.progress = [&progress](int permille) { progress(uint32_t(permille), 1000); };
     const ImportResult result = ImportVideo(job.input, job.output, options);
-    return BatchOutcome{result.ok, result.cancelled, result.error,
+    return BatchOutcome{result.ok, result.cancelled, result.error, {},
                         ImportJsonLine(job.input, job.output, result)};
   };
   command.refusedJson = [](const BatchJob& job, const std::string& error) {

@@ -8,7 +8,7 @@
 #include "player/frame_draw.h"
 #include "player/player_session.h"
 #include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // zrvtool sound: a clip's sound track as a WAV file.
 #include <string>
 
+#include "audio/frame_interval.h"
 #include "tools/zrvtool/clip_sound.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
@@ -17,6 +18,11 @@ int RunSound(int argc, char** argv) {
   if (SameFile(clipPath, wavPath))
     return Refuse("'" + wavPath + "' is the clip itself; it would be overwritten");
   const std::string cannotWrite = "cannot write '" + wavPath + "'";
+  const uint32_t soundMs = ClipSoundLengthMs(clip);
+  if (soundMs != kUnknownSoundLength && soundMs > LongestSoundMs(clip.bytes.size()))
+    return Refuse("'" + clipPath + "' has a sound track of " + SoundLengthText(soundMs) +
+                  ", longer than a clip of " + std::to_string(clip.bytes.size()) +
+                  " bytes can hold (a second a kilobyte, or ten minutes)");
 
   if (!ReplaceableFile(wavPath))
     return ConvertClipSound(clipPath, clip, wavPath, cannotWrite) ? kExitOk : kExitRefused;

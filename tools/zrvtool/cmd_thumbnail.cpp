@@ -4,21 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "container/frame_content.h"
 #include "container/frame_file.h"
 #include "image/jpeg_rgb.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
-#include "container/pending_file.h"
-#include "tools/zrvtool/png_bytes.h"
-#include "tools/zrvtool/thumbnail_picture.h"
+#include "image/png_bytes.h"
+#include "image/thumbnail_picture.h"
 
 namespace {
 
 constexpr uint32_t kDefaultSize = 256;
 constexpr uint32_t kMaxSize = 4096;
-// How far into the clip a frame that is not blank is looked for: a second
-// at the usual 8 frames a second.
-constexpr uint32_t kFramesLookedAt = 8;
+// Frames are handed to the decoder until their streams together reach this
+// many bytes: a small clip whose thousands of frames each borrow a large
+// shared header would otherwise cost minutes before the preview gives up.
+constexpr uint64_t kMaxBytesDecoded = 64u << 20;
 
 // Frame k's standalone JPEG stream in one piece, the header put in front of
 // a later frame of a shared-header clip.
@@ -28,39 +29,31 @@ void FrameStream(const LoadedClip& clip, uint32_t k, std::vector<uint8_t>& strea
   stream.insert(stream.end(), pieces.body, pieces.body + pieces.bodyLength);
 }
 
-// The first frame that decodes and is not blank among the first few; when
-// every one of those is blank, the first of them. False when no frame of the
-// clip decodes.
 bool ChooseFrame(const LoadedClip& clip, RgbPicture& chosen) {
+  const FrameContent content(clip.bytes.data(), clip.index);
   std::vector<uint8_t> stream;
-  RgbPicture frame(0, 0);
-  bool haveOne = false;
-  for (uint32_t k = 0; k < clip.index.frameCount; ++k) {
-    if (haveOne && k >= kFramesLookedAt) break;
+  uint64_t bytesDecoded = 0;
+  return ChoosePreviewFrame(clip.index.frameCount, [&](uint32_t k, RgbPicture& frame) {
+    // Frames without picture data, and repeats of a frame that did not
+    // decode, are passed over without a decoder.
+    if (!content.HasScanData(k) || content.RepeatsPrevious(k)) return PreviewFrame::damaged;
+    if (bytesDecoded > kMaxBytesDecoded) return PreviewFrame::giveUp;
     FrameStream(clip, k, stream);
-    if (!DecodeJpegRgb(stream.data(), stream.size(), frame)) continue;
-    if (!LooksBlank(frame)) {
-      chosen = std::move(frame);
-      return true;
-    }
-    if (!haveOne) {
-      chosen = frame;
-      haveOne = true;
-    }
-  }
-  return haveOne;
+    bytesDecoded += stream.size();
+    return DecodeJpegRgb(stream.data(), stream.size(), frame) ? PreviewFrame::decoded
+                                                              : PreviewFrame::damaged;
+  }, chosen);
 }
 
-bool WriteWhole(const std::string& path, const std::vector<uint8_t>& bytes) {
-  if (!ReplaceableFile(path)) {  // a device or a pipe: written in place
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
-  }
-  PendingFile pending(path);
-  return pending.opened() && pending.Write(bytes.data(), bytes.size()) && pending.Close() &&
-         pending.Publish();
+// Written in place, into the file the path names: a thumbnail service such
+// as tumbler makes the output file, keeps it open and reads the picture
+// through that descriptor, which a new file renamed over the path would
+// leave empty.
+bool WriteInPlace(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  return std::fclose(f) == 0 && ok;
 }
 
 int RunThumbnail(int argc, char** argv) {
@@ -95,7 +88,7 @@ int RunThumbnail(int argc, char** argv) {
   std::vector<uint8_t> png;
   if (!EncodePng(Resample(frame, width, height), png))
     return Refuse("cannot encode the picture as PNG");
-  if (!WriteWhole(outPath, png)) return Refuse("cannot write '" + outPath + "'");
+  if (!WriteInPlace(outPath, png)) return Refuse("cannot write '" + outPath + "'");
   return kExitOk;
 }
 

@@ -75,6 +75,12 @@ std::string ExportJsonLine(const std::string& clip, const std::string& output,
   line += ",\"sound\":";
   line += r.sound ? "true" : "false";
   line += ",\"damaged_frames\":" + std::to_string(r.damaged_frames);
+  line += ",\"width\":" + std::to_string(r.width) + ",\"height\":" + std::to_string(r.height);
+  line += ",\"other_size_frames\":" + std::to_string(r.other_size_frames);
+  if (r.other_size_frames > 0)
+    line += ",\"first_other_size_frame\":" + std::to_string(r.first_other_size_frame) +
+            ",\"other_width\":" + std::to_string(r.other_width) +
+            ",\"other_height\":" + std::to_string(r.other_height);
   line += ",\"bytes\":" + std::to_string(r.bytes);
   line += ",\"seconds\":" + JsonNumber(r.seconds);
   if (!r.ok) line += ",\"error\":" + JsonString(r.error);

@@ -1,4 +1,4 @@
-#include "tools/zrvtool/png_bytes.h"
+#include "image/png_bytes.h"
 
 #include <csetjmp>
 #include <png.h>

@@ -1,4 +1,4 @@
-#include "tools/zrvtool/thumbnail_picture.h"
+#include "image/thumbnail_picture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -124,4 +124,26 @@ RgbPicture Resample(const RgbPicture& source, int width, int height) {
     }
   }
   return out;
+}
+
+bool ChoosePreviewFrame(uint32_t frameCount,
+                        const std::function<PreviewFrame(uint32_t, RgbPicture&)>& decodeFrame,
+                        RgbPicture& chosen) {
+  RgbPicture frame(0, 0);
+  bool haveOne = false;
+  for (uint32_t k = 0; k < frameCount; ++k) {
+    if (haveOne && k >= kPreviewFramesLookedAt) break;
+    const PreviewFrame got = decodeFrame(k, frame);
+    if (got == PreviewFrame::giveUp) break;
+    if (got == PreviewFrame::damaged) continue;
+    if (!LooksBlank(frame)) {
+      chosen = std::move(frame);
+      return true;
+    }
+    if (!haveOne) {
+      chosen = frame;
+      haveOne = true;
+    }
+  }
+  return haveOne;
 }

@@ -1,10 +1,13 @@
-// A folder of zrvtool's own for temporary files.
+// A folder of the program's own for temporary files.
 #pragma once
 
 #include <string>
 
-// Made (mode 0700) in $TMP, else $TMPDIR, else /tmp, so that nobody else
-// sees or swaps its files; removed with everything in it when the object goes.
+// The folder temporary files go into: $TMP, else $TMPDIR, else /tmp.
+std::string TemporaryFolder();
+
+// Made (mode 0700) inside TemporaryFolder(), so that nobody else sees or
+// swaps its files; removed with everything in it when the object goes.
 class PrivateFolder {
  public:
   PrivateFolder();

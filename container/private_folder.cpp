@@ -1,18 +1,18 @@
-#include "tools/zrvtool/private_folder.h"
+#include "container/private_folder.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-PrivateFolder::PrivateFolder() {
-  std::string base = "/tmp";
+std::string TemporaryFolder() {
   for (const char* name : {"TMP", "TMPDIR"}) {
     const char* value = std::getenv(name);
-    if (value && *value) {
-      base = value;
-      break;
-    }
+    if (value && *value) return value;
   }
-  std::string pattern = base + "/zrvtool.XXXXXX";
+  return "/tmp";
+}
+
+PrivateFolder::PrivateFolder() {
+  std::string pattern = TemporaryFolder() + "/zrvtool.XXXXXX";
   if (::mkdtemp(pattern.data())) m_path = pattern;
 }
 
