@@ -139,7 +139,7 @@ int AmrClose(AmrReader* reader) {
 }
 
 int64_t AmrCountBlocks(const uint8_t* data, size_t size) {
-  const int format = MatchMagic(data, size);
+  const int format = AmrMatchMagic(data, size);
   if (format < 0) return -1;
   size_t at = size_t(kMagics[format].length);
   int channels = 1;
