@@ -7,6 +7,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "audio/amr_track.h"
+
 namespace {
 
 struct Magic {
@@ -139,23 +141,6 @@ int AmrClose(AmrReader* reader) {
 }
 
 int64_t AmrCountBlocks(const uint8_t* data, size_t size) {
-  const int format = AmrMatchMagic(data, size);
-  if (format < 0) return -1;
-  size_t at = size_t(kMagics[format].length);
-  int channels = 1;
-  if (format == amrNarrowBandMulti || format == amrWideBandMulti) {
-    if (size - at < 4) return -1;
-    channels = data[at + 2] << 8 | data[at + 3];
-    at += 4;
-  }
-  if (channels < 1 || channels > AMR_MAX_CHANNELS) return -1;
-  int64_t blocks = 0;
-  for (;;) {
-    for (int k = 0; k < channels; ++k) {
-      if (at >= size) return blocks;
-      at += 1 + size_t(AmrPayloadBytes(format, AmrFrameType(data[at])));
-      if (at > size) return blocks;
-    }
-    ++blocks;
-  }
+  const AmrTrackLayout layout = ScanAmrTrack(data, size);
+  return layout.known() ? layout.blocks() : -1;
 }

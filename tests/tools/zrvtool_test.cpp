@@ -161,7 +161,7 @@ TEST(Zrvtool, DoubleDashEndsTheOptionsOfEveryCommand) {
   // After it, even --help and --json are files.
   r = ZrvtoolIn(dir, {"info", "--", "--help"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "zrvtool: './--help': cannot open\n");
+  EXPECT_EQ(r.err, "zrvtool: './--help' cannot be read: No such file or directory\n");
 
   r = ZrvtoolIn(dir, {"frame", "--", "-x.zrv", "1", "-frame.jpg"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
