@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstdlib>  // mkdtemp
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
+
+#include "container/private_folder.h"
 
 namespace {
 
@@ -64,13 +66,7 @@ bool IsPlayerFolderName(const char* name) {
 
 }  // namespace
 
-std::string ReadTempDir() {
-  for (const char* name : {"TMP", "TMPDIR"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return value;
-  }
-  return "/tmp";
-}
+std::string ReadTempDir() { return TemporaryFolder(); }
 
 int RemoveAbandonedTempDirs(const std::string& base) {
   DIR* dir = ::opendir(base.c_str());
