@@ -279,8 +279,9 @@ TEST_F(ConvertWindowTest, ClosingWhileConvertingAsksThenStopsCleanly) {
 // A clip of `frames` frames whose track is `minutes` of AMR-NB frames that
 // carry no speech (one byte each): long sound in a small file.
 void MakeLongSoundClip(const std::string& path, int frames, int minutes, const std::string& scratch) {
-  Bytes track = {'#', '!', 'A', 'M', 'R', '\n'};
-  track.insert(track.end(), size_t(minutes) * 60 * 50, 0x7C);
+  static const char kMagic[] = "#!AMR\n";
+  Bytes track(sizeof kMagic - 1 + size_t(minutes) * 60 * 50, 0x7C);
+  std::copy(kMagic, kMagic + sizeof kMagic - 1, track.begin());
   WriteFile(scratch, track);
   MakeClip(path, {"--frames", std::to_string(frames), "--sound", scratch});
 }
