@@ -350,3 +350,28 @@ TEST(ZrvtoolMake, TheBuildMakesTheDemoClip) {
   EXPECT_EQ(picture.height, 144);
   EXPECT_EQ(ReadNumber(picture, 2), 42);
 }
+
+TEST(ZrvtoolDecode, RefusesAPictureTooLargeForAPixmapBeforeDecodingIt) {
+  // The first frame's header is made to declare 8192 x 8192: a 192 MiB PPM
+  // from a clip of a few kilobytes. The other frames still decode.
+  Bytes clip = ReadFile(BuiltProgram("demo.zrv"));
+  bool patched = false;
+  for (size_t i = 0; i + 9 < clip.size() && !patched; ++i) {
+    if (clip[i] == 0xFF && clip[i + 1] == 0xC0) {
+      clip[i + 5] = 0x20, clip[i + 6] = 0x00;  // height
+      clip[i + 7] = 0x20, clip[i + 8] = 0x00;  // width
+      patched = true;
+    }
+  }
+  ASSERT_TRUE(patched);
+  TempDir dir;
+  WriteFile(dir.File("big.zrv"), clip);
+  ProgramResult r = Zrvtool({"decode", dir.File("big.zrv"), "0", dir.File("f.ppm")});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("8192 x 8192"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+  EXPECT_FALSE(FileExists(dir.File("f.ppm")));
+
+  ASSERT_EQ(Zrvtool({"decode", dir.File("big.zrv"), "1", dir.File("f.ppm")}).exitCode, 0);
+  EXPECT_EQ(ReadPixmap(dir.File("f.ppm")).width, 176);
+}

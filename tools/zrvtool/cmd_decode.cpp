@@ -2,6 +2,7 @@
 // written as a PPM picture.
 #include <string>
 
+#include "container/frame_content.h"
 #include "container/frame_file.h"
 #include "image/image.h"
 #include "image/pixmap_file.h"
@@ -9,6 +10,12 @@
 #include "container/private_folder.h"
 
 namespace {
+
+// A PPM holds three bytes a pixel, uncompressed: a frame of the largest size
+// the readers take (8192 x 8192) would be a 192 MiB file made from a clip of a
+// few kilobytes. Larger pictures are refused before they are decoded; their
+// JPEG is what `zrvtool frame` writes.
+constexpr uint64_t kMaxPixmapBytes = uint64_t(64) << 20;
 
 int RunDecode(int argc, char** argv) {
   if (argc != 4) return UsageError(kDecodeCommand, "expected FILE K OUT.ppm");
@@ -20,6 +27,14 @@ int RunDecode(int argc, char** argv) {
   if (k >= clip.index.frameCount)
     return Refuse("frame " + std::to_string(k) + " is out of range (the clip has " +
                   std::to_string(clip.index.frameCount) + " frames)");
+
+  int width = 0, height = 0;
+  if (FrameContent(clip.bytes.data(), clip.index).DeclaredSize(k, width, height) &&
+      uint64_t(width) * uint64_t(height) * 3 > kMaxPixmapBytes)
+    return Refuse("frame " + std::to_string(k) + " is " + std::to_string(width) + " x " +
+                  std::to_string(height) + ": its PPM would take more than the " +
+                  std::to_string(kMaxPixmapBytes >> 20) +
+                  " MiB that decode writes; 'zrvtool frame' gives its JPEG");
 
   PrivateFolder temp;
   if (!temp.made()) return Refuse("cannot make a temporary folder");
