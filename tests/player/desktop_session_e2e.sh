@@ -20,10 +20,18 @@ fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 wm_pid=$!
 trap 'kill $wm_pid 2>/dev/null || true; cleanup' EXIT
-for _ in $(seq 100); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+# The window manager is up once it names its check window on the root.
+wm_up=
+for _ in $(seq 300); do
+  wm_up=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null || true)
+  [[ $wm_up == *"window id"* ]] && break
   sleep 0.1
 done
+if [[ $wm_up != *"window id"* ]] || ! kill -0 "$wm_pid" 2>/dev/null; then
+  echo "FAILED: openbox did not start"
+  cat "$work/openbox.log"
+  exit 1
+fi
 
 # A desktop of the test's own for xdg-open: no desktop environment, and the
 # data and configuration folders below.
@@ -52,6 +60,7 @@ start() {
       DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent "$bin/zrvplayer" >"$work/player.log" 2>&1 &
   player_pid=$!
   window=$(wait_for_window '^ZRV Player V1.8$')
+  wait_until_managed "$window" || fail "the window manager did not take the player's window"
   sleep 0.5
 }
 
@@ -72,6 +81,16 @@ stacking_place() {
     { for (i = 5; i <= NF; i++) if ($i == w) print i - 5 }'
 }
 
+# wait_until_managed WINDOW: true once the window manager lists the window
+# among its clients (at most 10 seconds).
+wait_until_managed() {
+  for _ in $(seq 100); do
+    [ -n "$(stacking_place "$1")" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 start
 on_top "$window" || fail "the player is not on top at start"
 
@@ -86,7 +105,10 @@ done
 if [ -z "$convert_window" ]; then
   fail "Video Convert opened no window"
 else
-  sleep 1
+  wait_until_managed "$convert_window" || fail "the window manager did not take Video Convert's window"
+  # The player gives up staying on top once it has started its companion.
+  for _ in $(seq 50); do on_top "$window" || break; sleep 0.1; done
+  sleep 0.5
   [ -n "$keep" ] && xwd -root -silent | convert xwd:- "$keep"
   player_place=$(stacking_place "$window")
   convert_place=$(stacking_place "$convert_window")
@@ -94,6 +116,7 @@ else
   [ -n "$convert_place" ] && [ -n "$player_place" ] && [ "$convert_place" -gt "$player_place" ] ||
     fail "Video Convert's window is not above the player"
   on_top "$window" && fail "the player stayed on top over its companion"
+  kill -0 "$wm_pid" 2>/dev/null || { fail "openbox ended during the test"; cat "$work/openbox.log"; }
   convert_pid=$(xprop -id "$convert_window" _NET_WM_PID | awk '{print $3}')
   kill "$convert_pid"
   for _ in $(seq 50); do on_top "$window" && break; sleep 0.1; done
