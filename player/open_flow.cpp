@@ -4,10 +4,12 @@
 #include <cstdio>
 #include <utility>
 
+#include "audio/amr_reader.h"
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
 #include "audio/mixer_volume.h"
 #include "audio/wav_writer.h"
+#include "container/clip_file.h"
 #include "player/display_name.h"
 #include "player/picture_area.h"
 #include "player/player_dlg.h"
@@ -24,6 +26,16 @@ bool WriteBytes(const std::string& path, const uint8_t* bytes, size_t size) {
   if (!f) return false;
   const bool written = std::fwrite(bytes, 1, size, f) == size;
   return (std::fclose(f) == 0) && written;
+}
+
+// True when the track claims more sound than a clip of its size can carry
+// (one-byte no-data frames claim hours in a megabyte). Converting it would
+// write hundreds of megabytes and hold the window for minutes; such a clip
+// plays without its sound, as one whose track cannot be converted.
+bool SoundBeyondClip(const PlayerSession& s) {
+  const int64_t blocks = AmrCountBlocks(s.fileData.data() + s.index.audioStart,
+                                        size_t(s.index.audioEnd) - s.index.audioStart + 1);
+  return blocks > 0 && double(blocks) * 20 > LongestSoundMs(s.fileData.size());
 }
 
 }  // namespace
@@ -90,7 +102,7 @@ bool CPlayerDlg::OnOpen() {
     // A conversion that fails must not leave the previous clip's sound to be
     // played with this one.
     std::remove(wavPath.c_str());
-    ConvertAmrToWav(amrPath.c_str(), wavPath.c_str());
+    if (!SoundBeyondClip(s)) ConvertAmrToWav(amrPath.c_str(), wavPath.c_str());
     m_wave.m_strPath = wavPath;
     m_wave.Open();
     // The length is the converted file's, so the pace is the same whether or
