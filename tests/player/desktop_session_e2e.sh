@@ -17,21 +17,7 @@ source "$(dirname "$0")/x_session.sh"
 failed=0
 fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-trap 'kill $wm_pid 2>/dev/null || true; cleanup' EXIT
-# The window manager is up once it names its check window on the root.
-wm_up=
-for _ in $(seq 300); do
-  wm_up=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null || true)
-  [[ $wm_up == *"window id"* ]] && break
-  sleep 0.1
-done
-if [[ $wm_up != *"window id"* ]] || ! kill -0 "$wm_pid" 2>/dev/null; then
-  echo "FAILED: openbox did not start"
-  cat "$work/openbox.log"
-  exit 1
-fi
+start_window_manager
 
 # A desktop of the test's own for xdg-open: no desktop environment, and the
 # data and configuration folders below.

@@ -3,8 +3,10 @@
 work=$(mktemp -d)
 xvfb_pid=
 player_pid=
+wm_pid=
 cleanup() {
   [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   rm -rf "$work"
 }
@@ -19,6 +21,23 @@ if [ -z "${DESKTOP_WORK:-}" ]; then
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
   export DISPLAY=:$(head -n 1 "$work/display")
 fi
+
+# start_window_manager: openbox on the display; returns once it has taken
+# charge of the screen, fails (saying why) when it does not within 30 s.
+start_window_manager() {
+  openbox --sm-disable >"$work/openbox.log" 2>&1 &
+  wm_pid=$!
+  local check=
+  for _ in $(seq 300); do
+    check=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null || true)
+    [[ $check == *"window id"* ]] && return 0
+    kill -0 "$wm_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  echo "FAILED: openbox did not start" >&2
+  cat "$work/openbox.log" >&2
+  return 1
+}
 
 # start_player BIN_DIR [ARGUMENT...]: the player in English, silent, with its
 # desktop files and temporary folder inside $work.

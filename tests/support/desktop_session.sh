@@ -37,7 +37,15 @@ mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 dbus-run-session -- bash -c '
   openbox --sm-disable >"$DESKTOP_WORK/openbox.log" 2>&1 &
   wm=$!
-  for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+  for _ in $(seq 300); do
+    [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *"window id"* ]] && break
+    sleep 0.1
+  done
+  if ! kill -0 $wm 2>/dev/null || [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) != *"window id"* ]]; then
+    echo "openbox did not start" >&2
+    cat "$DESKTOP_WORK/openbox.log" >&2
+    exit 1
+  fi
   status=0
   "$@" || status=$?
   kill $wm 2>/dev/null || true

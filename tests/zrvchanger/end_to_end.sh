@@ -13,13 +13,8 @@ keep=${2:-}
 # The player's X session: a private X server, $work, start_player.
 source "$(dirname "$0")/../player/x_session.sh"
 companion_pid=
-wm_pid=
-trap '[ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null; [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null; cleanup' EXIT
-if command -v openbox >/dev/null; then
-  openbox --sm-disable >"$work/openbox.log" 2>&1 &
-  wm_pid=$!
-  sleep 0.5
-fi
+trap '[ -n "$companion_pid" ] && kill "$companion_pid" 2>/dev/null; cleanup' EXIT
+start_window_manager
 
 # A visible window whose _NET_WM_NAME is exactly $1 (xdotool's own matching
 # reads the legacy title, which has no Chinese in a C locale).
