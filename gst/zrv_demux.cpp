@@ -3,11 +3,7 @@
 #include <gst/base/gstadapter.h>
 #include <gst/base/gstflowcombiner.h>
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "gst/clip_layout.h"
@@ -17,11 +13,18 @@ GST_DEBUG_CATEGORY_STATIC(zrv_demux_debug);
 
 namespace {
 
-// A clip has no index, so it is held whole before anything plays. Offsets
+// A clip has no index: it is scanned whole before anything plays. Offsets
 // are 32-bit: a larger stream is not a clip.
 constexpr uint64_t kMaxClipBytes = UINT32_MAX;
-// Bytes asked of upstream at a time in pull mode.
+// Bytes asked of upstream at a time in pull mode when its size is unknown.
 constexpr guint kPullChunk = 1 << 20;
+// Pull mode scans the clip through one buffer of this size, reused piece
+// after piece: small enough to stay in the processor's cache, and no fresh
+// memory to fault in for a clip of any size.
+constexpr uint32_t kIndexPiece = 256 << 10;
+// Pull mode takes frames out of a stretch of the clip pulled this far ahead,
+// so that a frame costs no call upstream and no copy of its own.
+constexpr guint kFrameWindow = 256 << 10;
 // AMR blocks per sound buffer: 200 ms, a decoder's usual bite.
 constexpr int64_t kBlocksPerBuffer = 10;
 // A frame stream shorter than this cannot hold a picture (a JPEG needs its
@@ -46,6 +49,30 @@ GstStaticPadTemplate audio_template =
                             GST_STATIC_CAPS("audio/AMR, rate = (int) 8000, channels = (int) 1; "
                                             "audio/AMR-WB, rate = (int) 16000, channels = (int) 1"));
 
+// A buffer held mapped for reading.
+struct HeldBytes {
+  GstBuffer* buffer = nullptr;
+  GstMapInfo map{};
+
+  // Takes `taken`; false (and nothing held) when it cannot be mapped.
+  bool Hold(GstBuffer* taken) {
+    Release();
+    if (!gst_buffer_map(taken, &map, GST_MAP_READ)) {
+      gst_buffer_unref(taken);
+      return false;
+    }
+    buffer = taken;
+    return true;
+  }
+  void Release() {
+    if (!buffer) return;
+    gst_buffer_unmap(buffer, &map);
+    gst_buffer_unref(buffer);
+    buffer = nullptr;
+  }
+  const uint8_t* data() const { return map.data; }
+};
+
 // Everything the element knows about the clip it plays. The streaming
 // thread writes it; queries and seeks from other threads read the fields
 // marked "object lock" under the element's object lock.
@@ -55,8 +82,18 @@ struct DemuxState {
   gint64 announcedSize = -1;      // upstream's size in push mode, -1 unknown
   bool sizeAsked = false;
 
-  GstBuffer* clip = nullptr;  // the whole clip, mapped while held
-  GstMapInfo map{};
+  // A gathered clip is held whole (push mode, or a pull whose size upstream
+  // does not tell); a pulled one only in the parts that are used all along,
+  // the shared header and the sound track, and each frame is pulled when
+  // it is pushed.
+  HeldBytes clip;
+  HeldBytes head;   // pulled: the header that shared-header frames lack
+  HeldBytes track;  // pulled: the sound track
+  GstBuffer* window = nullptr;  // pulled: the stretch of frames in hand
+  guint64 windowOffset = 0;
+  GstBuffer* soundSource = nullptr;  // the buffer holding the track: clip or track
+  gsize soundBase = 0;               // the track's offset in it
+  bool errorPosted = false;  // an error of ours is on the bus already
   ClipLayout layout;
   bool ready = false;  // object lock: layout made, pads added
   gint64 duration = -1;  // object lock
@@ -92,10 +129,12 @@ namespace {
 void Loop(GstPad* sinkpad);
 
 void ReleaseClip(DemuxState& s) {
-  if (!s.clip) return;
-  gst_buffer_unmap(s.clip, &s.map);
-  gst_buffer_unref(s.clip);
-  s.clip = nullptr;
+  s.clip.Release();
+  s.head.Release();
+  s.track.Release();
+  if (s.window) gst_buffer_unref(s.window);
+  s.window = nullptr;
+  s.soundSource = nullptr;
 }
 
 // Back to the state of a new element: nothing gathered, no pads.
@@ -112,6 +151,7 @@ void Reset(GstZrvDemux* self) {
   ReleaseClip(s);
   s.announcedSize = -1;
   s.sizeAsked = false;
+  s.errorPosted = false;
   GST_OBJECT_LOCK(self);
   s.ready = false;
   s.duration = -1;
@@ -147,29 +187,46 @@ GstPad* MakeSourcePad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char
   return pad;
 }
 
-// Indexes the gathered bytes and adds a pad for the frames and, when the
-// sound can be played, one for the sound. Posts an error and returns false
-// when the bytes are not a clip.
-bool Prepare(GstZrvDemux* self) {
+void NoMemory(GstZrvDemux* self) {
+  GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
+  self->state->errorPosted = true;
+}
+
+void NotAClip(GstZrvDemux* self, const std::string& why) {
+  GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
+                    (nullptr));
+  self->state->errorPosted = true;
+}
+
+// Lays out the gathered bytes, held whole from now on. Posts an error and
+// returns false when they are not a clip.
+bool LayOutGathered(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const gsize size = gst_adapter_available(s.adapter);
   if (size == 0) {
     GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is empty."), ("no data arrived"));
+    s.errorPosted = true;
     return false;
   }
-  s.clip = gst_adapter_take_buffer(s.adapter, size);
-  if (!s.clip || !gst_buffer_map(s.clip, &s.map, GST_MAP_READ)) {
-    if (s.clip) gst_buffer_unref(s.clip);
-    s.clip = nullptr;
-    GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
+  GstBuffer* whole = gst_adapter_take_buffer(s.adapter, size);
+  if (!whole || !s.clip.Hold(whole)) {
+    NoMemory(self);
     return false;
   }
   std::string why;
-  if (!s.layout.Read(s.map.data, uint32_t(s.map.size), why)) {
-    GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
-                      (nullptr));
+  if (!s.layout.Read(s.clip.data(), uint32_t(s.clip.map.size), why)) {
+    NotAClip(self, why);
     return false;
   }
+  s.soundSource = s.clip.buffer;
+  s.soundBase = s.layout.trackOffset();
+  return true;
+}
+
+// Adds a pad for the frames and, when the sound can be played, one for the
+// sound, and tells the clip's duration.
+void AddPads(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
   // The frames and the sound are one group of streams, played together.
   const guint groupId = gst_util_group_id_next();
@@ -203,39 +260,113 @@ bool Prepare(GstZrvDemux* self) {
   GST_INFO_OBJECT(self, "%u frames, %" GST_TIME_FORMAT ", %s layout, sound %s", clip.frames(),
                   GST_TIME_ARGS(clip.DurationNs()), clip.sharedHeader() ? "shared-header" : "plain",
                   s.audioPad ? (clip.wideBand() ? "AMR-WB" : "AMR") : "none");
-  return true;
 }
 
 bool TooLarge(GstZrvDemux* self, uint64_t size) {
   if (size <= kMaxClipBytes) return false;
   GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is 4 GiB or larger, more than a ZRV clip can be."),
                     (nullptr));
+  self->state->errorPosted = true;
   return true;
 }
 
-// A buffer of `size` bytes for a whole clip. Its memory comes in huge pages
-// where the system gives them: filling tens of megabytes of fresh memory
-// page by page costs more than reading the file.
-GstBuffer* NewClipBuffer(gsize size) {
-  constexpr gsize kHugePage = 2u << 20;
-  const gsize rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  void* memory = nullptr;
-  if (posix_memalign(&memory, kHugePage, rounded) != 0) return nullptr;
-  madvise(memory, rounded, MADV_HUGEPAGE);
-  return gst_buffer_new_wrapped_full(GstMemoryFlags(0), memory, rounded, 0, size, memory, std::free);
+void ClipCutShort(GstZrvDemux* self) {
+  GST_ELEMENT_ERROR(self, RESOURCE, READ, ("The clip became shorter while it was read."),
+                    ("a read past the clip's new end"));
+  self->state->errorPosted = true;
 }
 
-// Pull mode: reads the whole clip from upstream, in one piece into one
-// block when its size is known, nothing copied afterwards.
+// `size` bytes at `offset` pulled from upstream into `buffer` (a new one
+// when it is null). GST_FLOW_EOS when fewer bytes are there.
+GstFlowReturn PullExactly(GstZrvDemux* self, guint64 offset, guint size, GstBuffer*& buffer) {
+  const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, size, &buffer);
+  if (flow != GST_FLOW_OK) return flow;
+  return gst_buffer_get_size(buffer) < size ? GST_FLOW_EOS : GST_FLOW_OK;
+}
+
+// Pulls `size` bytes at `offset` and holds them in `held`.
+GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
+  GstBuffer* buffer = nullptr;
+  const GstFlowReturn flow = PullExactly(self, offset, size, buffer);
+  if (flow != GST_FLOW_OK) {
+    if (buffer) gst_buffer_unref(buffer);
+    return flow;
+  }
+  if (held.Hold(buffer)) return GST_FLOW_OK;
+  NoMemory(self);
+  return GST_FLOW_ERROR;
+}
+
+// Pull mode with the size known: scans the clip piece by piece through one
+// reused buffer, then pulls the parts it keeps, the shared header and the
+// sound track. Frames are pulled as they are pushed.
+GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
+  DemuxState& s = *self->state;
+  GstBuffer* piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
+  GstMapInfo pieceMap{};
+  bool mapped = false;
+  GstFlowReturn flow = GST_FLOW_OK;
+  const ReadClipBytes read = [&](uint32_t offset, uint32_t size) -> const uint8_t* {
+    if (mapped) gst_buffer_unmap(piece, &pieceMap);
+    mapped = false;
+    gsize room = 0;
+    gst_buffer_get_sizes(piece, nullptr, &room);
+    if (room < size) {  // a buffer of upstream's own, too small for this piece
+      gst_buffer_unref(piece);
+      piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
+    }
+    gst_buffer_set_size(piece, size);
+    GstBuffer* into = piece;
+    flow = PullExactly(self, offset, size, into);
+    if (into != piece) {  // upstream gave a buffer of its own
+      gst_buffer_unref(piece);
+      piece = into;
+    }
+    if (flow != GST_FLOW_OK) return nullptr;
+    mapped = gst_buffer_map(piece, &pieceMap, GST_MAP_READ);
+    return mapped ? pieceMap.data : nullptr;
+  };
+  std::string why;
+  const bool indexed = s.layout.IndexFrames(read, total, kIndexPiece, why);
+  if (mapped) gst_buffer_unmap(piece, &pieceMap);
+  if (piece) gst_buffer_unref(piece);
+  if (!indexed) {
+    if (flow == GST_FLOW_OK) NotAClip(self, why);
+    if (flow == GST_FLOW_EOS) ClipCutShort(self);
+    // Otherwise flushing, stopped, or upstream's own error.
+    return flow == GST_FLOW_OK || flow == GST_FLOW_EOS ? GST_FLOW_ERROR : flow;
+  }
+
+  const ClipLayout& clip = s.layout;
+  if (clip.sharedHeader()) flow = PullAndHold(self, 0, clip.Frame(1).headLength, s.head);
+  if (flow == GST_FLOW_OK && clip.trackSize() > 0)
+    flow = PullAndHold(self, clip.trackOffset(), clip.trackSize(), s.track);
+  if (flow == GST_FLOW_EOS) {
+    ClipCutShort(self);
+    return GST_FLOW_ERROR;
+  }
+  if (flow != GST_FLOW_OK) return flow;
+  s.layout.ReadSound(s.track.data());
+  s.soundSource = s.track.buffer;
+  s.soundBase = 0;
+  return GST_FLOW_OK;
+}
+
+// Pull mode: lays out the clip from upstream and adds the pads.
 GstFlowReturn GatherByPull(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   gint64 total = -1;
   if (!gst_pad_peer_query_duration(self->sinkpad, GST_FORMAT_BYTES, &total)) total = -1;
   if (total > 0 && TooLarge(self, uint64_t(total))) return GST_FLOW_ERROR;
-  guint64 offset = 0;
-  for (guint ask = total > 0 ? guint(total) : kPullChunk;; ask = kPullChunk) {
-    GstBuffer* buffer = offset == 0 && total > 0 ? NewClipBuffer(gsize(total)) : nullptr;
-    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, ask, &buffer);
+  if (total > 0) {
+    const GstFlowReturn flow = LayOutByPull(self, uint32_t(total));
+    if (flow == GST_FLOW_OK) AddPads(self);
+    return flow;
+  }
+  // No size told: gathered whole, as in push mode.
+  for (guint64 offset = 0;;) {
+    GstBuffer* buffer = nullptr;
+    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, kPullChunk, &buffer);
     if (flow == GST_FLOW_EOS) break;
     if (flow != GST_FLOW_OK) return flow;
     const gsize got = gst_buffer_get_size(buffer);
@@ -246,9 +377,11 @@ GstFlowReturn GatherByPull(GstZrvDemux* self) {
     offset += got;
     gst_adapter_push(s.adapter, buffer);
     if (TooLarge(self, offset)) return GST_FLOW_ERROR;
-    if (got < ask || (total > 0 && offset >= guint64(total))) break;
+    if (got < kPullChunk) break;
   }
-  return Prepare(self) ? GST_FLOW_OK : GST_FLOW_ERROR;
+  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
+  AddPads(self);
+  return GST_FLOW_OK;
 }
 
 void SendToSourcePads(GstZrvDemux* self, GstEvent* event) {
@@ -274,6 +407,28 @@ bool PastStop(const DemuxState& s, int64_t ns) {
   return GST_CLOCK_TIME_IS_VALID(s.segment.stop) && guint64(ns) >= s.segment.stop;
 }
 
+// Pull mode: frame k's own bytes, from the window of the clip in hand or
+// from a new one pulled from where the frame starts.
+GstFlowReturn PulledFrame(GstZrvDemux* self, const FrameStreamSpans& frame, GstBuffer*& buffer) {
+  DemuxState& s = *self->state;
+  const guint64 start = frame.bodyOffset, end = start + frame.bodyLength;
+  if (!s.window || start < s.windowOffset || end > s.windowOffset + gst_buffer_get_size(s.window)) {
+    if (s.window) gst_buffer_unref(s.window);
+    s.window = nullptr;
+    // Up to the end of the frames: the sound is in hand already.
+    const guint size = guint(std::max<guint64>(end, std::min<guint64>(start + kFrameWindow, s.layout.framesEnd())) - start);
+    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, start, size, &s.window);
+    if (flow != GST_FLOW_OK && flow != GST_FLOW_EOS) return flow;
+    s.windowOffset = start;
+    if (flow == GST_FLOW_EOS || gst_buffer_get_size(s.window) < frame.bodyLength) {
+      ClipCutShort(self);
+      return GST_FLOW_ERROR;
+    }
+  }
+  buffer = gst_buffer_copy_region(s.window, GST_BUFFER_COPY_MEMORY, start - s.windowOffset, frame.bodyLength);
+  return GST_FLOW_OK;
+}
+
 GstFlowReturn PushFrame(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
@@ -284,17 +439,22 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
     s.videoDone = true;
     return GST_FLOW_OK;
   }
-  const FrameStreamPieces frame = clip.Frame(k);
-  GstBuffer* buffer;
-  if (frame.headLength == 0) {
+  const FrameStreamSpans frame = clip.Frame(k);
+  GstBuffer* buffer = nullptr;
+  if (s.clip.buffer && frame.headLength == 0) {
     // The frame's bytes as they lie in the clip, shared, not copied.
-    buffer = gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(frame.body - s.map.data),
-                                    frame.bodyLength);
-  } else {
+    buffer = gst_buffer_copy_region(s.clip.buffer, GST_BUFFER_COPY_MEMORY, frame.bodyOffset, frame.bodyLength);
+  } else if (s.clip.buffer) {
     // A shared-header frame gets the header put back in front of it.
     buffer = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
-    gst_buffer_fill(buffer, 0, frame.head, frame.headLength);
-    gst_buffer_fill(buffer, frame.headLength, frame.body, frame.bodyLength);
+    gst_buffer_fill(buffer, 0, s.clip.data(), frame.headLength);
+    gst_buffer_fill(buffer, frame.headLength, s.clip.data() + frame.bodyOffset, frame.bodyLength);
+  } else {
+    const GstFlowReturn flow = PulledFrame(self, frame, buffer);
+    if (flow != GST_FLOW_OK) return flow;
+    if (frame.headLength)
+      buffer = gst_buffer_append(gst_buffer_copy_region(s.head.buffer, GST_BUFFER_COPY_MEMORY, 0, frame.headLength),
+                                 buffer);
   }
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
@@ -325,9 +485,8 @@ GstFlowReturn PushSound(GstZrvDemux* self) {
   }
   const int64_t count = std::min(kBlocksPerBuffer, clip.soundBlocks() - first);
   uint32_t size;
-  const uint8_t* bytes = clip.SoundBlocks(first, count, size);
-  GstBuffer* buffer =
-      gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(bytes - s.map.data), size);
+  const uint32_t offset = clip.SoundBlocks(first, count, size);
+  GstBuffer* buffer = gst_buffer_copy_region(s.soundSource, GST_BUFFER_COPY_MEMORY, s.soundBase + offset, size);
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(count * kSoundBlockNs);
   GST_BUFFER_OFFSET(buffer) = guint64(first);
@@ -395,7 +554,7 @@ void Loop(GstPad* sinkpad) {
     EndOfClip(self);
   } else if (flow == GST_FLOW_NOT_LINKED || flow < GST_FLOW_EOS) {
     // An error of ours was posted already; one from downstream is told here.
-    if (flow != GST_FLOW_ERROR || s.ready) GST_ELEMENT_FLOW_ERROR(self, flow);
+    if (!s.errorPosted) GST_ELEMENT_FLOW_ERROR(self, flow);
     if (s.videoPad) SendToSourcePads(self, gst_event_new_eos());
   }
 }
@@ -406,7 +565,8 @@ bool ClipComplete(const DemuxState& s) {
 }
 
 GstFlowReturn StartPlaying(GstZrvDemux* self) {
-  if (!Prepare(self)) return GST_FLOW_ERROR;
+  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
+  AddPads(self);
   gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
   return GST_FLOW_OK;
 }
