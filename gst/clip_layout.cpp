@@ -26,13 +26,12 @@ bool PictureSize(const uint8_t* bytes, uint32_t size, uint32_t& width, uint32_t&
 
 bool ClipLayout::Read(const uint8_t* bytes, uint32_t length, std::string& why) {
   const ReadClipBytes inMemory = [bytes](uint32_t offset, uint32_t) { return bytes + offset; };
-  if (!IndexFrames(inMemory, length, length, why)) return false;
-  ReadSound(bytes + trackOffset());
-  return true;
+  return Index(inMemory, length, length, why);
 }
 
-bool ClipLayout::IndexFrames(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why) {
+bool ClipLayout::Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why) {
   m_length = length;
+  m_track = AmrTrackLayout();
   if (!BuildFrameIndexInPieces(read, length, piece, m_index)) {
     m_index.frameCount = 0;
     why = "the clip could not be read whole";
@@ -53,17 +52,20 @@ bool ClipLayout::IndexFrames(const ReadClipBytes& read, uint32_t length, uint32_
     const uint8_t* bytes = read(offset, size);
     if (bytes && PictureSize(bytes, size, m_width, m_height)) break;
   }
-  m_track = AmrTrackLayout();
-  m_timing = MakeExportTiming(m_index.frameCount, -1, 0);
-  return true;
-}
-
-void ClipLayout::ReadSound(const uint8_t* bytes) {
-  m_track = AmrTrackLayout();
-  if (m_index.hasSound) m_track = ScanAmrTrack(bytes, trackSize());
+  if (m_index.hasSound) {
+    const ReadTrackBytes readTrack = [&](size_t offset, size_t size) {
+      return read(m_index.audioStart + uint32_t(offset), uint32_t(size));
+    };
+    if (!ScanAmrTrackInPieces(readTrack, trackSize(), piece, m_track)) {
+      m_index.frameCount = 0;
+      why = "the clip could not be read whole";
+      return false;
+    }
+  }
   // As the player does, a track of no known kind counts as no sound.
   m_timing = MakeExportTiming(m_index.frameCount, m_track.known() ? m_track.samples() : -1,
                               m_track.sampleRate);
+  return true;
 }
 
 uint32_t ClipLayout::FrameAt(int64_t ns) const {

@@ -18,21 +18,18 @@ inline constexpr int64_t kSoundBlockNs = 20000000;
 
 class ClipLayout {
  public:
-  // Indexes the `length` bytes at `bytes` whole: frames, then sound. False,
-  // with a reason in `why`, when they hold no frame.
+  // Indexes the `length` bytes at `bytes`, which must stay in place while
+  // the layout is made. False, with a reason in `why`, when they hold no frame.
   bool Read(const uint8_t* bytes, uint32_t length, std::string& why);
-
-  // The same in two steps for a clip that is not held in memory. First the
-  // frames and the picture size, the clip read through `read` in pieces of
-  // at most `piece` bytes; false with a reason when they hold no frame or a
-  // read fails. The picture size is looked for in a frame's first piece.
-  // Then ReadSound with the track's bytes, which sets the times.
-  bool IndexFrames(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why);
+  // The same for a clip that is not held in memory: it is read through
+  // `read` in pieces of at most `piece` bytes, the frames front to back,
+  // then the first frames' headers for the picture size (looked for in a
+  // frame's first piece), then the sound track front to back. False with a
+  // reason when the bytes hold no frame or a read fails.
+  bool Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why);
   // Where the sound track lies in the clip; trackSize() 0 without one.
   uint32_t trackOffset() const { return m_index.hasSound ? m_index.audioStart : 0; }
   uint32_t trackSize() const { return m_index.hasSound ? m_length - m_index.audioStart : 0; }
-  // `bytes` are the trackSize() bytes at trackOffset().
-  void ReadSound(const uint8_t* bytes);
 
   uint32_t frames() const { return m_index.frameCount; }
   // Where the last frame ends.

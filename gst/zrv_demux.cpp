@@ -19,12 +19,12 @@ constexpr uint64_t kMaxClipBytes = UINT32_MAX;
 // Bytes asked of upstream at a time in pull mode when its size is unknown.
 constexpr guint kPullChunk = 1 << 20;
 // Pull mode scans the clip through one buffer of this size, reused piece
-// after piece: small enough to stay in the processor's cache, and no fresh
-// memory to fault in for a clip of any size.
-constexpr uint32_t kIndexPiece = 256 << 10;
-// Pull mode takes frames out of a stretch of the clip pulled this far ahead,
-// so that a frame costs no call upstream and no copy of its own.
-constexpr guint kFrameWindow = 256 << 10;
+// after piece: it stays in the processor's cache, and a clip of any size
+// costs no fresh memory, whose pages cost more to fault in than to read.
+constexpr uint32_t kIndexPiece = 64 << 10;
+// Pull mode takes frames and sound out of stretches of the clip pulled this
+// far ahead, so that a buffer costs no call upstream and no copy of its own.
+constexpr guint kWindow = 64 << 10;
 // AMR blocks per sound buffer: 200 ms, a decoder's usual bite.
 constexpr int64_t kBlocksPerBuffer = 10;
 // A frame stream shorter than this cannot hold a picture (a JPEG needs its
@@ -73,6 +73,26 @@ struct HeldBytes {
   const uint8_t* data() const { return map.data; }
 };
 
+// A stretch of the clip in hand, from which frames or sound go out as
+// sub-buffers, shared, not copied.
+struct Window {
+  GstBuffer* buffer = nullptr;
+  guint64 offset = 0;
+
+  bool Holds(guint64 start, guint64 end) const {
+    return buffer && start >= offset && end <= offset + gst_buffer_get_size(buffer);
+  }
+  void Set(GstBuffer* taken, guint64 at) {
+    Release();
+    buffer = taken;
+    offset = at;
+  }
+  void Release() {
+    if (buffer) gst_buffer_unref(buffer);
+    buffer = nullptr;
+  }
+};
+
 // Everything the element knows about the clip it plays. The streaming
 // thread writes it; queries and seeks from other threads read the fields
 // marked "object lock" under the element's object lock.
@@ -82,17 +102,14 @@ struct DemuxState {
   gint64 announcedSize = -1;      // upstream's size in push mode, -1 unknown
   bool sizeAsked = false;
 
-  // A gathered clip is held whole (push mode, or a pull whose size upstream
-  // does not tell); a pulled one only in the parts that are used all along,
-  // the shared header and the sound track, and each frame is pulled when
-  // it is pushed.
+  // A gathered clip (push mode, or a pull whose size upstream does not
+  // tell) is held whole and is the one window of frames and sound. A pulled
+  // clip is held only in its shared header, and frames and sound come in
+  // windows pulled as they are pushed.
   HeldBytes clip;
-  HeldBytes head;   // pulled: the header that shared-header frames lack
-  HeldBytes track;  // pulled: the sound track
-  GstBuffer* window = nullptr;  // pulled: the stretch of frames in hand
-  guint64 windowOffset = 0;
-  GstBuffer* soundSource = nullptr;  // the buffer holding the track: clip or track
-  gsize soundBase = 0;               // the track's offset in it
+  HeldBytes head;  // pulled: the header that shared-header frames lack
+  Window frames, sound;
+  uint32_t clipLength = 0;
   bool errorPosted = false;  // an error of ours is on the bus already
   ClipLayout layout;
   bool ready = false;  // object lock: layout made, pads added
@@ -131,10 +148,8 @@ void Loop(GstPad* sinkpad);
 void ReleaseClip(DemuxState& s) {
   s.clip.Release();
   s.head.Release();
-  s.track.Release();
-  if (s.window) gst_buffer_unref(s.window);
-  s.window = nullptr;
-  s.soundSource = nullptr;
+  s.frames.Release();
+  s.sound.Release();
 }
 
 // Back to the state of a new element: nothing gathered, no pads.
@@ -218,8 +233,9 @@ bool LayOutGathered(GstZrvDemux* self) {
     NotAClip(self, why);
     return false;
   }
-  s.soundSource = s.clip.buffer;
-  s.soundBase = s.layout.trackOffset();
+  s.clipLength = uint32_t(size);
+  s.frames.Set(gst_buffer_ref(s.clip.buffer), 0);
+  s.sound.Set(gst_buffer_ref(s.clip.buffer), 0);
   return true;
 }
 
@@ -276,18 +292,18 @@ void ClipCutShort(GstZrvDemux* self) {
   self->state->errorPosted = true;
 }
 
-// `size` bytes at `offset` pulled from upstream into `buffer` (a new one
-// when it is null). GST_FLOW_EOS when fewer bytes are there.
-GstFlowReturn PullExactly(GstZrvDemux* self, guint64 offset, guint size, GstBuffer*& buffer) {
+// Up to `size` bytes at `offset` pulled from upstream into `buffer` (a new
+// one when it is null). GST_FLOW_EOS when fewer than `needed` are there.
+GstFlowReturn PullExactly(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
   const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, size, &buffer);
   if (flow != GST_FLOW_OK) return flow;
-  return gst_buffer_get_size(buffer) < size ? GST_FLOW_EOS : GST_FLOW_OK;
+  return gst_buffer_get_size(buffer) < needed ? GST_FLOW_EOS : GST_FLOW_OK;
 }
 
 // Pulls `size` bytes at `offset` and holds them in `held`.
 GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
   GstBuffer* buffer = nullptr;
-  const GstFlowReturn flow = PullExactly(self, offset, size, buffer);
+  const GstFlowReturn flow = PullExactly(self, offset, size, size, buffer);
   if (flow != GST_FLOW_OK) {
     if (buffer) gst_buffer_unref(buffer);
     return flow;
@@ -298,8 +314,7 @@ GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldByt
 }
 
 // Pull mode with the size known: scans the clip piece by piece through one
-// reused buffer, then pulls the parts it keeps, the shared header and the
-// sound track. Frames are pulled as they are pushed.
+// reused buffer, then pulls the one part it keeps, the shared header.
 GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
   DemuxState& s = *self->state;
   GstBuffer* piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
@@ -317,7 +332,7 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
     }
     gst_buffer_set_size(piece, size);
     GstBuffer* into = piece;
-    flow = PullExactly(self, offset, size, into);
+    flow = PullExactly(self, offset, size, size, into);
     if (into != piece) {  // upstream gave a buffer of its own
       gst_buffer_unref(piece);
       piece = into;
@@ -327,7 +342,7 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
     return mapped ? pieceMap.data : nullptr;
   };
   std::string why;
-  const bool indexed = s.layout.IndexFrames(read, total, kIndexPiece, why);
+  const bool indexed = s.layout.Index(read, total, kIndexPiece, why);
   if (mapped) gst_buffer_unmap(piece, &pieceMap);
   if (piece) gst_buffer_unref(piece);
   if (!indexed) {
@@ -337,19 +352,12 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
     return flow == GST_FLOW_OK || flow == GST_FLOW_EOS ? GST_FLOW_ERROR : flow;
   }
 
-  const ClipLayout& clip = s.layout;
-  if (clip.sharedHeader()) flow = PullAndHold(self, 0, clip.Frame(1).headLength, s.head);
-  if (flow == GST_FLOW_OK && clip.trackSize() > 0)
-    flow = PullAndHold(self, clip.trackOffset(), clip.trackSize(), s.track);
-  if (flow == GST_FLOW_EOS) {
-    ClipCutShort(self);
-    return GST_FLOW_ERROR;
-  }
-  if (flow != GST_FLOW_OK) return flow;
-  s.layout.ReadSound(s.track.data());
-  s.soundSource = s.track.buffer;
-  s.soundBase = 0;
-  return GST_FLOW_OK;
+  s.clipLength = total;
+  if (!s.layout.sharedHeader()) return GST_FLOW_OK;
+  flow = PullAndHold(self, 0, s.layout.Frame(1).headLength, s.head);
+  if (flow != GST_FLOW_EOS) return flow;
+  ClipCutShort(self);
+  return GST_FLOW_ERROR;
 }
 
 // Pull mode: lays out the clip from upstream and adds the pads.
@@ -407,25 +415,25 @@ bool PastStop(const DemuxState& s, int64_t ns) {
   return GST_CLOCK_TIME_IS_VALID(s.segment.stop) && guint64(ns) >= s.segment.stop;
 }
 
-// Pull mode: frame k's own bytes, from the window of the clip in hand or
-// from a new one pulled from where the frame starts.
-GstFlowReturn PulledFrame(GstZrvDemux* self, const FrameStreamSpans& frame, GstBuffer*& buffer) {
-  DemuxState& s = *self->state;
-  const guint64 start = frame.bodyOffset, end = start + frame.bodyLength;
-  if (!s.window || start < s.windowOffset || end > s.windowOffset + gst_buffer_get_size(s.window)) {
-    if (s.window) gst_buffer_unref(s.window);
-    s.window = nullptr;
-    // Up to the end of the frames: the sound is in hand already.
-    const guint size = guint(std::max<guint64>(end, std::min<guint64>(start + kFrameWindow, s.layout.framesEnd())) - start);
-    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, start, size, &s.window);
-    if (flow != GST_FLOW_OK && flow != GST_FLOW_EOS) return flow;
-    s.windowOffset = start;
-    if (flow == GST_FLOW_EOS || gst_buffer_get_size(s.window) < frame.bodyLength) {
+// The `length` bytes at `start` as a sub-buffer of the window, which is
+// pulled anew from `start` on when it does not hold them, up to `limit`
+// (a window's worth, or more for a larger piece).
+GstFlowReturn TakeBytes(GstZrvDemux* self, Window& window, guint64 start, guint length, guint64 limit,
+                        GstBuffer*& buffer) {
+  const guint64 end = start + length;
+  if (!window.Holds(start, end)) {
+    const guint size = guint(std::max(end, std::min(start + kWindow, limit)) - start);
+    GstBuffer* pulled = nullptr;
+    const GstFlowReturn flow = PullExactly(self, start, length, size, pulled);
+    if (flow != GST_FLOW_OK) {
+      if (pulled) gst_buffer_unref(pulled);
+      if (flow != GST_FLOW_EOS) return flow;
       ClipCutShort(self);
       return GST_FLOW_ERROR;
     }
+    window.Set(pulled, start);
   }
-  buffer = gst_buffer_copy_region(s.window, GST_BUFFER_COPY_MEMORY, start - s.windowOffset, frame.bodyLength);
+  buffer = gst_buffer_copy_region(window.buffer, GST_BUFFER_COPY_MEMORY, start - window.offset, length);
   return GST_FLOW_OK;
 }
 
@@ -441,20 +449,19 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
   }
   const FrameStreamSpans frame = clip.Frame(k);
   GstBuffer* buffer = nullptr;
-  if (s.clip.buffer && frame.headLength == 0) {
-    // The frame's bytes as they lie in the clip, shared, not copied.
-    buffer = gst_buffer_copy_region(s.clip.buffer, GST_BUFFER_COPY_MEMORY, frame.bodyOffset, frame.bodyLength);
-  } else if (s.clip.buffer) {
+  const GstFlowReturn flow = TakeBytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
+  if (flow != GST_FLOW_OK) return flow;
+  if (frame.headLength) {
     // A shared-header frame gets the header put back in front of it.
-    buffer = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
-    gst_buffer_fill(buffer, 0, s.clip.data(), frame.headLength);
-    gst_buffer_fill(buffer, frame.headLength, s.clip.data() + frame.bodyOffset, frame.bodyLength);
-  } else {
-    const GstFlowReturn flow = PulledFrame(self, frame, buffer);
-    if (flow != GST_FLOW_OK) return flow;
-    if (frame.headLength)
-      buffer = gst_buffer_append(gst_buffer_copy_region(s.head.buffer, GST_BUFFER_COPY_MEMORY, 0, frame.headLength),
-                                 buffer);
+    GstBuffer* whole = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
+    gst_buffer_fill(whole, 0, s.clip.buffer ? s.clip.data() : s.head.data(), frame.headLength);
+    GstMapInfo body;
+    if (gst_buffer_map(buffer, &body, GST_MAP_READ)) {
+      gst_buffer_fill(whole, frame.headLength, body.data, body.size);
+      gst_buffer_unmap(buffer, &body);
+    }
+    gst_buffer_unref(buffer);
+    buffer = whole;
   }
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
@@ -485,8 +492,10 @@ GstFlowReturn PushSound(GstZrvDemux* self) {
   }
   const int64_t count = std::min(kBlocksPerBuffer, clip.soundBlocks() - first);
   uint32_t size;
-  const uint32_t offset = clip.SoundBlocks(first, count, size);
-  GstBuffer* buffer = gst_buffer_copy_region(s.soundSource, GST_BUFFER_COPY_MEMORY, s.soundBase + offset, size);
+  const uint32_t offset = clip.trackOffset() + clip.SoundBlocks(first, count, size);
+  GstBuffer* buffer = nullptr;
+  const GstFlowReturn flow = TakeBytes(self, s.sound, offset, size, s.clipLength, buffer);
+  if (flow != GST_FLOW_OK) return flow;
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(count * kSoundBlockNs);
   GST_BUFFER_OFFSET(buffer) = guint64(first);

@@ -42,19 +42,17 @@ Bytes FrameBytes(const Bytes& clip, const FrameStreamSpans& frame) {
 
 // Lays the clip out as the demuxer does from a file: read in pieces of at
 // most `piece` bytes, each in a heap block of its own size that the next
-// read frees, then the sound track given apart.
+// read frees (so that a read past it is caught by the sanitizer).
 bool ReadInPieces(ClipLayout& layout, const Bytes& clip, uint32_t piece, std::string& why) {
   Bytes held;
   const ReadClipBytes read = [&](uint32_t offset, uint32_t size) -> const uint8_t* {
     EXPECT_LE(size, piece);
+    EXPECT_LE(uint64_t(offset) + size, clip.size());
     held.assign(clip.begin() + offset, clip.begin() + offset + size);
     held.shrink_to_fit();
     return held.data();
   };
-  if (!layout.IndexFrames(read, uint32_t(clip.size()), piece, why)) return false;
-  const Bytes track(clip.begin() + layout.trackOffset(), clip.begin() + layout.trackOffset() + layout.trackSize());
-  layout.ReadSound(track.data());
-  return true;
+  return layout.Index(read, uint32_t(clip.size()), piece, why);
 }
 
 class ClipLayoutTest : public ::testing::Test {
@@ -221,6 +219,52 @@ TEST_F(ClipLayoutTest, ReadInPiecesItEqualsTheLayoutOfTheWholeClip) {
     for (uint32_t k = 0; k < whole.frames(); ++k)
       ASSERT_EQ(FrameBytes(bytes, pieces.Frame(k)), FrameBytes(bytes, whole.Frame(k))) << "frame " << k;
     EXPECT_EQ(pieces.DurationNs(), whole.DurationNs());
+  }
+}
+
+TEST(AmrTrackScan, InPiecesItDelimitsTheSameBlocks) {
+  // Frames of every narrow-band type (each 1 type byte + payload), then a
+  // stereo track, read in pieces that cut frames and type bytes anywhere.
+  Bytes mono = {'#', '!', 'A', 'M', 'R', '\n'};
+  const int payload[] = {12, 13, 15, 17, 19, 20, 26, 31, 5, 0, 0, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 400; ++i) {
+    const int type = (i * 7) % 16;
+    mono.push_back(uint8_t(type << 3 | 4));
+    mono.insert(mono.end(), size_t(payload[type]), uint8_t(i));
+  }
+  mono.push_back(0x3C);  // cut short
+  Bytes stereo = {'#', '!', 'A', 'M', 'R', '_', 'M', 'C', '1', '.', '0', '\n', 0, 0, 0, 2};
+  for (int i = 0; i < 300; ++i) {
+    stereo.push_back(0x3C);
+    stereo.insert(stereo.end(), 31, 0x55);
+    stereo.push_back(0x7C);
+  }
+  for (const Bytes* track : {&mono, &stereo}) {
+    const AmrTrackLayout whole = ScanAmrTrack(track->data(), track->size());
+    ASSERT_GT(whole.blocks(), 250);
+    for (size_t piece : {size_t(64), size_t(65), size_t(333)}) {
+      Bytes held;
+      size_t reads = 0;
+      const ReadTrackBytes read = [&](size_t offset, size_t size) -> const uint8_t* {
+        EXPECT_LE(size, piece);
+        EXPECT_LE(offset + size, track->size());
+        ++reads;
+        held.assign(track->begin() + long(offset), track->begin() + long(offset + size));
+        held.shrink_to_fit();
+        return held.data();
+      };
+      AmrTrackLayout pieces;
+      ASSERT_TRUE(ScanAmrTrackInPieces(read, track->size(), piece, pieces));
+      EXPECT_EQ(pieces.blockStarts, whole.blockStarts) << "pieces of " << piece;
+      EXPECT_EQ(pieces.channels, whole.channels);
+      EXPECT_LE(reads, track->size() / piece + 2);  // front to back, each byte once
+      // A read that fails fails the scan.
+      size_t left = reads - 1;
+      const ReadTrackBytes failing = [&](size_t offset, size_t size) -> const uint8_t* {
+        return left-- == 0 ? nullptr : read(offset, size);
+      };
+      EXPECT_FALSE(ScanAmrTrackInPieces(failing, track->size(), piece, pieces));
+    }
   }
 }
 
