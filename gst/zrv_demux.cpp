@@ -294,7 +294,7 @@ void ClipCutShort(GstZrvDemux* self) {
 
 // Up to `size` bytes at `offset` pulled from upstream into `buffer` (a new
 // one when it is null). GST_FLOW_EOS when fewer than `needed` are there.
-GstFlowReturn PullExactly(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
+GstFlowReturn PullRange(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
   const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, size, &buffer);
   if (flow != GST_FLOW_OK) return flow;
   return gst_buffer_get_size(buffer) < needed ? GST_FLOW_EOS : GST_FLOW_OK;
@@ -303,7 +303,7 @@ GstFlowReturn PullExactly(GstZrvDemux* self, guint64 offset, guint needed, guint
 // Pulls `size` bytes at `offset` and holds them in `held`.
 GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
   GstBuffer* buffer = nullptr;
-  const GstFlowReturn flow = PullExactly(self, offset, size, size, buffer);
+  const GstFlowReturn flow = PullRange(self, offset, size, size, buffer);
   if (flow != GST_FLOW_OK) {
     if (buffer) gst_buffer_unref(buffer);
     return flow;
@@ -324,19 +324,9 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
   const ReadClipBytes read = [&](uint32_t offset, uint32_t size) -> const uint8_t* {
     if (mapped) gst_buffer_unmap(piece, &pieceMap);
     mapped = false;
-    gsize room = 0;
-    gst_buffer_get_sizes(piece, nullptr, &room);
-    if (room < size) {  // a buffer of upstream's own, too small for this piece
-      gst_buffer_unref(piece);
-      piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
-    }
+    // Upstream fills the buffer it is given; the scan asks for a piece at most.
     gst_buffer_set_size(piece, size);
-    GstBuffer* into = piece;
-    flow = PullExactly(self, offset, size, size, into);
-    if (into != piece) {  // upstream gave a buffer of its own
-      gst_buffer_unref(piece);
-      piece = into;
-    }
+    flow = PullRange(self, offset, size, size, piece);
     if (flow != GST_FLOW_OK) return nullptr;
     mapped = gst_buffer_map(piece, &pieceMap, GST_MAP_READ);
     return mapped ? pieceMap.data : nullptr;
@@ -344,7 +334,7 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
   std::string why;
   const bool indexed = s.layout.Index(read, total, kIndexPiece, why);
   if (mapped) gst_buffer_unmap(piece, &pieceMap);
-  if (piece) gst_buffer_unref(piece);
+  gst_buffer_unref(piece);
   if (!indexed) {
     if (flow == GST_FLOW_OK) NotAClip(self, why);
     if (flow == GST_FLOW_EOS) ClipCutShort(self);
@@ -424,7 +414,7 @@ GstFlowReturn TakeBytes(GstZrvDemux* self, Window& window, guint64 start, guint 
   if (!window.Holds(start, end)) {
     const guint size = guint(std::max(end, std::min(start + kWindow, limit)) - start);
     GstBuffer* pulled = nullptr;
-    const GstFlowReturn flow = PullExactly(self, start, length, size, pulled);
+    const GstFlowReturn flow = PullRange(self, start, length, size, pulled);
     if (flow != GST_FLOW_OK) {
       if (pulled) gst_buffer_unref(pulled);
       if (flow != GST_FLOW_EOS) return flow;
@@ -449,19 +439,26 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
   }
   const FrameStreamSpans frame = clip.Frame(k);
   GstBuffer* buffer = nullptr;
-  const GstFlowReturn flow = TakeBytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
+  const GstFlowReturn flow =
+      TakeBytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
   if (flow != GST_FLOW_OK) return flow;
   if (frame.headLength) {
     // A shared-header frame gets the header put back in front of it.
     GstBuffer* whole = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
     gst_buffer_fill(whole, 0, s.clip.buffer ? s.clip.data() : s.head.data(), frame.headLength);
     GstMapInfo body;
-    if (gst_buffer_map(buffer, &body, GST_MAP_READ)) {
+    const bool mapped = gst_buffer_map(buffer, &body, GST_MAP_READ);
+    if (mapped) {
       gst_buffer_fill(whole, frame.headLength, body.data, body.size);
       gst_buffer_unmap(buffer, &body);
     }
     gst_buffer_unref(buffer);
     buffer = whole;
+    if (!mapped) {
+      gst_buffer_unref(whole);
+      NoMemory(self);
+      return GST_FLOW_ERROR;
+    }
   }
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
