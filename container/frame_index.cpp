@@ -61,20 +61,26 @@ inline bool Inspect(ScanState& s, uint32_t i) {
   return false;
 }
 
-// Visits, in increasing order, every position of the piece below `limit`
-// whose byte is 0xFF or '#', until Inspect ends the scan; true when it did. Only those two bytes can begin a
-// frame start or the sound magic, and in JPEG data they are rare, so the
-// search runs over 64-byte blocks and only hits are looked at one by one.
+// Visits, in increasing order, the positions of the piece below `limit`
+// that may begin a frame start or the sound magic, until Inspect ends the
+// scan; true when it did. In JPEG data such positions are rare, so the
+// search runs over 64-byte blocks and only hits are looked at one by one: a
+// position whose byte and the next are FF D8 or "#!" (the byte at `limit`
+// may be read, the tail guard keeps it within the data).
 bool ScanCandidates(ScanState& s, uint32_t limit) {
   const uint8_t* bytes = s.bytes;
   uint32_t i = 0;
 #if defined(__SSE2__)
   const __m128i ff = _mm_set1_epi8(static_cast<char>(0xFF));
+  const __m128i d8 = _mm_set1_epi8(static_cast<char>(0xD8));
   const __m128i hash = _mm_set1_epi8('#');
+  const __m128i bang = _mm_set1_epi8('!');
   auto hits16 = [&](uint32_t at) -> uint32_t {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
-    __m128i m = _mm_or_si128(_mm_cmpeq_epi8(v, ff), _mm_cmpeq_epi8(v, hash));
-    return static_cast<uint32_t>(_mm_movemask_epi8(m));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + at + 1));
+    const __m128i start = _mm_and_si128(_mm_cmpeq_epi8(v, ff), _mm_cmpeq_epi8(next, d8));
+    const __m128i magic = _mm_and_si128(_mm_cmpeq_epi8(v, hash), _mm_cmpeq_epi8(next, bang));
+    return static_cast<uint32_t>(_mm_movemask_epi8(_mm_or_si128(start, magic)));
   };
   for (; limit - i >= 64; i += 64) {
     uint64_t mask = uint64_t(hits16(i)) | uint64_t(hits16(i + 16)) << 16 |
@@ -86,8 +92,9 @@ bool ScanCandidates(ScanState& s, uint32_t limit) {
     }
   }
 #else
-  // Word at a time: a word holds 0xFF or '#' exactly when the classic
-  // has-zero-byte test fires for the word xor'ed with that byte repeated.
+  // Word at a time, on the first byte alone: a word holds 0xFF or '#'
+  // exactly when the classic has-zero-byte test fires for the word xor'ed
+  // with that byte repeated.
   constexpr uint64_t ones = 0x0101010101010101ULL, highs = 0x8080808080808080ULL;
   auto hasZero = [](uint64_t v) { return (v - ones) & ~v & highs; };
   for (; limit - i >= 8; i += 8) {
