@@ -1,7 +1,8 @@
 // A clip laid out for a demuxer: its frames as standalone JPEG streams,
 // their times, the blocks of its sound track and the size of its pictures,
-// all as places in the clip, so that the clip need not be held in memory. The frames are found by the player's scan and
-// timed by the export's rule, so every program shows a clip alike.
+// all as places in the clip, so that the clip need not be held in memory.
+// The frames are found by the player's scan and timed by the export's rule,
+// so every program shows a clip alike.
 #pragma once
 
 #include <cstdint>
