@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 struct AmrTrackLayout {
@@ -25,3 +26,16 @@ struct AmrTrackLayout {
 // A track of no known magic, or one whose channel count the reader refuses,
 // has format -1 and no blocks.
 AmrTrackLayout ScanAmrTrack(const uint8_t* track, size_t size);
+
+// `size` bytes of a track at `offset`, or null when they cannot be read. The
+// bytes stay valid until the next call.
+using ReadTrackBytes = std::function<const uint8_t*(size_t offset, size_t size)>;
+
+// The smallest piece ScanAmrTrackInPieces reads at a time: room for any
+// magic and channel count.
+inline constexpr size_t kMinTrackPiece = 64;
+
+// The same layout for a track that is not held in memory, read front to
+// back through `read` in pieces of at most `piece` bytes: only the magic and
+// each frame's type byte are looked at. False when a read fails.
+bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout);

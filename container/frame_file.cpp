@@ -20,19 +20,29 @@ bool WriteAll(int fd, const uint8_t* data, uint64_t size) {
 
 }  // namespace
 
-FrameStreamPieces FrameStreamOf(const uint8_t* bytes, const FrameIndex& index, uint32_t k) {
+FrameStreamSpans FrameStreamSpansOf(const FrameIndex& index, uint32_t k) {
   const uint32_t start = index.frameOffsets[k];
   const uint32_t end = index.frameOffsets[k + 1];
-  FrameStreamPieces pieces;
+  FrameStreamSpans spans;
   if (index.sharedHeader && k >= 1) {
-    pieces.head = bytes;
-    pieces.headLength = index.headerLength;
-    pieces.body = bytes + start + 2;
-    pieces.bodyLength = end - start - 2;
+    spans.headLength = index.headerLength;
+    spans.bodyOffset = start + 2;
   } else {
-    pieces.body = bytes + start;
-    pieces.bodyLength = end - start;
+    spans.bodyOffset = start;
   }
+  spans.bodyLength = end - spans.bodyOffset;
+  return spans;
+}
+
+FrameStreamPieces FrameStreamOf(const uint8_t* bytes, const FrameIndex& index, uint32_t k) {
+  const FrameStreamSpans spans = FrameStreamSpansOf(index, k);
+  FrameStreamPieces pieces;
+  if (spans.headLength) {
+    pieces.head = bytes;
+    pieces.headLength = spans.headLength;
+  }
+  pieces.body = bytes + spans.bodyOffset;
+  pieces.bodyLength = spans.bodyLength;
   return pieces;
 }
 

@@ -18,6 +18,18 @@ struct FrameStreamPieces {
 
   uint64_t length() const { return uint64_t(headLength) + bodyLength; }
 };
+// The same two pieces as offsets in the clip, for a clip that is not held in
+// memory: the header prefix is [0, headLength), the body follows it.
+struct FrameStreamSpans {
+  uint32_t headLength = 0;
+  uint32_t bodyOffset = 0;
+  uint32_t bodyLength = 0;
+
+  uint64_t length() const { return uint64_t(headLength) + bodyLength; }
+};
+
+// k must be below index.frameCount.
+FrameStreamSpans FrameStreamSpansOf(const FrameIndex& index, uint32_t k);
 // k must be below index.frameCount.
 FrameStreamPieces FrameStreamOf(const uint8_t* bytes, const FrameIndex& index, uint32_t k);
 

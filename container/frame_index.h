@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 // Entries in the offset table: frame starts plus one end marker.
@@ -17,7 +18,8 @@ struct FrameIndex {
   // Entries 0..frameCount-1 are frame starts (the offset of each FF D8), entry
   // frameCount is the end marker: audioStart with sound, the file length
   // without. Frame k is the bytes [frameOffsets[k], frameOffsets[k+1]).
-  // The table is allocated once, at full capacity, when the index is made.
+  // The table is allocated once, at full capacity, when the index is made;
+  // entries past frameCount are undefined.
   uint32_t* frameOffsets = nullptr;
   bool hasSound = false;
   uint32_t audioStart = 0;  // offset of the '#' of "#!AMR"
@@ -32,6 +34,20 @@ struct FrameIndex {
 // Scans a clip held in memory and fills `index`. Never fails and never
 // allocates; frameCount 0 means the bytes hold no frame.
 void BuildFrameIndex(const uint8_t* bytes, uint32_t length, FrameIndex& index);
+
+// `size` bytes of a clip at `offset`, or null when they cannot be read. The
+// bytes stay valid until the next call.
+using ReadClipBytes = std::function<const uint8_t*(uint32_t offset, uint32_t size)>;
+
+// The smallest piece BuildFrameIndexInPieces reads at a time.
+inline constexpr uint32_t kMinIndexPiece = 64;
+
+// The index BuildFrameIndex makes, for a clip of `length` bytes that is not
+// held in memory: it is read front to back through `read`, in pieces of at
+// most `piece` bytes, so that one reused buffer of that size suffices.
+// False when a read fails; the index then holds nothing usable.
+bool BuildFrameIndexInPieces(const ReadClipBytes& read, uint32_t length, uint32_t piece,
+                             FrameIndex& index);
 
 // Bytes of frame k's standalone JPEG stream (header prefix included).
 uint64_t FrameStreamLength(const FrameIndex& index, uint32_t k);

@@ -1,5 +1,6 @@
 #include "gst/clip_layout.h"
 
+#include <algorithm>
 #include <numeric>
 
 #include "gst/clip_sniffer.h"
@@ -9,10 +10,8 @@ namespace {
 // Frames looked at for a picture size when the first declares none.
 constexpr uint32_t kSizeProbeFrames = 8;
 
-bool PictureSize(const FrameStreamPieces& frame, uint32_t& width, uint32_t& height) {
-  // Only the header part matters: the shared header when there is one.
-  const uint8_t* bytes = frame.headLength ? frame.head : frame.body;
-  const uint32_t size = frame.headLength ? frame.headLength : frame.bodyLength;
+// The picture size in the JPEG header at the start of `bytes`.
+bool PictureSize(const uint8_t* bytes, uint32_t size, uint32_t& width, uint32_t& height) {
   const PeekBytes peek = [&](uint64_t offset, uint32_t n) -> const uint8_t* {
     return offset + n <= size ? bytes + offset : nullptr;
   };
@@ -26,22 +25,46 @@ bool PictureSize(const FrameStreamPieces& frame, uint32_t& width, uint32_t& heig
 }  // namespace
 
 bool ClipLayout::Read(const uint8_t* bytes, uint32_t length, std::string& why) {
-  m_bytes = bytes;
-  m_index.hasSound = false;
-  BuildFrameIndex(bytes, length, m_index);
+  const ReadClipBytes inMemory = [bytes](uint32_t offset, uint32_t) { return bytes + offset; };
+  return Index(inMemory, length, length, why);
+}
+
+bool ClipLayout::Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why) {
+  m_length = length;
+  m_track = AmrTrackLayout();
+  if (!BuildFrameIndexInPieces(read, length, piece, m_index)) {
+    m_index.frameCount = 0;
+    why = "the clip could not be read whole";
+    return false;
+  }
   if (m_index.frameCount == 0) {
     why = m_index.hasSound ? "the clip's sound track comes before any picture"
                            : "no JPEG picture in the data: not a ZRV clip";
     return false;
   }
-  m_track = AmrTrackLayout();
-  if (m_index.hasSound) m_track = ScanAmrTrack(bytes + m_index.audioStart, length - m_index.audioStart);
+  // Only a frame's header part matters, the shared header when there is
+  // one, and it lies in the frame's first piece.
+  m_width = m_height = 0;
+  for (uint32_t k = 0; k < m_index.frameCount && k < kSizeProbeFrames; ++k) {
+    const FrameStreamSpans frame = Frame(k);
+    const uint32_t offset = frame.headLength ? 0 : frame.bodyOffset;
+    const uint32_t size = std::min(frame.headLength ? frame.headLength : frame.bodyLength, piece);
+    const uint8_t* bytes = read(offset, size);
+    if (bytes && PictureSize(bytes, size, m_width, m_height)) break;
+  }
+  if (m_index.hasSound) {
+    const ReadTrackBytes readTrack = [&](size_t offset, size_t size) {
+      return read(m_index.audioStart + uint32_t(offset), uint32_t(size));
+    };
+    if (!ScanAmrTrackInPieces(readTrack, trackSize(), piece, m_track)) {
+      m_index.frameCount = 0;
+      why = "the clip could not be read whole";
+      return false;
+    }
+  }
   // As the player does, a track of no known kind counts as no sound.
   m_timing = MakeExportTiming(m_index.frameCount, m_track.known() ? m_track.samples() : -1,
                               m_track.sampleRate);
-  m_width = m_height = 0;
-  for (uint32_t k = 0; k < m_index.frameCount && k < kSizeProbeFrames; ++k)
-    if (PictureSize(Frame(k), m_width, m_height)) break;
   return true;
 }
 
@@ -72,8 +95,8 @@ void ClipLayout::FrameRate(int32_t& numerator, int32_t& denominator) const {
   if (denominator == 0) denominator = 1;
 }
 
-const uint8_t* ClipLayout::SoundBlocks(int64_t first, int64_t count, uint32_t& size) const {
+uint32_t ClipLayout::SoundBlocks(int64_t first, int64_t count, uint32_t& size) const {
   const uint32_t start = m_track.blockStarts[size_t(first)];
   size = m_track.blockStarts[size_t(first + count)] - start;
-  return m_bytes + m_index.audioStart + start;
+  return start;
 }

@@ -1,7 +1,8 @@
-// A clip held whole in memory, laid out for a demuxer: its frames as
-// standalone JPEG streams, their times, the blocks of its sound track and
-// the size of its pictures. The frames are found by the player's scan and
-// timed by the export's rule, so every program shows a clip alike.
+// A clip laid out for a demuxer: its frames as standalone JPEG streams,
+// their times, the blocks of its sound track and the size of its pictures,
+// all as places in the clip, so that the clip need not be held in memory.
+// The frames are found by the player's scan and timed by the export's rule,
+// so every program shows a clip alike.
 #pragma once
 
 #include <cstdint>
@@ -18,13 +19,24 @@ inline constexpr int64_t kSoundBlockNs = 20000000;
 
 class ClipLayout {
  public:
-  // Indexes the `length` bytes at `bytes`, which must stay in place while the
-  // layout is used. False, with a reason in `why`, when they hold no frame.
+  // Indexes the `length` bytes at `bytes`, which must stay in place while
+  // the layout is made. False, with a reason in `why`, when they hold no frame.
   bool Read(const uint8_t* bytes, uint32_t length, std::string& why);
+  // The same for a clip that is not held in memory: it is read through
+  // `read` in pieces of at most `piece` bytes, the frames front to back,
+  // then the first frames' headers for the picture size (looked for in a
+  // frame's first piece), then the sound track front to back. False with a
+  // reason when the bytes hold no frame or a read fails.
+  bool Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why);
+  // Where the sound track lies in the clip; trackSize() 0 without one.
+  uint32_t trackOffset() const { return m_index.hasSound ? m_index.audioStart : 0; }
+  uint32_t trackSize() const { return m_index.hasSound ? m_length - m_index.audioStart : 0; }
 
   uint32_t frames() const { return m_index.frameCount; }
-  // Frame k's stream as one or two pieces (the shared header in front).
-  FrameStreamPieces Frame(uint32_t k) const { return FrameStreamOf(m_bytes, m_index, k); }
+  // Where the last frame ends.
+  uint32_t framesEnd() const { return m_index.frameOffsets[m_index.frameCount]; }
+  // Frame k's stream as one or two spans of the clip (the shared header in front).
+  FrameStreamSpans Frame(uint32_t k) const { return FrameStreamSpansOf(m_index, k); }
   bool sharedHeader() const { return m_index.sharedHeader; }
   // Where frame k starts, in nanoseconds; k == frames() is the clip's end.
   int64_t FrameStartNs(uint32_t k) const { return m_timing.FrameStart(k, kNanosecondsPerSecond); }
@@ -48,11 +60,12 @@ class ClipLayout {
   bool SoundBlockEmpty(int64_t b) const {
     return m_track.blockStarts[size_t(b) + 1] - m_track.blockStarts[size_t(b)] == uint32_t(m_track.channels);
   }
-  // Blocks [first, first + count) of the track as they stand in the clip.
-  const uint8_t* SoundBlocks(int64_t first, int64_t count, uint32_t& size) const;
+  // Where blocks [first, first + count) lie in the track: the offset from
+  // the track's start, and their size in `size`.
+  uint32_t SoundBlocks(int64_t first, int64_t count, uint32_t& size) const;
 
  private:
-  const uint8_t* m_bytes = nullptr;
+  uint32_t m_length = 0;
   FrameIndex m_index;
   AmrTrackLayout m_track;
   ExportTiming m_timing;

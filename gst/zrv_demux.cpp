@@ -3,11 +3,7 @@
 #include <gst/base/gstadapter.h>
 #include <gst/base/gstflowcombiner.h>
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
 #include <string>
 
 #include "gst/clip_layout.h"
@@ -17,11 +13,18 @@ GST_DEBUG_CATEGORY_STATIC(zrv_demux_debug);
 
 namespace {
 
-// A clip has no index, so it is held whole before anything plays. Offsets
+// A clip has no index: it is scanned whole before anything plays. Offsets
 // are 32-bit: a larger stream is not a clip.
 constexpr uint64_t kMaxClipBytes = UINT32_MAX;
-// Bytes asked of upstream at a time in pull mode.
+// Bytes asked of upstream at a time in pull mode when its size is unknown.
 constexpr guint kPullChunk = 1 << 20;
+// Pull mode scans the clip through one buffer of this size, reused piece
+// after piece: it stays in the processor's cache, and a clip of any size
+// costs no fresh memory, whose pages cost more to fault in than to read.
+constexpr uint32_t kIndexPiece = 64 << 10;
+// Pull mode takes frames and sound out of stretches of the clip pulled this
+// far ahead, so that a buffer costs no call upstream and no copy of its own.
+constexpr guint kWindow = 64 << 10;
 // AMR blocks per sound buffer: 200 ms, a decoder's usual bite.
 constexpr int64_t kBlocksPerBuffer = 10;
 // A frame stream shorter than this cannot hold a picture (a JPEG needs its
@@ -46,6 +49,50 @@ GstStaticPadTemplate audio_template =
                             GST_STATIC_CAPS("audio/AMR, rate = (int) 8000, channels = (int) 1; "
                                             "audio/AMR-WB, rate = (int) 16000, channels = (int) 1"));
 
+// A buffer held mapped for reading.
+struct HeldBytes {
+  GstBuffer* buffer = nullptr;
+  GstMapInfo map{};
+
+  // Takes `taken`; false (and nothing held) when it cannot be mapped.
+  bool Hold(GstBuffer* taken) {
+    Release();
+    if (!gst_buffer_map(taken, &map, GST_MAP_READ)) {
+      gst_buffer_unref(taken);
+      return false;
+    }
+    buffer = taken;
+    return true;
+  }
+  void Release() {
+    if (!buffer) return;
+    gst_buffer_unmap(buffer, &map);
+    gst_buffer_unref(buffer);
+    buffer = nullptr;
+  }
+  const uint8_t* data() const { return map.data; }
+};
+
+// A stretch of the clip in hand, from which frames or sound go out as
+// sub-buffers, shared, not copied.
+struct Window {
+  GstBuffer* buffer = nullptr;
+  guint64 offset = 0;
+
+  bool Holds(guint64 start, guint64 end) const {
+    return buffer && start >= offset && end <= offset + gst_buffer_get_size(buffer);
+  }
+  void Set(GstBuffer* taken, guint64 at) {
+    Release();
+    buffer = taken;
+    offset = at;
+  }
+  void Release() {
+    if (buffer) gst_buffer_unref(buffer);
+    buffer = nullptr;
+  }
+};
+
 // Everything the element knows about the clip it plays. The streaming
 // thread writes it; queries and seeks from other threads read the fields
 // marked "object lock" under the element's object lock.
@@ -55,8 +102,15 @@ struct DemuxState {
   gint64 announcedSize = -1;      // upstream's size in push mode, -1 unknown
   bool sizeAsked = false;
 
-  GstBuffer* clip = nullptr;  // the whole clip, mapped while held
-  GstMapInfo map{};
+  // A gathered clip (push mode, or a pull whose size upstream does not
+  // tell) is held whole and is the one window of frames and sound. A pulled
+  // clip is held only in its shared header, and frames and sound come in
+  // windows pulled as they are pushed.
+  HeldBytes clip;
+  HeldBytes head;  // pulled: the header that shared-header frames lack
+  Window frames, sound;
+  uint32_t clipLength = 0;
+  bool errorPosted = false;  // an error of ours is on the bus already
   ClipLayout layout;
   bool ready = false;  // object lock: layout made, pads added
   gint64 duration = -1;  // object lock
@@ -92,10 +146,10 @@ namespace {
 void Loop(GstPad* sinkpad);
 
 void ReleaseClip(DemuxState& s) {
-  if (!s.clip) return;
-  gst_buffer_unmap(s.clip, &s.map);
-  gst_buffer_unref(s.clip);
-  s.clip = nullptr;
+  s.clip.Release();
+  s.head.Release();
+  s.frames.Release();
+  s.sound.Release();
 }
 
 // Back to the state of a new element: nothing gathered, no pads.
@@ -112,6 +166,7 @@ void Reset(GstZrvDemux* self) {
   ReleaseClip(s);
   s.announcedSize = -1;
   s.sizeAsked = false;
+  s.errorPosted = false;
   GST_OBJECT_LOCK(self);
   s.ready = false;
   s.duration = -1;
@@ -147,29 +202,47 @@ GstPad* MakeSourcePad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char
   return pad;
 }
 
-// Indexes the gathered bytes and adds a pad for the frames and, when the
-// sound can be played, one for the sound. Posts an error and returns false
-// when the bytes are not a clip.
-bool Prepare(GstZrvDemux* self) {
+void NoMemory(GstZrvDemux* self) {
+  GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
+  self->state->errorPosted = true;
+}
+
+void NotAClip(GstZrvDemux* self, const std::string& why) {
+  GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
+                    (nullptr));
+  self->state->errorPosted = true;
+}
+
+// Lays out the gathered bytes, held whole from now on. Posts an error and
+// returns false when they are not a clip.
+bool LayOutGathered(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const gsize size = gst_adapter_available(s.adapter);
   if (size == 0) {
     GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is empty."), ("no data arrived"));
+    s.errorPosted = true;
     return false;
   }
-  s.clip = gst_adapter_take_buffer(s.adapter, size);
-  if (!s.clip || !gst_buffer_map(s.clip, &s.map, GST_MAP_READ)) {
-    if (s.clip) gst_buffer_unref(s.clip);
-    s.clip = nullptr;
-    GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
+  GstBuffer* whole = gst_adapter_take_buffer(s.adapter, size);
+  if (!whole || !s.clip.Hold(whole)) {
+    NoMemory(self);
     return false;
   }
   std::string why;
-  if (!s.layout.Read(s.map.data, uint32_t(s.map.size), why)) {
-    GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
-                      (nullptr));
+  if (!s.layout.Read(s.clip.data(), uint32_t(s.clip.map.size), why)) {
+    NotAClip(self, why);
     return false;
   }
+  s.clipLength = uint32_t(size);
+  s.frames.Set(gst_buffer_ref(s.clip.buffer), 0);
+  s.sound.Set(gst_buffer_ref(s.clip.buffer), 0);
+  return true;
+}
+
+// Adds a pad for the frames and, when the sound can be played, one for the
+// sound, and tells the clip's duration.
+void AddPads(GstZrvDemux* self) {
+  DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
   // The frames and the sound are one group of streams, played together.
   const guint groupId = gst_util_group_id_next();
@@ -203,39 +276,95 @@ bool Prepare(GstZrvDemux* self) {
   GST_INFO_OBJECT(self, "%u frames, %" GST_TIME_FORMAT ", %s layout, sound %s", clip.frames(),
                   GST_TIME_ARGS(clip.DurationNs()), clip.sharedHeader() ? "shared-header" : "plain",
                   s.audioPad ? (clip.wideBand() ? "AMR-WB" : "AMR") : "none");
-  return true;
 }
 
 bool TooLarge(GstZrvDemux* self, uint64_t size) {
   if (size <= kMaxClipBytes) return false;
   GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is 4 GiB or larger, more than a ZRV clip can be."),
                     (nullptr));
+  self->state->errorPosted = true;
   return true;
 }
 
-// A buffer of `size` bytes for a whole clip. Its memory comes in huge pages
-// where the system gives them: filling tens of megabytes of fresh memory
-// page by page costs more than reading the file.
-GstBuffer* NewClipBuffer(gsize size) {
-  constexpr gsize kHugePage = 2u << 20;
-  const gsize rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
-  void* memory = nullptr;
-  if (posix_memalign(&memory, kHugePage, rounded) != 0) return nullptr;
-  madvise(memory, rounded, MADV_HUGEPAGE);
-  return gst_buffer_new_wrapped_full(GstMemoryFlags(0), memory, rounded, 0, size, memory, std::free);
+void ClipCutShort(GstZrvDemux* self) {
+  GST_ELEMENT_ERROR(self, RESOURCE, READ, ("The clip became shorter while it was read."),
+                    ("a read past the clip's new end"));
+  self->state->errorPosted = true;
 }
 
-// Pull mode: reads the whole clip from upstream, in one piece into one
-// block when its size is known, nothing copied afterwards.
+// Up to `size` bytes at `offset` pulled from upstream into `buffer` (a new
+// one when it is null). GST_FLOW_EOS when fewer than `needed` are there.
+GstFlowReturn PullRange(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
+  const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, size, &buffer);
+  if (flow != GST_FLOW_OK) return flow;
+  return gst_buffer_get_size(buffer) < needed ? GST_FLOW_EOS : GST_FLOW_OK;
+}
+
+// Pulls `size` bytes at `offset` and holds them in `held`.
+GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
+  GstBuffer* buffer = nullptr;
+  const GstFlowReturn flow = PullRange(self, offset, size, size, buffer);
+  if (flow != GST_FLOW_OK) {
+    if (buffer) gst_buffer_unref(buffer);
+    return flow;
+  }
+  if (held.Hold(buffer)) return GST_FLOW_OK;
+  NoMemory(self);
+  return GST_FLOW_ERROR;
+}
+
+// Pull mode with the size known: scans the clip piece by piece through one
+// reused buffer, then pulls the one part it keeps, the shared header.
+GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
+  DemuxState& s = *self->state;
+  GstBuffer* piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
+  GstMapInfo pieceMap{};
+  bool mapped = false;
+  GstFlowReturn flow = GST_FLOW_OK;
+  const ReadClipBytes read = [&](uint32_t offset, uint32_t size) -> const uint8_t* {
+    if (mapped) gst_buffer_unmap(piece, &pieceMap);
+    mapped = false;
+    // Upstream fills the buffer it is given; the scan asks for a piece at most.
+    gst_buffer_set_size(piece, size);
+    flow = PullRange(self, offset, size, size, piece);
+    if (flow != GST_FLOW_OK) return nullptr;
+    mapped = gst_buffer_map(piece, &pieceMap, GST_MAP_READ);
+    return mapped ? pieceMap.data : nullptr;
+  };
+  std::string why;
+  const bool indexed = s.layout.Index(read, total, kIndexPiece, why);
+  if (mapped) gst_buffer_unmap(piece, &pieceMap);
+  gst_buffer_unref(piece);
+  if (!indexed) {
+    if (flow == GST_FLOW_OK) NotAClip(self, why);
+    if (flow == GST_FLOW_EOS) ClipCutShort(self);
+    // Otherwise flushing, stopped, or upstream's own error.
+    return flow == GST_FLOW_OK || flow == GST_FLOW_EOS ? GST_FLOW_ERROR : flow;
+  }
+
+  s.clipLength = total;
+  if (!s.layout.sharedHeader()) return GST_FLOW_OK;
+  flow = PullAndHold(self, 0, s.layout.Frame(1).headLength, s.head);
+  if (flow != GST_FLOW_EOS) return flow;
+  ClipCutShort(self);
+  return GST_FLOW_ERROR;
+}
+
+// Pull mode: lays out the clip from upstream and adds the pads.
 GstFlowReturn GatherByPull(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   gint64 total = -1;
   if (!gst_pad_peer_query_duration(self->sinkpad, GST_FORMAT_BYTES, &total)) total = -1;
   if (total > 0 && TooLarge(self, uint64_t(total))) return GST_FLOW_ERROR;
-  guint64 offset = 0;
-  for (guint ask = total > 0 ? guint(total) : kPullChunk;; ask = kPullChunk) {
-    GstBuffer* buffer = offset == 0 && total > 0 ? NewClipBuffer(gsize(total)) : nullptr;
-    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, ask, &buffer);
+  if (total > 0) {
+    const GstFlowReturn flow = LayOutByPull(self, uint32_t(total));
+    if (flow == GST_FLOW_OK) AddPads(self);
+    return flow;
+  }
+  // No size told: gathered whole, as in push mode.
+  for (guint64 offset = 0;;) {
+    GstBuffer* buffer = nullptr;
+    const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, kPullChunk, &buffer);
     if (flow == GST_FLOW_EOS) break;
     if (flow != GST_FLOW_OK) return flow;
     const gsize got = gst_buffer_get_size(buffer);
@@ -246,9 +375,11 @@ GstFlowReturn GatherByPull(GstZrvDemux* self) {
     offset += got;
     gst_adapter_push(s.adapter, buffer);
     if (TooLarge(self, offset)) return GST_FLOW_ERROR;
-    if (got < ask || (total > 0 && offset >= guint64(total))) break;
+    if (got < kPullChunk) break;
   }
-  return Prepare(self) ? GST_FLOW_OK : GST_FLOW_ERROR;
+  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
+  AddPads(self);
+  return GST_FLOW_OK;
 }
 
 void SendToSourcePads(GstZrvDemux* self, GstEvent* event) {
@@ -274,6 +405,28 @@ bool PastStop(const DemuxState& s, int64_t ns) {
   return GST_CLOCK_TIME_IS_VALID(s.segment.stop) && guint64(ns) >= s.segment.stop;
 }
 
+// The `length` bytes at `start` as a sub-buffer of the window, which is
+// pulled anew from `start` on when it does not hold them, up to `limit`
+// (a window's worth, or more for a larger piece).
+GstFlowReturn TakeBytes(GstZrvDemux* self, Window& window, guint64 start, guint length, guint64 limit,
+                        GstBuffer*& buffer) {
+  const guint64 end = start + length;
+  if (!window.Holds(start, end)) {
+    const guint size = guint(std::max(end, std::min(start + kWindow, limit)) - start);
+    GstBuffer* pulled = nullptr;
+    const GstFlowReturn flow = PullRange(self, start, length, size, pulled);
+    if (flow != GST_FLOW_OK) {
+      if (pulled) gst_buffer_unref(pulled);
+      if (flow != GST_FLOW_EOS) return flow;
+      ClipCutShort(self);
+      return GST_FLOW_ERROR;
+    }
+    window.Set(pulled, start);
+  }
+  buffer = gst_buffer_copy_region(window.buffer, GST_BUFFER_COPY_MEMORY, start - window.offset, length);
+  return GST_FLOW_OK;
+}
+
 GstFlowReturn PushFrame(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
@@ -284,17 +437,28 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
     s.videoDone = true;
     return GST_FLOW_OK;
   }
-  const FrameStreamPieces frame = clip.Frame(k);
-  GstBuffer* buffer;
-  if (frame.headLength == 0) {
-    // The frame's bytes as they lie in the clip, shared, not copied.
-    buffer = gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(frame.body - s.map.data),
-                                    frame.bodyLength);
-  } else {
+  const FrameStreamSpans frame = clip.Frame(k);
+  GstBuffer* buffer = nullptr;
+  const GstFlowReturn flow =
+      TakeBytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
+  if (flow != GST_FLOW_OK) return flow;
+  if (frame.headLength) {
     // A shared-header frame gets the header put back in front of it.
-    buffer = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
-    gst_buffer_fill(buffer, 0, frame.head, frame.headLength);
-    gst_buffer_fill(buffer, frame.headLength, frame.body, frame.bodyLength);
+    GstBuffer* whole = gst_buffer_new_allocate(nullptr, gsize(frame.length()), nullptr);
+    gst_buffer_fill(whole, 0, s.clip.buffer ? s.clip.data() : s.head.data(), frame.headLength);
+    GstMapInfo body;
+    const bool mapped = gst_buffer_map(buffer, &body, GST_MAP_READ);
+    if (mapped) {
+      gst_buffer_fill(whole, frame.headLength, body.data, body.size);
+      gst_buffer_unmap(buffer, &body);
+    }
+    gst_buffer_unref(buffer);
+    buffer = whole;
+    if (!mapped) {
+      gst_buffer_unref(whole);
+      NoMemory(self);
+      return GST_FLOW_ERROR;
+    }
   }
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
@@ -325,9 +489,10 @@ GstFlowReturn PushSound(GstZrvDemux* self) {
   }
   const int64_t count = std::min(kBlocksPerBuffer, clip.soundBlocks() - first);
   uint32_t size;
-  const uint8_t* bytes = clip.SoundBlocks(first, count, size);
-  GstBuffer* buffer =
-      gst_buffer_copy_region(s.clip, GST_BUFFER_COPY_MEMORY, gsize(bytes - s.map.data), size);
+  const uint32_t offset = clip.trackOffset() + clip.SoundBlocks(first, count, size);
+  GstBuffer* buffer = nullptr;
+  const GstFlowReturn flow = TakeBytes(self, s.sound, offset, size, s.clipLength, buffer);
+  if (flow != GST_FLOW_OK) return flow;
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(count * kSoundBlockNs);
   GST_BUFFER_OFFSET(buffer) = guint64(first);
@@ -395,7 +560,7 @@ void Loop(GstPad* sinkpad) {
     EndOfClip(self);
   } else if (flow == GST_FLOW_NOT_LINKED || flow < GST_FLOW_EOS) {
     // An error of ours was posted already; one from downstream is told here.
-    if (flow != GST_FLOW_ERROR || s.ready) GST_ELEMENT_FLOW_ERROR(self, flow);
+    if (!s.errorPosted) GST_ELEMENT_FLOW_ERROR(self, flow);
     if (s.videoPad) SendToSourcePads(self, gst_event_new_eos());
   }
 }
@@ -406,7 +571,8 @@ bool ClipComplete(const DemuxState& s) {
 }
 
 GstFlowReturn StartPlaying(GstZrvDemux* self) {
-  if (!Prepare(self)) return GST_FLOW_ERROR;
+  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
+  AddPads(self);
   gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
   return GST_FLOW_OK;
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -56,8 +57,54 @@ Reference ReferenceScan(const Bytes& b) {
   return r;
 }
 
+// Serves a clip piece by piece as a file reader would: each piece in a heap
+// block of exactly its size (so a read past it is caught by the sanitizer),
+// the previous one freed, and every request checked to lie within the clip
+// and the piece size.
+struct PieceReader {
+  const Bytes& clip;
+  uint32_t piece;
+  std::vector<uint8_t> held;
+  std::vector<uint32_t> offsets;  // every request, in order
+  size_t failFrom = SIZE_MAX;     // requests from this one on fail
+
+  ReadClipBytes Reader() {
+    return [this](uint32_t offset, uint32_t size) -> const uint8_t* {
+      EXPECT_LE(size, piece);
+      EXPECT_LE(uint64_t(offset) + size, clip.size());
+      offsets.push_back(offset);
+      if (offsets.size() > failFrom) return nullptr;
+      held.assign(clip.begin() + offset, clip.begin() + offset + size);
+      held.shrink_to_fit();
+      return held.data();
+    };
+  }
+};
+
+void ExpectSameIndex(const FrameIndex& a, const FrameIndex& b) {
+  ASSERT_EQ(a.frameCount, b.frameCount);
+  for (uint32_t k = 0; k <= a.frameCount; ++k) ASSERT_EQ(a.frameOffsets[k], b.frameOffsets[k]) << "entry " << k;
+  ASSERT_EQ(a.hasSound, b.hasSound);
+  ASSERT_EQ(a.audioStart, b.audioStart);
+  ASSERT_EQ(a.audioEnd, b.audioEnd);
+  ASSERT_EQ(a.sharedHeader, b.sharedHeader);
+  ASSERT_EQ(a.headerLength, b.headerLength);
+}
+
+// The index made piece by piece, for pieces of the smallest size and of an
+// odd one, equals the one made of the whole buffer.
+void ExpectSameInPieces(const Bytes& b, const FrameIndex& whole) {
+  static FrameIndex pieces;
+  for (uint32_t piece : {kMinIndexPiece, kMinIndexPiece + 37}) {
+    PieceReader reader{b, piece, {}, {}};
+    ASSERT_TRUE(BuildFrameIndexInPieces(reader.Reader(), uint32_t(b.size()), piece, pieces));
+    ExpectSameIndex(pieces, whole);
+  }
+}
+
 void ExpectSameAsReference(const Bytes& b, FrameIndex& index) {
   BuildFrameIndex(b.data(), static_cast<uint32_t>(b.size()), index);
+  ExpectSameInPieces(b, index);
   Reference r = ReferenceScan(b);
   ASSERT_EQ(index.frameCount, r.frameCount) << "length " << b.size();
   for (uint32_t k = 0; k <= r.frameCount; ++k)
@@ -278,4 +325,48 @@ TEST(BuildFrameIndex, StopsRecordingAtCapacityWithExactFrames) {
   EXPECT_TRUE(index.hasSound);
   EXPECT_EQ(index.audioStart, starts * 4);
   EXPECT_EQ(index.frameOffsets[index.frameCount], (MAX_FRAME_OFFSETS - 1) * 4);
+  // Read in pieces of a file reader's size, the full table comes out alike.
+  FrameIndex pieces;
+  PieceReader reader{b, 256 << 10, {}, {}};
+  ASSERT_TRUE(BuildFrameIndexInPieces(reader.Reader(), uint32_t(b.size()), reader.piece, pieces));
+  ExpectSameIndex(pieces, index);
+}
+
+TEST(BuildFrameIndexInPieces, ReadsFrontToBackAndStopsAtTheSound) {
+  // Frames every 100 bytes, the magic at 5000, sound data to 20000.
+  Bytes b(20000, 0x20);
+  for (size_t at = 0; at < 5000; at += 100) Put(b, at, {0xFF, 0xD8, 0xFF, 0xE0});
+  Put(b, 5000, kMagic);
+  for (size_t at = 5100; at < 19000; at += 100) Put(b, at, {0xFF, 0xD8, 0xFF, 0xE0});
+  FrameIndex index;
+  PieceReader reader{b, 1000, {}, {}};
+  ASSERT_TRUE(BuildFrameIndexInPieces(reader.Reader(), uint32_t(b.size()), 1000, index));
+  EXPECT_EQ(index.frameCount, 50u);
+  EXPECT_EQ(index.audioStart, 5000u);
+  // Consecutive pieces overlap by ten bytes, and none is read past the magic.
+  ASSERT_EQ(reader.offsets, (std::vector<uint32_t>{0, 990, 1980, 2970, 3960, 4950}));
+}
+
+TEST(BuildFrameIndexInPieces, AFailedReadFailsTheIndex) {
+  Bytes b(5000, 0x20);
+  for (size_t at = 0; at < 4000; at += 100) Put(b, at, {0xFF, 0xD8, 0xFF, 0xE0});
+  FrameIndex index;
+  PieceReader reader{b, 1000, {}, {}};
+  reader.failFrom = 3;  // as a file cut short after it was opened
+  EXPECT_FALSE(BuildFrameIndexInPieces(reader.Reader(), uint32_t(b.size()), 1000, index));
+  EXPECT_EQ(reader.offsets.size(), 4u);  // no read after the failed one
+  // A shared-header clip reads its start again for the header: a failure
+  // there fails the index as well.
+  Bytes shared(5000, 0x20);
+  Put(shared, 0, {0xFF, 0xD8, 0xFF, 0xE0});
+  Put(shared, 3000, {0xFF, 0xD8, 0xFF, 0xDA});
+  PieceReader second{shared, 1000, {}, {}};
+  ASSERT_TRUE(BuildFrameIndexInPieces(second.Reader(), 5000, 1000, index));
+  EXPECT_TRUE(index.sharedHeader);
+  EXPECT_EQ(index.headerLength, 3002u);  // the pair first occurs in the second frame itself
+  const auto again = std::find(second.offsets.begin() + 1, second.offsets.end(), 0u);
+  ASSERT_NE(again, second.offsets.end());
+  second.failFrom = size_t(again - second.offsets.begin());
+  second.offsets.clear();
+  EXPECT_FALSE(BuildFrameIndexInPieces(second.Reader(), 5000, 1000, index));
 }

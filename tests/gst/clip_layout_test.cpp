@@ -33,6 +33,28 @@ Bytes FirstFrame(const TempDir& dir, const std::string& clip) {
   return ReadFile(out);
 }
 
+// Frame k's stream put together from the clip's bytes.
+Bytes FrameBytes(const Bytes& clip, const FrameStreamSpans& frame) {
+  Bytes stream(clip.begin(), clip.begin() + frame.headLength);
+  stream.insert(stream.end(), clip.begin() + frame.bodyOffset, clip.begin() + frame.bodyOffset + frame.bodyLength);
+  return stream;
+}
+
+// Lays the clip out as the demuxer does from a file: read in pieces of at
+// most `piece` bytes, each in a heap block of its own size that the next
+// read frees (so that a read past it is caught by the sanitizer).
+bool ReadInPieces(ClipLayout& layout, const Bytes& clip, uint32_t piece, std::string& why) {
+  Bytes held;
+  const ReadClipBytes read = [&](uint32_t offset, uint32_t size) -> const uint8_t* {
+    EXPECT_LE(size, piece);
+    EXPECT_LE(uint64_t(offset) + size, clip.size());
+    held.assign(clip.begin() + offset, clip.begin() + offset + size);
+    held.shrink_to_fit();
+    return held.data();
+  };
+  return layout.Index(read, uint32_t(clip.size()), piece, why);
+}
+
 class ClipLayoutTest : public ::testing::Test {
  protected:
   TempDir dir;
@@ -97,9 +119,9 @@ TEST_F(ClipLayoutTest, FramesAreTimedByTheSoundsLength) {
   // reader counts them.
   const Bytes track = SoundTrackOf(dir.File("tone.zrv"));
   uint32_t size;
-  const uint8_t* blocks = layout.SoundBlocks(0, layout.soundBlocks(), size);
+  const uint32_t blocks = layout.SoundBlocks(0, layout.soundBlocks(), size);
   EXPECT_EQ(size, track.size() - 6);
-  EXPECT_EQ(std::memcmp(blocks, track.data() + 6, size), 0);
+  EXPECT_EQ(std::memcmp(clip.data() + layout.trackOffset() + blocks, track.data() + 6, size), 0);
   WriteFile(dir.File("track.amr"), track);
   EXPECT_EQ(CountAmrBlocks(dir.File("track.amr").c_str()), layout.soundBlocks());
 }
@@ -137,10 +159,7 @@ TEST_F(ClipLayoutTest, WithoutSoundFramesLast200Ms) {
   // Later frames carry the first frame's header again, as zrvtool frame writes them.
   const std::string out = dir.File("frame3.jpg");
   ASSERT_EQ(RunProgram({BuiltProgram("zrvtool"), "frame", dir.File("silent.zrv"), "3", out}).exitCode, 0);
-  const FrameStreamPieces frame = layout.Frame(3);
-  Bytes stream(frame.head, frame.head + frame.headLength);
-  stream.insert(stream.end(), frame.body, frame.body + frame.bodyLength);
-  EXPECT_EQ(stream, ReadFile(out));
+  EXPECT_EQ(FrameBytes(clip, layout.Frame(3)), ReadFile(out));
 }
 
 TEST_F(ClipLayoutTest, WideBandTracksAreDelimitedByTheirOwnSizes) {
@@ -153,6 +172,100 @@ TEST_F(ClipLayoutTest, WideBandTracksAreDelimitedByTheirOwnSizes) {
   EXPECT_EQ(layout.sampleRate(), 16000);
   EXPECT_EQ(layout.soundBlocks(), 100);
   EXPECT_EQ(layout.DurationNs(), 2000000000);
+}
+
+TEST_F(ClipLayoutTest, ReadInPiecesItEqualsTheLayoutOfTheWholeClip) {
+  const std::vector<std::string> clips = {
+      MakeClip(dir, "plain.zrv", {"--frames", "30", "--sound", "tone"}),
+      MakeClip(dir, "shared.zrv", {"--frames", "30", "--layout", "shared-header", "--sound", "tone"}),
+      MakeClip(dir, "silent.zrv", {"--frames", "12", "--layout", "shared-header"}),
+      MakeWideBandClip(dir, "wb.zrv", 10, 2000)};
+  for (const std::string& path : clips) {
+    const Bytes clip = ReadFile(path);
+    ClipLayout whole, pieces;
+    std::string why;
+    ASSERT_TRUE(whole.Read(clip.data(), uint32_t(clip.size()), why)) << path;
+    // The smallest piece, one that cuts every frame, and one larger than the clip.
+    for (uint32_t piece : {64u, 1000u, 1u << 20}) {
+      ASSERT_TRUE(ReadInPieces(pieces, clip, piece, why)) << path << " " << why;
+      ASSERT_EQ(pieces.frames(), whole.frames()) << path;
+      EXPECT_EQ(pieces.sharedHeader(), whole.sharedHeader());
+      EXPECT_EQ(pieces.DurationNs(), whole.DurationNs()) << path;
+      EXPECT_EQ(pieces.soundBlocks(), whole.soundBlocks());
+      EXPECT_EQ(pieces.soundPlayable(), whole.soundPlayable());
+      // The size is looked for within a frame's first piece: past 64 bytes.
+      EXPECT_EQ(pieces.width(), piece > 64 ? 176u : 0u) << path << " in pieces of " << piece;
+      EXPECT_EQ(pieces.height(), piece > 64 ? 144u : 0u);
+      for (uint32_t k = 0; k < whole.frames(); ++k) {
+        ASSERT_EQ(FrameBytes(clip, pieces.Frame(k)), FrameBytes(clip, whole.Frame(k))) << path << " frame " << k;
+        ASSERT_EQ(pieces.FrameStartNs(k), whole.FrameStartNs(k));
+      }
+    }
+  }
+  // Hostile bytes: junk between frames, pairs without pictures, a cut header.
+  Bytes hostile = ReadFile(clips[1]);
+  for (size_t at = 100; at + 4 < hostile.size(); at += 997) {
+    hostile[at] = 0xFF;
+    hostile[at + 1] = 0xD8;
+  }
+  for (const Bytes& bytes : {hostile, Bytes(hostile.begin(), hostile.begin() + 300), Bytes(70000, 0xFF)}) {
+    ClipLayout whole, pieces;
+    std::string whyWhole, whyPieces;
+    const bool ok = whole.Read(bytes.data(), uint32_t(bytes.size()), whyWhole);
+    ASSERT_EQ(ReadInPieces(pieces, bytes, 64, whyPieces), ok);
+    EXPECT_EQ(whyPieces, whyWhole);
+    if (!ok) continue;
+    ASSERT_EQ(pieces.frames(), whole.frames());
+    for (uint32_t k = 0; k < whole.frames(); ++k)
+      ASSERT_EQ(FrameBytes(bytes, pieces.Frame(k)), FrameBytes(bytes, whole.Frame(k))) << "frame " << k;
+    EXPECT_EQ(pieces.DurationNs(), whole.DurationNs());
+  }
+}
+
+TEST(AmrTrackScan, InPiecesItDelimitsTheSameBlocks) {
+  // Frames of every narrow-band type (each 1 type byte + payload), then a
+  // stereo track, read in pieces that cut frames and type bytes anywhere.
+  Bytes mono = {'#', '!', 'A', 'M', 'R', '\n'};
+  const int payload[] = {12, 13, 15, 17, 19, 20, 26, 31, 5, 0, 0, 0, 0, 0, 0, 0};
+  for (int i = 0; i < 400; ++i) {
+    const int type = (i * 7) % 16;
+    mono.push_back(uint8_t(type << 3 | 4));
+    mono.insert(mono.end(), size_t(payload[type]), uint8_t(i));
+  }
+  mono.push_back(0x3C);  // cut short
+  Bytes stereo = {'#', '!', 'A', 'M', 'R', '_', 'M', 'C', '1', '.', '0', '\n', 0, 0, 0, 2};
+  for (int i = 0; i < 300; ++i) {
+    stereo.push_back(0x3C);
+    stereo.insert(stereo.end(), 31, 0x55);
+    stereo.push_back(0x7C);
+  }
+  for (const Bytes* track : {&mono, &stereo}) {
+    const AmrTrackLayout whole = ScanAmrTrack(track->data(), track->size());
+    ASSERT_GT(whole.blocks(), 250);
+    for (size_t piece : {size_t(64), size_t(65), size_t(333)}) {
+      Bytes held;
+      size_t reads = 0;
+      const ReadTrackBytes read = [&](size_t offset, size_t size) -> const uint8_t* {
+        EXPECT_LE(size, piece);
+        EXPECT_LE(offset + size, track->size());
+        ++reads;
+        held.assign(track->begin() + long(offset), track->begin() + long(offset + size));
+        held.shrink_to_fit();
+        return held.data();
+      };
+      AmrTrackLayout pieces;
+      ASSERT_TRUE(ScanAmrTrackInPieces(read, track->size(), piece, pieces));
+      EXPECT_EQ(pieces.blockStarts, whole.blockStarts) << "pieces of " << piece;
+      EXPECT_EQ(pieces.channels, whole.channels);
+      EXPECT_LE(reads, track->size() / piece + 2);  // front to back, each byte once
+      // A read that fails fails the scan.
+      size_t left = reads - 1;
+      const ReadTrackBytes failing = [&](size_t offset, size_t size) -> const uint8_t* {
+        return left-- == 0 ? nullptr : read(offset, size);
+      };
+      EXPECT_FALSE(ScanAmrTrackInPieces(failing, track->size(), piece, pieces));
+    }
+  }
 }
 
 TEST(AmrTrackScan, DropsATruncatedLastBlockAndReadsMultichannelFields) {

@@ -7,8 +7,12 @@
 #include <gst/gst.h>
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "gst/clip_layout.h"
 #include "tests/gst/gst_clips.h"
@@ -454,6 +458,103 @@ TEST_F(ZrvDemuxTest, DataWithoutAPictureIsAClearError) {
   std::string error;
   EXPECT_FALSE(run.Preroll(&error));
   EXPECT_NE(error.find("empty"), std::string::npos) << error;
+}
+
+// filesrc ! zrvdemux ! an app sink that holds one frame at a time, so that
+// the element reads the file only as the frames are taken from it.
+class FrameByFrame {
+ public:
+  explicit FrameByFrame(const std::string& clip) {
+    m_pipeline = gst_parse_launch(("filesrc location=" + clip +
+                                   " ! zrvdemux ! appsink name=sink sync=false max-buffers=1").c_str(),
+                                  nullptr);
+    m_sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
+  }
+  ~FrameByFrame() {
+    gst_element_set_state(m_pipeline, GST_STATE_NULL);
+    gst_object_unref(m_sink);
+    gst_object_unref(m_pipeline);
+  }
+  bool Play() {
+    gst_element_set_state(m_pipeline, GST_STATE_PLAYING);
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    GstMessage* m = gst_bus_timed_pop_filtered(bus, kWait, GstMessageType(GST_MESSAGE_ASYNC_DONE | GST_MESSAGE_ERROR));
+    gst_object_unref(bus);
+    const bool ok = m && GST_MESSAGE_TYPE(m) == GST_MESSAGE_ASYNC_DONE;
+    if (m) gst_message_unref(m);
+    return ok;
+  }
+  // The next frame, or nothing at the end of the stream or on an error.
+  std::optional<Packet> Next() {
+    GstSample* sample = gst_app_sink_try_pull_sample(GST_APP_SINK(m_sink), kWait);
+    if (!sample) return std::nullopt;
+    Packet p = PacketOf(gst_sample_get_buffer(sample));
+    gst_sample_unref(sample);
+    return p;
+  }
+  // The error on the bus, empty when there is none.
+  std::string Error() {
+    GstBus* bus = gst_element_get_bus(m_pipeline);
+    GstMessage* m = gst_bus_pop_filtered(bus, GST_MESSAGE_ERROR);
+    gst_object_unref(bus);
+    if (!m) return "";
+    GError* e = nullptr;
+    gst_message_parse_error(m, &e, nullptr);
+    const std::string text = e->message;
+    g_error_free(e);
+    gst_message_unref(m);
+    return text;
+  }
+  bool Ended() { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
+
+ private:
+  GstElement* m_pipeline;
+  GstElement* m_sink;
+};
+
+TEST_F(ZrvDemuxTest, AFileCutShortWhilePlayingEndsInAClearError) {
+  // About a megabyte: frames are read a few hundred kilobytes at a time.
+  const std::string clip = MakeClip(*s_dir, "long.zrv", {"--frames", "200"});
+  const Bytes whole = ReadFile(clip);
+  FrameByFrame run(clip);
+  ASSERT_TRUE(run.Play());
+  for (int k = 0; k < 5; ++k) ASSERT_TRUE(run.Next()) << k;
+  ASSERT_EQ(truncate(clip.c_str(), off_t(whole.size() / 3)), 0);
+  size_t frames = 5;
+  while (run.Next()) ++frames;
+  EXPECT_GT(frames, 5u);   // what had been read plays
+  EXPECT_LT(frames, 100u);
+  // The error, then the end of the stream, as demuxers end on errors.
+  EXPECT_NE(run.Error().find("became shorter"), std::string::npos);
+  EXPECT_TRUE(run.Ended());
+}
+
+TEST_F(ZrvDemuxTest, AFileGrowingWhilePlayingPlaysAsItWasOpened) {
+  const std::string clip = MakeClip(*s_dir, "growing.zrv", {"--frames", "200"});
+  FrameByFrame run(clip);
+  ASSERT_TRUE(run.Play());
+  ASSERT_TRUE(run.Next());
+  // More frames behind the clip now: the element plays the clip it indexed.
+  const Bytes opened = ReadFile(clip);
+  const Bytes more(opened.begin(), opened.begin() + long(opened.size() * 2 / 3));
+  {
+    std::ofstream out(clip, std::ios::binary | std::ios::app);
+    out.write(reinterpret_cast<const char*>(more.data()), std::streamsize(more.size()));
+  }
+  std::optional<Packet> last;
+  size_t frames = 1;
+  while (auto p = run.Next()) {
+    last = p;
+    ++frames;
+  }
+  EXPECT_EQ(frames, 200u);
+  EXPECT_TRUE(run.Ended());
+  EXPECT_EQ(run.Error(), "");
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->pts, 199 * 200 * GST_MSECOND);
+  // The last frame ends where the clip ended when it was opened.
+  ASSERT_LT(last->bytes.size(), opened.size());
+  EXPECT_EQ(last->bytes, Bytes(opened.end() - long(last->bytes.size()), opened.end()));
 }
 
 }  // namespace
