@@ -3,7 +3,11 @@
 // conversions read back through the container's index, Cancel, the replace
 // answers, Play, both languages, and what both converter windows offer the
 // keyboard and screen readers.
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -17,6 +21,7 @@
 #include "container/frame_index.h"
 #include "tests/clipconvert/convert_fixture.h"
 #include "tools/zrvchanger/changer_wnd.h"
+#include "ui/dialog_units.h"
 
 namespace {
 
@@ -357,6 +362,102 @@ TEST_F(ChangerWindowTest, BothWindowsNameEveryControlAndTabInReadingOrder) {
                                            convert.formatBox(), convert.besideInputsChoice(),
                                            convert.chooseFolderButton()});
     EXPECT_EQ(convert.formatBox()->accessibleName(), language == kLanguageEnglish ? "Format" : QString::fromUtf8("格式"));
+  }
+}
+
+// What a screen reader says of a widget: its accessible name.
+QString SpokenName(QWidget* widget) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+// Every text of `window` shown whole at its font: each label and button at
+// least as large as its text, each list column at least as wide as its
+// header, and the window at least its size in dialog units.
+void ExpectRoomForEveryText(CConverterWnd& window, QSize windowUnits) {
+  QApplication::processEvents();
+  const DialogUnits units(window.font());
+  EXPECT_GE(window.width(), units.X(windowUnits.width()));
+  EXPECT_GE(window.height(), units.Y(windowUnits.height()));
+  for (QLabel* label : window.findChildren<QLabel*>()) {
+    if (!label->isVisible() || label->text().isEmpty()) continue;
+    const QFontMetrics metrics(label->font());
+    EXPECT_GE(label->height(), metrics.height()) << label->text().toStdString();
+    if (!label->wordWrap()) {
+      EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << label->text().toStdString();
+    }
+  }
+  for (QPushButton* button : window.findChildren<QPushButton*>()) {
+    if (!button->isVisible()) continue;
+    const QSize needed = ButtonSizeForText(button, button->text());
+    EXPECT_GE(button->width(), needed.width()) << button->text().toStdString();
+    EXPECT_GE(button->height(), needed.height()) << button->text().toStdString();
+  }
+  QHeaderView* header = window.list()->header();
+  for (int column = 0; column < header->count(); ++column)
+    EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+}
+
+TEST_F(ChangerWindowTest, BothWindowsGrowWithTheirFontInBothLanguages) {
+  const QFont saved = QApplication::font();
+  for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    int smallWidth = 0;
+    for (int points : {9, 22}) {
+      QFont font = saved;
+      font.setPointSize(points);
+      QApplication::setFont(font);
+      OpenWindow(language);
+      ExpectRoomForEveryText(*window, QSize(446, 320));
+      UiLanguage = language;
+      CConvertWnd convert;
+      convert.show();
+      ExpectRoomForEveryText(convert, QSize(434, 274));
+      if (points == 9) {
+        smallWidth = window->width();
+      } else {
+        EXPECT_GT(window->width(), smallWidth * 2);
+      }
+    }
+  }
+  QApplication::setFont(saved);
+}
+
+TEST_F(ChangerWindowTest, ScreenReadersMeetAWindowAndHearTheStatusLineAndTheChosenFolder) {
+  for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    chosenFolder.clear();
+    OpenWindow(language);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Window);
+    EXPECT_EQ(accessible->text(QAccessible::Name), window->windowTitle());
+
+    const QString outputFolder = language == kLanguageEnglish ? "Output folder" : QString::fromUtf8("输出文件夹");
+    QLabel* status = nullptr;
+    QLabel* folder = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+      if (label->text() == window->statusText()) status = label;
+      if (label->accessibleDescription() == outputFolder) folder = label;
+    }
+    ASSERT_NE(status, nullptr);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(SpokenName(status), window->statusText());
+    // No folder chosen: nothing shown, nothing read, the room kept.
+    EXPECT_FALSE(folder->isVisible());
+    const QRect chooseBefore = window->chooseFolderButton()->geometry();
+
+    const std::string video = dir.File(language == kLanguageEnglish ? "en.mp4" : "zh.mp4");
+    MakeVideo(video, 1, "160x120");
+    Add({Q(video)});
+    ConvertAll();
+    EXPECT_EQ(SpokenName(status), window->statusText());
+    EXPECT_FALSE(window->statusText().isEmpty());
+
+    chosenFolder = Q(dir.path());
+    window->chooseFolderButton()->click();
+    EXPECT_TRUE(folder->isVisible());
+    EXPECT_EQ(SpokenName(folder), QFileInfo(chosenFolder).absoluteFilePath());
+    EXPECT_EQ(SpokenName(window->chooseFolderButton()), window->chooseFolderButton()->text());
+    EXPECT_EQ(window->chooseFolderButton()->geometry(), chooseBefore);
   }
 }
 

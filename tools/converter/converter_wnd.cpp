@@ -230,6 +230,11 @@ void CConverterWnd::PlaceOwnControls(QWidget* options, const QList<QPushButton*>
       if (child->focusPolicy() & Qt::TabFocus) order << child;
   order << m_besideInputs << m_oneFolder << m_chooseFolderButton << m_openFolder << m_convert << m_cancel;
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+  // Every button keeps room for its text inside its frame, the same room the
+  // player's buttons get, whatever the style's own hint allows.
+  for (QPushButton* button : findChildren<QPushButton*>())
+    button->setMinimumSize(ButtonSizeForText(button, button->text()));
   UpdateControls();
 }
 
