@@ -7,7 +7,10 @@ a good file and a refused one added through "Add files…" and Qt's file
 dialog, Convert pressed, each row's result read, the output checked with
 ffprobe or zrvtool, and the program still answering after the refusal.
 
-    accessibility_e2e.py BIN_DIR --window clipconvert|changer [--lang en|zh] [--shot PNG]
+    accessibility_e2e.py BIN_DIR --window clipconvert|changer [--lang en|zh] [--shot PNG] [--shot-after PNG]
+
+--shot keeps the screenshot of the empty window, --shot-after one taken
+after the conversion.
 
 Runs inside tests/support/desktop_session.sh; QT_FONT_DPI and QT_SCALE_FACTOR
 pass through to the program, for larger fonts and scales."""
@@ -73,6 +76,7 @@ def main():
     parser.add_argument("--window", choices=WINDOWS, required=True)
     parser.add_argument("--lang", choices=("en", "zh"), default="en")
     parser.add_argument("--shot")
+    parser.add_argument("--shot-after")
     options = parser.parse_args()
     kind = WINDOWS[options.window]
     t = dict(COMMON[options.lang], **kind[options.lang])
@@ -85,6 +89,8 @@ def main():
                                stdout=open(os.path.join(work, "program.log"), "w"), stderr=subprocess.STDOUT)
     try:
         run(program, kind, t, good, bad, options.shot)
+        if options.shot_after:
+            at.Screenshot(options.shot_after)
         check_output(options.bin, options.window, os.path.join(work, kind["output"]), t)
         check(not os.path.exists(os.path.splitext(bad)[0] + os.path.splitext(kind["output"])[1]),
               "the refused file left an output behind")
