@@ -43,11 +43,13 @@ WINDOWS = {
         en=dict(title="ZRV Changer", list="Videos", columns=["Name", "Length", "Picture", "Result"],
                 options=["Picture size", "Fit", "Frame rate", "Picture quality", "Sound", "Layout"], extra=["Play"],
                 this_item="This video", all_items="All videos",
-                done=r"^done, \d+(\.\d+)? [KM]?B, (?P<frames>\d+) frames$", refused=r"\S"),
+                done=r"^done, \d+(\.\d+)? [KM]?B, (?P<frames>\d+) frames$",
+                refused=r"^'/.*/notes\.mp4' is not a video that can be read \(.+\)$"),
         zh=dict(title="ZRV 转换", list="视频", columns=["名称", "时长", "画面", "结果"],
                 options=["画面大小", "适应方式", "帧率", "画质", "声音", "布局"], extra=["播放"],
                 this_item="当前视频", all_items="全部视频",
-                done=r"^完成，\d+(\.\d+)? [KM]?B，(?P<frames>\d+) 帧$", refused=r"\S")),
+                done=r"^完成，\d+(\.\d+)? [KM]?B，(?P<frames>\d+) 帧$",
+                refused=r"^转换失败：“/.*/notes\.mp4”不是可以读取的视频$")),
 }
 COMMON = {
     "en": dict(locale="en_US.UTF-8", add="Add files…", add_folder="Add folder…", choose="Choose…", remove="Remove",
@@ -176,7 +178,8 @@ def spoken_names(obj):
 
 def run(program, kind, t, good, bad, shot_path):
     app = at.find_app(kind["app"], pid=program.pid)
-    window = at.find(app, name=t["title"], where=lambda o: o.parent is not None and o.parent.getRoleName() == "application")
+    window = at.find(app, name=t["title"],
+                     where=lambda o: o.parent is not None and o.parent.getRoleName() == "application")
     time.sleep(0.5)
 
     check(window.getRoleName() == "frame", "the window is a %r, no frame" % window.getRoleName())

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,6 +22,7 @@
 #include "container/frame_index.h"
 #include "tests/clipconvert/convert_fixture.h"
 #include "tools/zrvchanger/changer_wnd.h"
+#include "tools/zrvchanger/import_failure_text.h"
 #include "ui/dialog_units.h"
 
 namespace {
@@ -459,6 +461,54 @@ TEST_F(ChangerWindowTest, ScreenReadersMeetAWindowAndHearTheStatusLineAndTheChos
     EXPECT_EQ(SpokenName(window->chooseFolderButton()), window->chooseFolderButton()->text());
     EXPECT_EQ(window->chooseFolderButton()->geometry(), chooseBefore);
   }
+}
+
+// A refused video reads in the window's language, in its row before the
+// run and as its result after it; the program goes on with the others.
+TEST_F(ChangerWindowTest, ARefusedVideoReadsInTheWindowsLanguage) {
+  WriteFile(dir.File("notes.mp4"), Bytes(300, 'n'));
+  MakeVideo(dir.File("good.mp4"), 1, "160x120");
+  const QString notes = Q(dir.File("notes.mp4"));
+  const struct {
+    uint8_t language;
+    QString refused;
+  } cases[] = {
+      {kLanguageChinese, QString::fromUtf8("转换失败：“%1”不是可以读取的视频").arg(notes)},
+      {kLanguageEnglish,
+       QString("'%1' is not a video that can be read (Invalid data found when processing input)").arg(notes)},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(dir.File("good.zrv"));
+    OpenWindow(c.language);
+    Add({notes, Q(dir.File("good.mp4"))});
+    EXPECT_EQ(window->resultText(0), c.refused);
+    ConvertAll();
+    EXPECT_EQ(window->resultText(0), c.refused);
+    EXPECT_FALSE(window->convertedOutput(1).isEmpty()) << window->resultText(1).toStdString();
+  }
+}
+
+// Every kind of refusal has its Chinese sentence, which names the file and
+// keeps only the libraries' own account in English; English is the import's
+// sentence as zrvtool prints it.
+TEST(ImportFailureText, EveryKindReadsInChineseAndEnglishIsTheImportsOwnSentence) {
+  const uint8_t saved = UiLanguage;
+  for (int kind = int(ImportProblem::badOptions); kind <= int(ImportProblem::cancelled); ++kind) {
+    ImportFailure failure{ImportProblem(kind), "/v/clip name.mp4", "Some detail"};
+    UiLanguage = kLanguageChinese;
+    QString chinese = ImportFailureText(failure, "the sentence");
+    EXPECT_FALSE(chinese.isEmpty()) << kind;
+    const bool namesTheFile = failure.problem != ImportProblem::badOptions;
+    EXPECT_EQ(chinese.contains(QString::fromUtf8("“/v/clip name.mp4”")), namesTheFile) << kind;
+    chinese.remove(QString::fromUtf8("/v/clip name.mp4")).remove("Some detail").remove("8192 x 8192");
+    EXPECT_FALSE(chinese.contains(QRegularExpression("[A-Za-z]"))) << kind << ": " << chinese.toStdString();
+    UiLanguage = kLanguageEnglish;
+    EXPECT_EQ(ImportFailureText(failure, "the sentence"), "the sentence");
+  }
+  // Nothing failed: nothing to say in either language.
+  UiLanguage = kLanguageChinese;
+  EXPECT_TRUE(ImportFailureText(ImportFailure{}, "").isEmpty());
+  UiLanguage = saved;
 }
 
 }  // namespace
