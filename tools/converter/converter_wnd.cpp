@@ -134,6 +134,9 @@ void CConverterWnd::CreateControls() {
   m_list->setRootIsDecorated(false);
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_list->setAllColumnsShowFocus(true);
+  // A long result names a file first and says what happened last: a text
+  // too long for its cell loses its middle, so that both ends stay in sight.
+  m_list->setTextElideMode(Qt::ElideMiddle);
   m_list->header()->setStretchLastSection(true);
   m_list->setColumnWidth(0, units.X(kNameColumnWidth));
   // A fact column is as wide as its header needs, and never narrower than its template width.
