@@ -5,7 +5,8 @@ bus as a screen reader meets them: every control named in the interface's
 language, no text cut on a screenshot, no two controls on top of each other,
 a good file and a refused one added through "Add files…" and Qt's file
 dialog, Convert pressed, each row's result read, the output checked with
-ffprobe or zrvtool, and the program still answering after the refusal.
+ffprobe or zrvtool, and the program still answering after the refusal (a
+third file added through the dialog is read).
 
     accessibility_e2e.py BIN_DIR --window clipconvert|changer [--lang en|zh] [--shot PNG] [--shot-after PNG]
 
@@ -85,12 +86,14 @@ def main():
     work = tempfile.mkdtemp(prefix="a11y-", dir=os.environ.get("DESKTOP_WORK"))
     good, bad = os.path.join(work, kind["good"]), os.path.join(work, kind["bad"])
     make_inputs(options.bin, options.window, good, bad)
+    again = os.path.join(work, "again" + os.path.splitext(good)[1])
+    shutil.copy(good, again)
 
     env = dict(os.environ, LC_ALL=t["locale"], TMP=work, XDG_DATA_HOME=os.path.join(work, "share"))
     program = subprocess.Popen([os.path.join(options.bin, kind["program"])], env=env,
                                stdout=open(os.path.join(work, "program.log"), "w"), stderr=subprocess.STDOUT)
     try:
-        run(program, kind, t, good, bad, options.shot)
+        run(program, kind, t, good, bad, again, options.shot)
         if options.shot_after:
             at.Screenshot(options.shot_after)
         check_output(options.bin, options.window, os.path.join(work, kind["output"]), t)
@@ -176,7 +179,7 @@ def spoken_names(obj):
     return names
 
 
-def run(program, kind, t, good, bad, shot_path):
+def run(program, kind, t, good, bad, again, shot_path):
     app = at.find_app(kind["app"], pid=program.pid)
     window = at.find(app, name=t["title"],
                      where=lambda o: o.parent is not None and o.parent.getRoleName() == "application")
@@ -254,6 +257,11 @@ def run(program, kind, t, good, bad, shot_path):
           "'Open output folder' is not enabled after a converted file")
     check("sensitive" not in at.states(at.find(window, name=t["cancel"], role="push button")),
           "Cancel is still enabled after the run")
+    # Another file goes in through the dialog after the refusal, and is read.
+    add_file(app, window, t, again)
+    rows = wait_for_rows(table, columns, lambda r: len(r) == 3 and r[2][-1] != t["reading"])
+    check(len(rows) == 3 and rows[2][0] == os.path.basename(again) and rows[2][-1] == ""
+          and all(rows[2][1:-1]), "a file added after the run reads %s" % rows)
 
 
 def check_overlaps(window):
