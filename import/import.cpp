@@ -79,6 +79,7 @@ class Importer {
   bool Cancelled() {
     if (m_options.cancel && m_options.cancel->load(std::memory_order_relaxed)) {
       m_result.cancelled = true;
+      m_result.failure = {ImportProblem::cancelled, m_video, {}};
       m_result.error = "the import of " + m_name + " was cancelled";
       return true;
     }
@@ -89,7 +90,16 @@ class Importer {
     if (m_options.progress && permille != m_lastPermille) m_options.progress(permille);
     m_lastPermille = permille;
   }
-  bool Refuse(const std::string& error) {
+  // Fails with the English sentence `error`, and the kind of failure, which
+  // concerns the video unless it is an output problem.
+  bool Refuse(ImportProblem problem, const std::string& error, const std::string& detail = {}) {
+    const bool aboutOutput = problem == ImportProblem::outputIsVideo || problem == ImportProblem::cannotWrite;
+    m_result.failure = {problem, aboutOutput ? m_output : m_video, detail};
+    m_result.error = error;
+    return false;
+  }
+  bool Refuse(const MediaInput& input, const std::string& error) {
+    m_result.failure = input.failure();
     m_result.error = error;
     return false;
   }
@@ -132,7 +142,7 @@ bool Importer::DecodeAudio(AVPacket* packet) {
     std::string error;
     const bool added = m_sound.AddFrame(m_audioFrame, timeMs, error);
     av_frame_unref(m_audioFrame);
-    if (!added) return Refuse(m_name + " cannot be imported: " + error);
+    if (!added) return Refuse(ImportProblem::soundUnusable, m_name + " cannot be imported: " + error, error);
   }
   return true;
 }
@@ -144,7 +154,7 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
   const AVStream* video = m_input->video();
   const AVStream* audio = m_input->audioDecoder() ? m_input->audio() : nullptr;
   AVPacket* packet = av_packet_alloc();
-  if (!packet) return Refuse("not enough memory to import " + m_name);
+  if (!packet) return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
   const double frameMs = video->avg_frame_rate.num > 0 ? 1000.0 / av_q2d(video->avg_frame_rate) : 40.0;
   bool ok = true;
   for (;;) {
@@ -155,7 +165,8 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
     const int read = av_read_frame(format, packet);
     if (read == AVERROR_EOF) break;
     if (read < 0) {
-      ok = Refuse(m_name + " is damaged or truncated (" + AvErrorText(read) + ")");
+      ok = Refuse(ImportProblem::damaged, m_name + " is damaged or truncated (" + AvErrorText(read) + ")",
+                    AvErrorText(read));
       break;
     }
     ++pass.packets;
@@ -181,12 +192,12 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
 bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
   if (serial != m_encodedSerial) {
     if (!m_fitter->Draw(frame) || !m_encoder->EncodeYuv420(m_fitter->picture(), m_jpeg))
-      return Refuse("a frame of " + m_name + " cannot be converted");
+      return Refuse(ImportProblem::cannotWrite, "a frame of " + m_name + " cannot be converted");
     m_encodedSerial = serial;
   }
   std::string why;
   const FrameNamer name = [](uint32_t k) { return "frame " + std::to_string(k); };
-  if (!m_clip.AddFrame(m_jpeg.data(), m_jpeg.size(), name, why)) return Refuse(why);
+  if (!m_clip.AddFrame(m_jpeg.data(), m_jpeg.size(), name, why)) return Refuse(ImportProblem::cannotWrite, why, why);
   ++m_next;
   Progress(kFirstPassPermille + int(int64_t(1000 - kFirstPassPermille) * m_next / m_timing.frames));
   return true;
@@ -204,14 +215,15 @@ bool Importer::WriteFrames() {
     av_packet_free(&packet);
     av_frame_free(&frame);
     av_frame_free(&held);
-    return Refuse("not enough memory to import " + m_name);
+    return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
   }
   uint64_t serial = 0, heldSerial = 0;
   bool ok = true, ended = false;
   const auto takeFrames = [&]() {
     while (ok && m_next < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
       if (!ImageAreaAllowed(uint64_t(frame->width), uint64_t(frame->height))) {
-        ok = Refuse(m_name + " holds frames larger than the 8192 x 8192 that can be read");
+        ok = Refuse(ImportProblem::framesTooLarge,
+                    m_name + " holds frames larger than the 8192 x 8192 that can be read");
         break;
       }
       ++serial;
@@ -241,7 +253,7 @@ bool Importer::WriteFrames() {
     av_packet_unref(packet);
     takeFrames();
   }
-  if (ok && heldSerial == 0) ok = Refuse("no frame of " + m_name + " can be decoded");
+  if (ok && heldSerial == 0) ok = Refuse(ImportProblem::noDecodableFrame, "no frame of " + m_name + " can be decoded");
   // The video's last picture stays until the clip ends.
   while (ok && m_next < m_timing.frames) {
     ok = Emit(held, heldSerial);
@@ -255,13 +267,13 @@ bool Importer::WriteFrames() {
 
 bool Importer::Run() {
   if (SameExistingFile(m_output, m_video))
-    return Refuse("'" + m_output + "' is the video itself; it is never overwritten");
+    return Refuse(ImportProblem::outputIsVideo, "'" + m_output + "' is the video itself; it is never overwritten");
   std::string error;
   MediaInput first;
-  if (!first.Open(m_video, error)) return Refuse(error);
+  if (!first.Open(m_video, error)) return Refuse(first, error);
   const ClipLayout layout =
       m_options.layout == ImportLayout::sharedHeader ? ClipLayout::sharedHeader : ClipLayout::plain;
-  if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(error);
+  if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(ImportProblem::cannotWrite, error, error);
 
   const AVStream* video = first.video();
   const double originMs = video->start_time != AV_NOPTS_VALUE ? Ms(video->start_time, video->time_base) : 0;
@@ -269,7 +281,7 @@ bool Importer::Run() {
   if (m_options.durationSeconds > 0) m_limitMs = m_options.durationSeconds * 1000.0;
   m_withTrack = m_options.sound != ImportSound::none;
   if (m_withTrack && !m_sound.Open(BandOf(m_options.sound), BitrateOf(m_options), m_limitMs))
-    return Refuse("the AMR encoder cannot start");
+    return Refuse(ImportProblem::soundUnusable, "the AMR encoder cannot start");
   if (m_withTrack && first.audio()) {
     // A sound that cannot be decoded leaves the clip a silent track.
     std::string ignored;
@@ -281,30 +293,32 @@ bool Importer::Run() {
   const bool read = ReadTimeLine(pass);
   av_frame_free(&m_audioFrame);
   if (!read) return false;
-  if (pass.videoPackets == 0) return Refuse(m_name + " holds no video frames");
+  if (pass.videoPackets == 0) return Refuse(ImportProblem::noDecodableFrame, m_name + " holds no video frames");
   const double declaredMs = first.declaredDurationMs();
   const double videoEndMs = pass.videoEndMs + m_startMs - originMs;
   if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < declaredMs * 0.9 - 1000)
-    return Refuse(m_name + " is truncated: it declares " + Seconds(declaredMs) + " of video and holds " +
+    return Refuse(ImportProblem::damaged,
+                  m_name + " is truncated: it declares " + Seconds(declaredMs) + " of video and holds " +
                   Seconds(videoEndMs));
   const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.endMs() : 0;
   const double spanMs = std::min(m_limitMs, std::max(pass.videoEndMs, soundEndMs));
   if (spanMs <= 0)
-    return Refuse("--start lies beyond the end of " + m_name + " (" + Seconds(videoEndMs) + ")");
+    return Refuse(ImportProblem::startBeyondEnd,
+                  "--start lies beyond the end of " + m_name + " (" + Seconds(videoEndMs) + ")");
   const double fps = m_withTrack ? m_options.fps : kSilentFps;
   if (spanMs / 1000.0 * fps > double(kMaxClipFrames))
-    return Refuse(m_name + " is too long for one clip: at " + std::to_string(int(fps)) +
+    return Refuse(ImportProblem::tooLong, m_name + " is too long for one clip: at " + std::to_string(int(fps)) +
                   " frames a second a clip holds at most " + Seconds(kMaxClipFrames / fps * 1000));
   m_timing = MakeImportTiming(spanMs, fps, m_withTrack);
   if (m_timing.frames > kMaxFramesPerPacket * (pass.packets + 1))
-    return Refuse(m_name + " is damaged: its time stamps claim " + Seconds(spanMs) + " for " +
+    return Refuse(ImportProblem::damaged, m_name + " is damaged: its time stamps claim " + Seconds(spanMs) + " for " +
                   std::to_string(pass.packets) + " packets");
   if (m_withTrack) m_sound.Finish(m_timing.TrackFrames());
   if (Cancelled()) return false;
 
   // The second pass decodes the pictures.
   MediaInput second;
-  if (!second.Open(m_video, error) || !second.OpenVideoDecoder(error)) return Refuse(error);
+  if (!second.Open(m_video, error) || !second.OpenVideoDecoder(error)) return Refuse(second, error);
   m_input = &second;
   if (m_options.startSeconds > 0) {
     const AVStream* stream = second.video();
@@ -320,9 +334,10 @@ bool Importer::Run() {
   std::string why;
   static const std::vector<uint8_t> kNoTrack;
   if (!m_clip.Finish(m_withTrack ? m_sound.track() : kNoTrack, name, why))
-    return Refuse(why.rfind("cannot write", 0) == 0 ? why : "cannot make the clip: " + why);
+    return Refuse(ImportProblem::cannotWrite, why.rfind("cannot write", 0) == 0 ? why : "cannot make the clip: " + why,
+                  why);
   if (Cancelled()) return false;
-  if (!m_clip.Publish(error)) return Refuse(error);
+  if (!m_clip.Publish(error)) return Refuse(ImportProblem::cannotWrite, error, error);
   m_result.frames = m_timing.frames;
   m_result.duration_ms = double(m_timing.lengthMs);
   m_result.fps = m_timing.Fps();
@@ -361,7 +376,10 @@ VideoFacts ReadVideoFacts(const std::string& videoPath) {
   av_log_set_level(AV_LOG_QUIET);
   VideoFacts facts;
   MediaInput input;
-  if (!input.Open(videoPath, facts.error)) return facts;
+  if (!input.Open(videoPath, facts.error)) {
+    facts.failure = input.failure();
+    return facts;
+  }
   facts.ok = true;
   facts.duration_ms = input.declaredDurationMs();
   facts.width = input.shownWidth();
@@ -377,6 +395,7 @@ ImportResult ImportVideo(const std::string& videoPath, const std::string& output
   av_log_set_level(AV_LOG_QUIET);
   ImportResult result;
   result.error = CheckImportOptions(options);
+  if (!result.error.empty()) result.failure = {ImportProblem::badOptions, videoPath, result.error};
   if (result.error.empty()) {
     Importer importer(videoPath, outputPath, options, result);
     result.ok = importer.Run();

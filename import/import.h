@@ -11,6 +11,8 @@
 #include <functional>
 #include <string>
 
+#include "import/import_failure.h"
+
 enum class ImportFit {
   pad,   // the whole picture, aspect kept, black bars, centred
   crop,  // the target filled, aspect kept, the overhang cut evenly
@@ -58,6 +60,7 @@ struct ImportOptions {
 struct VideoFacts {
   bool ok = false;
   std::string error;        // when not ok: one sentence for the user
+  ImportFailure failure;    // and its kind, for a window that words it itself
   double duration_ms = 0;   // 0 when the container does not say
   int width = 0;            // the picture as shown (rotation applied)
   int height = 0;
@@ -70,6 +73,7 @@ struct ImportResult {
   // When not ok: one sentence for the user that names the video or the
   // output and says what went wrong.
   std::string error;
+  ImportFailure failure;    // its kind, for a window that words it itself
 
   uint32_t frames = 0;      // frames in the clip
   double duration_ms = 0;   // the clip's length: the sound's, or 200 ms a frame

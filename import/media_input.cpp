@@ -74,9 +74,10 @@ bool DeclaredSizesAllowed(const AVFormatContext* format, const std::string& name
 }
 
 bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& path,
-                 std::string& error) {
+                 std::string& error, ImportFailure& failure) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) {
+    failure = {ImportProblem::formatNotDecodable, path, avcodec_get_name(stream->codecpar->codec_id)};
     error = "'" + path + "' uses a " +
             (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO ? "video" : "sound") +
             " format that cannot be decoded (" + avcodec_get_name(stream->codecpar->codec_id) + ")";
@@ -84,6 +85,7 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   }
   context = avcodec_alloc_context3(codec);
   if (!context || avcodec_parameters_to_context(context, stream->codecpar) < 0) {
+    failure = {ImportProblem::outOfMemory, path, {}};
     error = "not enough memory to decode '" + path + "'";
     return false;
   }
@@ -95,6 +97,7 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   context->thread_count = 1;
   const int opened = avcodec_open2(context, codec, nullptr);
   if (opened < 0) {
+    failure = {ImportProblem::formatNotDecodable, path, AvErrorText(opened)};
     error = "'" + path + "' cannot be decoded: " + AvErrorText(opened);
     return false;
   }
@@ -119,11 +122,13 @@ bool MediaInput::Open(const std::string& path, std::string& error) {
   // anything but a regular file is refused.
   m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (m_fd < 0) {
-    error = "cannot open " + name + ": " + std::strerror(errno);
+    m_failure = {ImportProblem::cannotOpen, path, std::strerror(errno)};
+    error = "cannot open " + name + ": " + m_failure.detail;
     return false;
   }
   struct stat st {};
   if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    m_failure = {ImportProblem::notRegular, path, {}};
     error = name + " is not a regular file";
     return false;
   }
@@ -136,6 +141,7 @@ bool MediaInput::Open(const std::string& path, std::string& error) {
   m_format = avformat_alloc_context();
   if (!m_io || !m_format) {
     if (!m_io) av_free(buffer);
+    m_failure = {ImportProblem::outOfMemory, path, {}};
     error = "not enough memory to read " + name;
     return false;
   }
@@ -145,26 +151,35 @@ bool MediaInput::Open(const std::string& path, std::string& error) {
   const int opened = avformat_open_input(&m_format, path.c_str(), nullptr, nullptr);
   if (opened < 0) {
     // avformat_open_input frees the context on failure.
-    error = name + " is not a video that can be read (" + AvErrorText(opened) + ")";
+    m_failure = {ImportProblem::notAVideo, path, AvErrorText(opened)};
+    error = name + " is not a video that can be read (" + m_failure.detail + ")";
     return false;
   }
   // Sizes the container declares are refused before the stream search
   // decodes a picture of that size; the decoders it opens refuse larger
   // pictures themselves.
-  if (!DeclaredSizesAllowed(m_format, name, error)) return false;
+  if (!DeclaredSizesAllowed(m_format, name, error)) {
+    m_failure = {ImportProblem::framesTooLarge, path, {}};
+    return false;
+  }
   const unsigned streams = m_format->nb_streams;
   std::vector<AVDictionary*> limits(streams, nullptr);
   for (AVDictionary*& limit : limits) av_dict_set_int(&limit, "max_pixels", int64_t(kMaxImagePixels), 0);
   const int found = avformat_find_stream_info(m_format, limits.data());
   for (AVDictionary*& limit : limits) av_dict_free(&limit);
   if (found < 0) {
+    m_failure = {ImportProblem::notAVideo, path, {}};
     error = name + " is not a video that can be read";
     return false;
   }
-  if (!DeclaredSizesAllowed(m_format, name, error)) return false;
+  if (!DeclaredSizesAllowed(m_format, name, error)) {
+    m_failure = {ImportProblem::framesTooLarge, path, {}};
+    return false;
+  }
   const int video = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   // A cover picture of a sound file is no video.
   if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
+    m_failure = {ImportProblem::noVideoStream, path, {}};
     error = name + " has no video stream";
     return false;
   }
@@ -196,11 +211,11 @@ double MediaInput::declaredDurationMs() const {
 }
 
 bool MediaInput::OpenVideoDecoder(std::string& error) {
-  return OpenDecoder(m_video, m_videoDecoder, m_path, error);
+  return OpenDecoder(m_video, m_videoDecoder, m_path, error, m_failure);
 }
 
 bool MediaInput::OpenAudioDecoder(std::string& error) {
-  return m_audio && OpenDecoder(m_audio, m_audioDecoder, m_path, error);
+  return m_audio && OpenDecoder(m_audio, m_audioDecoder, m_path, error, m_failure);
 }
 
 double MediaInput::ReadFraction() const {

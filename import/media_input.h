@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "import/import_failure.h"
+
 extern "C" {
 struct AVFormatContext;
 struct AVIOContext;
@@ -43,6 +45,8 @@ class MediaInput {
   // `error`, when FFmpeg has none for its codec.
   bool OpenVideoDecoder(std::string& error);
   bool OpenAudioDecoder(std::string& error);
+  // The kind of the last failure of Open or of a decoder's opening.
+  const ImportFailure& failure() const { return m_failure; }
   AVCodecContext* videoDecoder() const { return m_videoDecoder; }
   AVCodecContext* audioDecoder() const { return m_audioDecoder; }
 
@@ -60,4 +64,5 @@ class MediaInput {
   AVCodecContext* m_audioDecoder = nullptr;
   int m_rotation = 0;
   std::string m_path;
+  ImportFailure m_failure;
 };

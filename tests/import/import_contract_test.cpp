@@ -175,6 +175,7 @@ TEST(ImportLibrary, ProgressRisesToTheEndAndTheCancelFlagStopsTheImport) {
   const ImportResult done = ImportVideo(TestVideo("mp4.mp4"), dir.File("a.zrv"), options);
   ASSERT_TRUE(done.ok) << done.error;
   EXPECT_FALSE(done.cancelled);
+  EXPECT_EQ(done.failure.problem, ImportProblem::none);
   ASSERT_FALSE(seen.empty());
   EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
   EXPECT_EQ(seen.back(), 1000);
@@ -191,6 +192,8 @@ TEST(ImportLibrary, ProgressRisesToTheEndAndTheCancelFlagStopsTheImport) {
   EXPECT_FALSE(stopped.ok);
   EXPECT_TRUE(stopped.cancelled);
   EXPECT_NE(stopped.error.find("cancelled"), std::string::npos) << stopped.error;
+  EXPECT_EQ(stopped.failure.problem, ImportProblem::cancelled);
+  EXPECT_EQ(stopped.failure.path, TestVideo("mp4.mp4"));
   EXPECT_FALSE(FileExists(dir.File("b.zrv")));
   EXPECT_EQ(HiddenFiles(dir.path()).size(), 0u);
 
@@ -200,6 +203,8 @@ TEST(ImportLibrary, ProgressRisesToTheEndAndTheCancelFlagStopsTheImport) {
   EXPECT_NE(CheckImportOptions(options).find("5"), std::string::npos);
   const ImportResult refused = ImportVideo(TestVideo("mp4.mp4"), dir.File("c.zrv"), options);
   EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.failure.problem, ImportProblem::badOptions);
+  EXPECT_EQ(refused.failure.detail, refused.error);
   EXPECT_FALSE(FileExists(dir.File("c.zrv")));
 }
 
@@ -217,6 +222,52 @@ TEST(ImportLibrary, VideoFactsGiveTheShownSizeLengthAndSound) {
   const VideoFacts none = ReadVideoFacts("/dev/null");
   EXPECT_FALSE(none.ok);
   EXPECT_FALSE(none.error.empty());
+}
+
+// Each refusal says its kind and the file it concerns beside its sentence,
+// so that a window can word it in its own language; the facts' reading and
+// the import agree on the kind.
+TEST(ImportLibrary, EveryRefusalGivesItsKindAndTheFileItConcerns) {
+  TempDir dir;
+  WriteFile(dir.File("text.mp4"), Bytes(400, 'a'));
+  Ffmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac", dir.File("sound.m4a")});
+  Ffmpeg({"-f", "lavfi", "-i", "color=black:size=8200x8200:rate=1:duration=1", "-c:v", "png",
+          dir.File("huge.mkv")});
+  ::mkdir(dir.File("folder.mp4").c_str(), 0700);
+  const struct {
+    std::string video;
+    ImportProblem problem;
+    std::string detail;  // empty when none is given
+  } cases[] = {
+      {dir.File("text.mp4"), ImportProblem::notAVideo, "Invalid data found when processing input"},
+      {dir.File("sound.m4a"), ImportProblem::noVideoStream, ""},
+      {dir.File("folder.mp4"), ImportProblem::notRegular, ""},
+      {dir.File("huge.mkv"), ImportProblem::framesTooLarge, ""},
+      {dir.File("missing.mp4"), ImportProblem::cannotOpen, "No such file or directory"},
+  };
+  for (const auto& c : cases) {
+    const ImportResult result = ImportVideo(c.video, dir.File("x.zrv"), ImportOptions{});
+    EXPECT_FALSE(result.ok) << c.video;
+    EXPECT_EQ(result.failure.problem, c.problem) << c.video << ": " << result.error;
+    EXPECT_EQ(result.failure.path, c.video);
+    EXPECT_EQ(result.failure.detail, c.detail) << c.video;
+    EXPECT_NE(result.error.find(c.video), std::string::npos) << result.error;
+    const VideoFacts facts = ReadVideoFacts(c.video);
+    EXPECT_FALSE(facts.ok);
+    EXPECT_EQ(facts.failure.problem, c.problem) << c.video;
+    EXPECT_EQ(facts.error, result.error);
+  }
+  // An output problem names the output.
+  const std::string video = dir.File("video.mp4");
+  WriteFile(video, ReadFile(TestVideo("mute.mp4")));
+  const ImportResult itself = ImportVideo(video, video, ImportOptions{});
+  EXPECT_EQ(itself.failure.problem, ImportProblem::outputIsVideo);
+  EXPECT_EQ(itself.failure.path, video);
+  WriteFile(dir.File("taken.zrv"), Bytes(10, 'z'));
+  const ImportResult taken = ImportVideo(video, dir.File("taken.zrv"), ImportOptions{});
+  EXPECT_EQ(taken.failure.problem, ImportProblem::cannotWrite) << taken.error;
+  EXPECT_EQ(taken.failure.path, dir.File("taken.zrv"));
+  EXPECT_EQ(ReadFile(dir.File("taken.zrv")), Bytes(10, 'z'));
 }
 
 }  // namespace

@@ -3,8 +3,13 @@
 // conversions read back through the container's index, Cancel, the replace
 // answers, Play, both languages, and what both converter windows offer the
 // keyboard and screen readers.
+#include <QAccessible>
+#include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,6 +22,8 @@
 #include "container/frame_index.h"
 #include "tests/clipconvert/convert_fixture.h"
 #include "tools/zrvchanger/changer_wnd.h"
+#include "tools/zrvchanger/import_failure_text.h"
+#include "ui/dialog_units.h"
 
 namespace {
 
@@ -358,6 +365,150 @@ TEST_F(ChangerWindowTest, BothWindowsNameEveryControlAndTabInReadingOrder) {
                                            convert.chooseFolderButton()});
     EXPECT_EQ(convert.formatBox()->accessibleName(), language == kLanguageEnglish ? "Format" : QString::fromUtf8("格式"));
   }
+}
+
+// What a screen reader says of a widget: its accessible name.
+QString SpokenName(QWidget* widget) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  return accessible ? accessible->text(QAccessible::Name) : QString();
+}
+
+// Every text of `window` shown whole at its font: each label and button at
+// least as large as its text, each list column at least as wide as its
+// header, and the window at least its size in dialog units.
+void ExpectRoomForEveryText(CConverterWnd& window, QSize windowUnits) {
+  QApplication::processEvents();
+  const DialogUnits units(window.font());
+  EXPECT_GE(window.width(), units.X(windowUnits.width()));
+  EXPECT_GE(window.height(), units.Y(windowUnits.height()));
+  for (QLabel* label : window.findChildren<QLabel*>()) {
+    if (!label->isVisible() || label->text().isEmpty()) continue;
+    const QFontMetrics metrics(label->font());
+    EXPECT_GE(label->height(), metrics.height()) << label->text().toStdString();
+    if (!label->wordWrap()) {
+      EXPECT_GE(label->width(), metrics.horizontalAdvance(label->text())) << label->text().toStdString();
+    }
+  }
+  for (QPushButton* button : window.findChildren<QPushButton*>()) {
+    if (!button->isVisible()) continue;
+    const QSize needed = ButtonSizeForText(button, button->text());
+    EXPECT_GE(button->width(), needed.width()) << button->text().toStdString();
+    EXPECT_GE(button->height(), needed.height()) << button->text().toStdString();
+  }
+  QHeaderView* header = window.list()->header();
+  for (int column = 0; column < header->count(); ++column)
+    EXPECT_GE(header->sectionSize(column), header->sectionSizeHint(column)) << column;
+}
+
+TEST_F(ChangerWindowTest, BothWindowsGrowWithTheirFontInBothLanguages) {
+  const QFont saved = QApplication::font();
+  for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    int smallWidth = 0;
+    for (int points : {9, 22}) {
+      QFont font = saved;
+      font.setPointSize(points);
+      QApplication::setFont(font);
+      OpenWindow(language);
+      ExpectRoomForEveryText(*window, QSize(446, 320));
+      UiLanguage = language;
+      CConvertWnd convert;
+      convert.show();
+      ExpectRoomForEveryText(convert, QSize(434, 274));
+      if (points == 9) {
+        smallWidth = window->width();
+      } else {
+        EXPECT_GT(window->width(), smallWidth * 2);
+      }
+    }
+  }
+  QApplication::setFont(saved);
+}
+
+TEST_F(ChangerWindowTest, ScreenReadersMeetAWindowAndHearTheStatusLineAndTheChosenFolder) {
+  for (uint8_t language : {kLanguageEnglish, kLanguageChinese}) {
+    chosenFolder.clear();
+    OpenWindow(language);
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(window.get());
+    ASSERT_NE(accessible, nullptr);
+    EXPECT_EQ(accessible->role(), QAccessible::Window);
+    EXPECT_EQ(accessible->text(QAccessible::Name), window->windowTitle());
+
+    const QString outputFolder = language == kLanguageEnglish ? "Output folder" : QString::fromUtf8("输出文件夹");
+    QLabel* status = nullptr;
+    QLabel* folder = nullptr;
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+      if (label->text() == window->statusText()) status = label;
+      if (label->accessibleDescription() == outputFolder) folder = label;
+    }
+    ASSERT_NE(status, nullptr);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(SpokenName(status), window->statusText());
+    // No folder chosen: nothing shown, nothing read, the room kept.
+    EXPECT_FALSE(folder->isVisible());
+    const QRect chooseBefore = window->chooseFolderButton()->geometry();
+
+    const std::string video = dir.File(language == kLanguageEnglish ? "en.mp4" : "zh.mp4");
+    MakeVideo(video, 1, "160x120");
+    Add({Q(video)});
+    ConvertAll();
+    EXPECT_EQ(SpokenName(status), window->statusText());
+    EXPECT_FALSE(window->statusText().isEmpty());
+
+    chosenFolder = Q(dir.path());
+    window->chooseFolderButton()->click();
+    EXPECT_TRUE(folder->isVisible());
+    EXPECT_EQ(SpokenName(folder), QFileInfo(chosenFolder).absoluteFilePath());
+    EXPECT_EQ(SpokenName(window->chooseFolderButton()), window->chooseFolderButton()->text());
+    EXPECT_EQ(window->chooseFolderButton()->geometry(), chooseBefore);
+  }
+}
+
+// A refused video reads in the window's language, in its row before the
+// run and as its result after it; the program goes on with the others.
+TEST_F(ChangerWindowTest, ARefusedVideoReadsInTheWindowsLanguage) {
+  WriteFile(dir.File("notes.mp4"), Bytes(300, 'n'));
+  MakeVideo(dir.File("good.mp4"), 1, "160x120");
+  const QString notes = Q(dir.File("notes.mp4"));
+  const struct {
+    uint8_t language;
+    QString refused;
+  } cases[] = {
+      {kLanguageChinese, QString::fromUtf8("转换失败：“%1”不是可以读取的视频").arg(notes)},
+      {kLanguageEnglish,
+       QString("'%1' is not a video that can be read (Invalid data found when processing input)").arg(notes)},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove(dir.File("good.zrv"));
+    OpenWindow(c.language);
+    Add({notes, Q(dir.File("good.mp4"))});
+    EXPECT_EQ(window->resultText(0), c.refused);
+    ConvertAll();
+    EXPECT_EQ(window->resultText(0), c.refused);
+    EXPECT_FALSE(window->convertedOutput(1).isEmpty()) << window->resultText(1).toStdString();
+  }
+}
+
+// Every kind of refusal has its Chinese sentence, which names the file and
+// keeps only the libraries' own account in English; English is the import's
+// sentence as zrvtool prints it.
+TEST(ImportFailureText, EveryKindReadsInChineseAndEnglishIsTheImportsOwnSentence) {
+  const uint8_t saved = UiLanguage;
+  for (int kind = int(ImportProblem::badOptions); kind <= int(ImportProblem::cancelled); ++kind) {
+    ImportFailure failure{ImportProblem(kind), "/v/clip name.mp4", "Some detail"};
+    UiLanguage = kLanguageChinese;
+    QString chinese = ImportFailureText(failure, "the sentence");
+    EXPECT_FALSE(chinese.isEmpty()) << kind;
+    const bool namesTheFile = failure.problem != ImportProblem::badOptions;
+    EXPECT_EQ(chinese.contains(QString::fromUtf8("“/v/clip name.mp4”")), namesTheFile) << kind;
+    chinese.remove(QString::fromUtf8("/v/clip name.mp4")).remove("Some detail").remove("8192 x 8192");
+    EXPECT_FALSE(chinese.contains(QRegularExpression("[A-Za-z]"))) << kind << ": " << chinese.toStdString();
+    UiLanguage = kLanguageEnglish;
+    EXPECT_EQ(ImportFailureText(failure, "the sentence"), "the sentence");
+  }
+  // Nothing failed: nothing to say in either language.
+  UiLanguage = kLanguageChinese;
+  EXPECT_TRUE(ImportFailureText(ImportFailure{}, "").isEmpty());
+  UiLanguage = saved;
 }
 
 }  // namespace

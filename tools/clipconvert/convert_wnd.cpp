@@ -9,6 +9,7 @@
 #include "tools/clipconvert/export_failure_text.h"
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
+#include "ui/dialog_units.h"
 
 namespace ct = convert_texts;
 
@@ -87,7 +88,8 @@ CConvertWnd::CConvertWnd(QWidget* parent) : CConverterWnd(VideoConvertKind(), pa
   row->addWidget(m_format);
   row->addStretch();
   PlaceOwnControls(options, {});
-  resize(760, 480);  // one line of options: a shorter window
+  // One line of options: a shorter window, in dialog units of its font.
+  resize(DialogUnits(font()).ToPixels(434, 274));
 }
 
 ExportFormat CConvertWnd::format() const { return ExportFormat(m_format->currentData().toInt()); }

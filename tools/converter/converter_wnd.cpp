@@ -1,6 +1,10 @@
 #include "tools/converter/converter_wnd.h"
 
+#include <algorithm>
+
 #include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,6 +28,7 @@
 #include "player/icons.h"
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
+#include "ui/dialog_units.h"
 
 namespace ct = converter_texts;
 
@@ -32,10 +37,24 @@ namespace {
 // The list's progress counts each file as this many steps.
 constexpr int kStepsPerFile = 1000;
 
+// The window's first size and the list's columns, in dialog units.
+constexpr int kWindowWidth = 446;
+constexpr int kWindowHeight = 320;
+constexpr int kNameColumnWidth = 126;
+constexpr int kFactColumnWidth = 49;
+
 // A path the file system holds something at, a dangling link included.
 bool Occupied(const QString& path) {
   const QFileInfo info(path);
   return info.exists() || info.isSymLink();
+}
+
+// A top-level QWidget reaches screen readers as a plain pane; the converter's
+// window says that it is a window, as the player's dialog does.
+QAccessibleInterface* WindowAccessible(const QString& className, QObject* object) {
+  if (className == QLatin1String("CConverterWnd") && object && object->isWidgetType())
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+  return nullptr;
 }
 
 // A label that screen readers take as the name of `control`.
@@ -71,6 +90,8 @@ CConverterWnd::CConverterWnd(ConverterKind kind, QWidget* parent)
   m_askReplace = [this, &words](const QString& output) { return AskToReplace(this, Text(words.title), output); };
   m_askStopAndClose = [this, &words] { return AskToStopAndClose(this, Text(words.title), Text(words.askClose)); };
   m_showFolder = ShowFolder;
+  static const bool windowRoleKnown = (QAccessible::installFactory(WindowAccessible), true);
+  (void)windowRoleKnown;
   CreateControls();
   UpdateControls();
 }
@@ -85,7 +106,11 @@ void CConverterWnd::CreateControls() {
   setWindowTitle(Text(words.title));
   setWindowIcon(ProgramIcon(128));
   setAcceptDrops(true);
-  resize(780, 560);
+  // Sizes in dialog units of the window's font: a larger font makes the
+  // window and the list's columns larger with it. The layouts keep every
+  // control at least as large as its text needs.
+  const DialogUnits units(font());
+  resize(units.ToPixels(kWindowWidth, kWindowHeight));
 
   m_addFiles = new QPushButton(Text(ct::kAddFiles));
   Describe(m_addFiles, Text(ct::kAddFiles), Text(ct::kAddFilesTip));
@@ -109,9 +134,14 @@ void CConverterWnd::CreateControls() {
   m_list->setRootIsDecorated(false);
   m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
   m_list->setAllColumnsShowFocus(true);
+  // A long result names a file first and says what happened last: a text
+  // too long for its cell loses its middle, so that both ends stay in sight.
+  m_list->setTextElideMode(Qt::ElideMiddle);
   m_list->header()->setStretchLastSection(true);
-  m_list->setColumnWidth(0, 220);
-  for (int column = 1; column < resultColumn(); ++column) m_list->setColumnWidth(column, 85);
+  m_list->setColumnWidth(0, units.X(kNameColumnWidth));
+  // A fact column is as wide as its header needs, and never narrower than its template width.
+  for (int column = 1; column < resultColumn(); ++column)
+    m_list->setColumnWidth(column, std::max(units.X(kFactColumnWidth), m_list->header()->sectionSizeHint(column)));
   Describe(m_list, Text(words.listName), Text(words.emptyHint));
   auto* removeKey = new QShortcut(QKeySequence::Delete, m_list, nullptr, nullptr, Qt::WidgetShortcut);
   connect(removeKey, &QShortcut::activated, this, &CConverterWnd::OnRemove);
@@ -121,11 +151,17 @@ void CConverterWnd::CreateControls() {
   m_besideInputs->setChecked(true);
   m_oneFolder = new QRadioButton(Text(ct::kOneFolder));
   Describe(m_oneFolder, Text(ct::kOneFolder), Text(ct::kOneFolderTip));
+  // The chosen folder, read by its path (a label's name is what screen
+  // readers say of it); shown once there is one, its room kept till then.
   m_folderLabel = new QLabel;
   m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  m_folderLabel->setAccessibleName(Text(ct::kOutputFolder));
+  m_folderLabel->setAccessibleDescription(Text(ct::kOutputFolder));
+  QSizePolicy folderRoom = m_folderLabel->sizePolicy();
+  folderRoom.setRetainSizeWhenHidden(true);
+  m_folderLabel->setSizePolicy(folderRoom);
+  m_folderLabel->hide();
   m_chooseFolderButton = new QPushButton(Text(ct::kChooseFolder));
-  Describe(m_chooseFolderButton, Text(ct::kOutputFolder), Text(ct::kChooseFolderTip));
+  Describe(m_chooseFolderButton, Text(ct::kChooseFolder), Text(ct::kChooseFolderTip));
   auto* output = new QHBoxLayout;
   output->addWidget(LabelFor(Text(ct::kSaveTo), m_besideInputs));
   output->addWidget(m_besideInputs);
@@ -147,8 +183,9 @@ void CConverterWnd::CreateControls() {
   progress->addWidget(LabelFor(Text(words.allItems), m_listProgress), 1, 0);
   progress->addWidget(m_listProgress, 1, 1);
 
+  // Its name is its text, so that screen readers hear every change.
   m_status = new QLabel(Text(words.emptyHint));
-  m_status->setAccessibleName(Text(ct::kStatus));
+  m_status->setAccessibleDescription(Text(ct::kStatus));
   m_openFolder = new QPushButton(Text(ct::kOpenOutputFolder));
   Describe(m_openFolder, Text(ct::kOpenOutputFolder), Text(ct::kOpenOutputFolderTip));
   m_convert = new QPushButton(Text(ct::kConvert));
@@ -196,6 +233,11 @@ void CConverterWnd::PlaceOwnControls(QWidget* options, const QList<QPushButton*>
       if (child->focusPolicy() & Qt::TabFocus) order << child;
   order << m_besideInputs << m_oneFolder << m_chooseFolderButton << m_openFolder << m_convert << m_cancel;
   for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+
+  // Every button keeps room for its text inside its frame, the same room the
+  // player's buttons get, whatever the style's own hint allows.
+  for (QPushButton* button : findChildren<QPushButton*>())
+    button->setMinimumSize(ButtonSizeForText(button, button->text()));
   UpdateControls();
 }
 
@@ -332,6 +374,7 @@ void CConverterWnd::OnChooseFolder() {
     m_folder = QFileInfo(folder).absoluteFilePath();
     m_folderLabel->setText(m_folder);
     m_folderLabel->setToolTip(m_folder);
+    m_folderLabel->show();
     m_oneFolder->setChecked(true);
   }
   UpdateControls();

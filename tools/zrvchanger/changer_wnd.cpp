@@ -8,6 +8,7 @@
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
 #include "tools/zrvchanger/changer_texts.h"
+#include "tools/zrvchanger/import_failure_text.h"
 #include "tools/zrvchanger/video_files.h"
 #include "ui/help_and_tools.h"
 
@@ -36,7 +37,7 @@ RowOutcome ImportOne(const std::string& video, const std::string& output, bool r
   outcome.ok = result.ok;
   outcome.cancelled = result.cancelled;
   outcome.result = result.ok ? Text(ct::kDone).arg(SizeText(result.bytes)).arg(result.frames)
-                             : Text(ct::kFailed).arg(QString::fromStdString(result.error));
+                             : Text(ct::kFailed).arg(ImportFailureText(result.failure, result.error));
   return outcome;
 }
 

@@ -6,6 +6,7 @@
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
 #include "tools/zrvchanger/changer_texts.h"
+#include "tools/zrvchanger/import_failure_text.h"
 
 namespace ct = changer_texts;
 
@@ -19,7 +20,7 @@ RowFacts ReadVideoRowFacts(const std::string& path) {
   const VideoFacts video = ReadVideoFacts(path);
   RowFacts facts;
   if (!video.ok) {
-    facts.problem = Text(ct::kFailed).arg(QString::fromStdString(video.error));
+    facts.problem = Text(ct::kFailed).arg(ImportFailureText(video.failure, video.error));
     return facts;
   }
   facts.cells = {video.duration_ms > 0 ? LengthText(uint64_t(video.duration_ms + 0.5)) : Text(ct::kUnknownLength),
