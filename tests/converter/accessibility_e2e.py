@@ -64,13 +64,7 @@ COMMON = {
 CONTROL_ROLES = {"push button", "radio button", "check box", "combo box", "spin button", "label",
                  "progress bar", "tree table", "table", "tree", "list", "text"}
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAILED:", message)
+check = at.check
 
 
 def main():
@@ -102,13 +96,7 @@ def main():
     finally:
         if program.poll() is None:
             program.kill()
-    if failures:
-        print("%d failed" % len(failures))
-        return 1
-    print("%s accessibility (%s, font DPI %s, scale %s): passed" %
-          (options.window, options.lang, os.environ.get("QT_FONT_DPI", "default"),
-           os.environ.get("QT_SCALE_FACTOR", "1")))
-    return 0
+    return at.verdict("%s accessibility, %s" % (options.window, options.lang))
 
 
 def make_inputs(bin_dir, window, good, bad):

@@ -33,13 +33,7 @@ TEXTS = {
                current=r"当前第(\d+)帧", frame="第%d帧"),
 }
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAILED:", message)
+check = at.check
 
 
 def main():
@@ -63,12 +57,7 @@ def main():
     finally:
         if player.poll() is None:
             player.kill()
-    if failures:
-        print("%d failed" % len(failures))
-        return 1
-    print("player accessibility (%s, font DPI %s, scale %s): passed" %
-          (options.lang, os.environ.get("QT_FONT_DPI", "default"), os.environ.get("QT_SCALE_FACTOR", "1")))
-    return 0
+    return at.verdict("player accessibility, " + options.lang)
 
 
 def run(player, t, clip, shot_path):

@@ -14,7 +14,8 @@ As a command:
   atspi_driver.py box APP NAME         where NAME is on the screen: X Y WIDTH HEIGHT in screen pixels
 
 As a module: find_app, objects, describe, find, press, choose_menu, read,
-message_boxes, close_box, listen, screenshot and ink_rows.
+message_boxes, close_box, listen, screenshot and ink_rows; check,
+failures and verdict for the test scripts.
 """
 import os
 import re
@@ -336,6 +337,29 @@ def unnamed_controls(window):
         if not name.strip() or name.lower().startswith("button"):
             bad.append((role, name))
     return bad
+
+
+# What a test script found wrong; check() records and prints each failure,
+# so that one run reports every fault, not only the first.
+failures = []
+
+
+def check(condition, message):
+    if not condition:
+        failures.append(message)
+        print("FAILED:", message)
+    return condition
+
+
+def verdict(what):
+    """The script's exit status: 1 after any failure, else 0, with a last line
+    that says which; `what` names the program and the desktop it ran in."""
+    if failures:
+        print("%d failed" % len(failures))
+        return 1
+    print("%s (font DPI %s, scale %s): passed" %
+          (what, os.environ.get("QT_FONT_DPI", "default"), os.environ.get("QT_SCALE_FACTOR", "1")))
+    return 0
 
 
 def _main(argv):

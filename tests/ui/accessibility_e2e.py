@@ -32,13 +32,7 @@ TEXTS = {
                download="可以去 %s 下载最新版！", failed="连接 %s 失败！"),
 }
 
-failures = []
-
-
-def check(condition, message):
-    if not condition:
-        failures.append(message)
-        print("FAILED:", message)
+check = at.check
 
 
 class Site:
@@ -94,12 +88,7 @@ def main():
         update_check(app, t, site)
     finally:
         player.kill()
-    if failures:
-        print("%d failed" % len(failures))
-        return 1
-    print("About dialog and update check accessibility (%s, font DPI %s, scale %s): passed" %
-          (options.lang, os.environ.get("QT_FONT_DPI", "default"), os.environ.get("QT_SCALE_FACTOR", "1")))
-    return 0
+    return at.verdict("About dialog and update check accessibility, " + options.lang)
 
 
 def about_dialog(app, t, address, shot_path):
