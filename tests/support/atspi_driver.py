@@ -146,11 +146,11 @@ def choose_menu(app, *path, timeout=None):
     return node
 
 
-def answer_file_dialog(app, path, button="Open", owner=None):
+def answer_file_dialog(app, path, button="Open", owner=None, timeout=None):
     """Answers the file dialog that APP shows (Qt's own): PATH in its file
     name field, then BUTTON pressed. OWNER is the title of the window behind
     it, which is no file dialog. Returns the button, already pressed."""
-    chooser = find(app, role="dialog", where=lambda o: o.name != owner and any(
+    chooser = find(app, role="dialog", timeout=timeout, where=lambda o: o.name != owner and any(
         c.getRoleName() == "text" for c in objects(o)))
     field = find(chooser, role="text", where=lambda o: "name" in (o.name or "").lower())
     field.queryEditableText().setTextContents(path)
