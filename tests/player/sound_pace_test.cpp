@@ -61,19 +61,21 @@ TEST_F(PlayerTest, ATrackClaimingHoursInAMegabytePlaysWithoutSound) {
   // One frame, then a megabyte of one-byte no-data sound frames: 5.8 hours,
   // which would convert to a 334 MB WAV.
   MakeClip(m_dir.File("one.zrv"), {"--frames", "1"});
-  Bytes clip = ReadFile(m_dir.File("one.zrv"));
-  const std::string magic = "#!AMR\n";
-  clip.insert(clip.end(), magic.begin(), magic.end());
-  clip.resize(clip.size() + (1 << 20), 0x7C);
-  WriteFile(m_dir.File("hours.zrv"), clip);
+  const Bytes frame = ReadFile(m_dir.File("one.zrv"));
+  const auto clipWithNoDataBlocks = [&](size_t blocks) {
+    Bytes clip = frame;
+    for (char c : std::string("#!AMR\n")) clip.push_back(uint8_t(c));
+    clip.insert(clip.end(), blocks, 0x7C);
+    return clip;
+  };
+  WriteFile(m_dir.File("hours.zrv"), clipWithNoDataBlocks(1 << 20));
   ASSERT_TRUE(Open(m_dir.File("hours.zrv")));
   EXPECT_EQ(w.statusText(), "have sound...total 1 frames");
   EXPECT_EQ(w.session().interval, 200u);
   EXPECT_FALSE(FileExists(w.privateTempDir() + "/zrvplayer_tmp.wav"));
 
   // Ten minutes of the same frames in a clip of that size still play.
-  clip.resize(clip.size() - (1 << 20) + 30000, 0x7C);
-  WriteFile(m_dir.File("minutes.zrv"), clip);
+  WriteFile(m_dir.File("minutes.zrv"), clipWithNoDataBlocks(30000));
   ASSERT_TRUE(Open(m_dir.File("minutes.zrv")));
   EXPECT_EQ(w.wave().GetLength(), 600000u);
 }
