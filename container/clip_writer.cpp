@@ -17,11 +17,11 @@ constexpr uint8_t kStartOfImage[2] = {0xFF, 0xD8};
 constexpr uint32_t kMaxFrames = MAX_FRAME_OFFSETS - 1;
 
 // The written clip mapped into memory for the scan, so that reading back a
-// long clip costs no copy of it.
+// long clip costs no copy of it. Mapped from a descriptor of the file that
+// was written, not reopened by name: a confined writer may open nothing.
 class MappedFile {
  public:
-  explicit MappedFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  explicit MappedFile(int fd) {
     if (fd < 0) return;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
@@ -94,10 +94,12 @@ bool ClipWriter::Finish(const std::vector<uint8_t>& track, const FrameNamer& nam
     return Fail("the clip would be 4 GiB or more, more than a player can index", why);
   m_hasSound = !track.empty();
   m_audioStart = uint32_t(m_file.size());
-  if (!m_file.Write(track.data(), track.size()) || !m_file.Close())
+  const int readBack = m_file.Write(track.data(), track.size()) ? m_file.DuplicateDescriptor() : -1;
+  if (!m_file.Close() || readBack < 0) {
+    if (readBack >= 0) ::close(readBack);
     return Fail("cannot write '" + m_file.destination() + "'", why);
-
-  MappedFile clip(m_file.path());
+  }
+  MappedFile clip(readBack);
   if (!clip.data()) return Fail("cannot read the clip back", why);
   FrameIndex index;
   BuildFrameIndex(clip.data(), uint32_t(clip.size()), index);

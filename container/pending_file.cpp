@@ -106,6 +106,12 @@ bool PendingFile::Close() {
   return ok;
 }
 
+int PendingFile::DuplicateDescriptor() const {
+  if (m_stream && std::fflush(m_stream) != 0) return -1;
+  const int fd = m_stream ? ::fileno(m_stream) : m_fd;
+  return fd < 0 ? -1 : ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+}
+
 bool PendingFile::Publish(std::string& error, const timespec* modified) {
   if ((m_stream || m_fd >= 0) && !Close()) return Fail(PendingProblem::cannotWrite, m_destination, {}, error);
   if (modified) {

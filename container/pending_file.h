@@ -55,6 +55,9 @@ class PendingFile {
   // Flushes and closes what Write wrote; false when the bytes did not all
   // reach the file.
   bool Close();
+  // A new descriptor of the hidden file, open for reading, for reading it
+  // back after Close; the caller closes it. -1 when there is none.
+  int DuplicateDescriptor() const;
 
   // Renames the finished file to the destination, first giving it
   // `modified` as its modification time when that is set. Without
