@@ -12,6 +12,7 @@
 
 #include "import/import_wire.h"
 #include "tools/zrvtool/confinement.h"
+#include "tools/zrvtool/interrupts.h"
 
 namespace {
 
@@ -59,13 +60,16 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
     return Failed(video, std::string("cannot start: ") + std::strerror(errno));
   }
   if (child == 0) {
+    ForwardInterruptsTo(0);
     ::close(pipeFds[0]);
     RunChild(pipeFds[1], video, output, std::move(options), cancel);
   }
+  ForwardInterruptsTo(child);
   ::close(pipeFds[1]);
 
   // The child sees a Ctrl-C at the terminal itself; a signal sent to this
-  // process alone is passed on.
+  // process alone is passed on by the handler, and again here for a cancel
+  // flag set otherwise.
   std::string line;
   bool passedOn = false;
   for (;;) {
@@ -87,6 +91,7 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
+  ForwardInterruptsTo(0);
   if (!line.empty() && line.back() == '\n') line.pop_back();
   ImportResult result;
   if (DecodeImportResult(line, result)) return result;

@@ -8,10 +8,12 @@ std::atomic<bool> g_interrupted{false};
 namespace {
 
 std::atomic<int> g_signal{0};
+std::atomic<pid_t> g_child{0};
 
 void OnInterrupt(int signal) {
   g_signal.store(signal);
   g_interrupted.store(true);
+  if (const pid_t child = g_child.load(); child > 0) ::kill(child, SIGTERM);
 }
 
 }  // namespace
@@ -28,6 +30,8 @@ void CatchInterrupts() {
     sigaction(signal, &action, nullptr);
   }
 }
+
+void ForwardInterruptsTo(int child) { g_child.store(child); }
 
 void DieOfInterrupt() {
   const int signal = g_signal.load();

@@ -9,5 +9,8 @@
 extern std::atomic<bool> g_interrupted;
 
 void CatchInterrupts();
+// While `child` is not 0, an interrupt is passed on to it at once (as
+// SIGTERM), so that work it does for this process stops as quickly.
+void ForwardInterruptsTo(int child);
 // Ends the process by the signal that interrupted it.
 [[noreturn]] void DieOfInterrupt();
