@@ -182,7 +182,7 @@ class ZrvDemuxTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new TempDir;
-    UsePluginFromBuild(*s_dir);
+    RequireTestPluginSet();
     gst_init(nullptr, nullptr);
     s_tone = MakeClip(*s_dir, "tone.zrv", {"--frames", "40", "--fps", "8", "--sound", "tone"});
     s_shared = MakeClip(*s_dir, "shared.zrv", {"--frames", "6", "--layout", "shared-header", "--size", "64x48"});
@@ -211,6 +211,31 @@ std::string TypeOf(const Bytes& bytes) {
   const std::string name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
   gst_caps_unref(caps);
   return name;
+}
+
+TEST_F(ZrvDemuxTest, GStreamerLoadsOnlyThePluginSetOfTheTests) {
+  GstPlugin* zrv = gst_registry_find_plugin(gst_registry_get(), "zrv");
+  ASSERT_TRUE(zrv);
+  EXPECT_STREQ(gst_plugin_get_filename(zrv), ZRV_GST_PLUGIN_DIR "/libgstzrv.so");
+  gst_object_unref(zrv);
+  const std::string set = std::getenv("GST_PLUGIN_SYSTEM_PATH_1_0");
+  GList* plugins = gst_registry_get_plugin_list(gst_registry_get());
+  size_t fromSet = 0;
+  for (GList* p = plugins; p; p = p->next) {
+    const gchar* file = gst_plugin_get_filename(GST_PLUGIN(p->data));
+    if (!file || std::string(file).starts_with(ZRV_GST_PLUGIN_DIR "/")) continue;
+    EXPECT_TRUE(std::string(file).starts_with(set + "/")) << file;
+    ++fromSet;
+  }
+  gst_plugin_list_free(plugins);
+  EXPECT_GT(fromSet, 5u);
+  // The system has plugins the tests leave out.
+  size_t installed = 0;
+  GDir* dir = g_dir_open(ZRV_GST_SYSTEM_PLUGIN_DIR, 0, nullptr);
+  ASSERT_TRUE(dir);
+  while (const gchar* name = g_dir_read_name(dir)) installed += g_str_has_suffix(name, ".so");
+  g_dir_close(dir);
+  EXPECT_GT(installed, fromSet);
 }
 
 TEST_F(ZrvDemuxTest, TheTypefinderNamesClipsOfBothLayoutsAndLeavesPicturesAlone) {
