@@ -1,3 +1,21 @@
+/**
+ * SECTION:element-zrvdemux
+ * @title: zrvdemux
+ *
+ * Splits a ZRV clip (JPEG frames back to back, optionally followed by an AMR
+ * sound track) into its frames, as parsed image/jpeg, and its sound, as
+ * audio/AMR or audio/AMR-WB. The clip holds no times: the frames share the
+ * sound's length evenly, as the player times them, and without sound each
+ * lasts 200 ms. The clip is indexed whole before anything plays; from a file
+ * only that index is held, from a stream the whole clip.
+ *
+ * ## Example launch line
+ * |[
+ * gst-launch-1.0 filesrc location=clip.zrv ! zrvdemux name=d \
+ *     d.video_0 ! queue ! jpegdec ! videoconvert ! autovideosink \
+ *     d.audio_0 ! queue ! amrnbdec ! audioconvert ! audioresample ! autoaudiosink
+ * ]|
+ */
 #include "gst/zrv_demux.h"
 
 #include <gst/base/gstadapter.h>
@@ -143,9 +161,9 @@ GST_ELEMENT_REGISTER_DEFINE_WITH_CODE(zrvdemux, "zrvdemux", GST_RANK_PRIMARY, GS
 
 namespace {
 
-void Loop(GstPad* sinkpad);
+void gst_zrv_demux_loop(GstPad* sinkpad);
 
-void ReleaseClip(DemuxState& s) {
+void gst_zrv_demux_release_clip(DemuxState& s) {
   s.clip.Release();
   s.head.Release();
   s.frames.Release();
@@ -153,7 +171,7 @@ void ReleaseClip(DemuxState& s) {
 }
 
 // Back to the state of a new element: nothing gathered, no pads.
-void Reset(GstZrvDemux* self) {
+void gst_zrv_demux_reset(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   for (GstPad** pad : {&s.videoPad, &s.audioPad})
     if (*pad) {
@@ -163,7 +181,7 @@ void Reset(GstZrvDemux* self) {
     }
   gst_flow_combiner_reset(s.flows);
   gst_adapter_clear(s.adapter);
-  ReleaseClip(s);
+  gst_zrv_demux_release_clip(s);
   s.announcedSize = -1;
   s.sizeAsked = false;
   s.errorPosted = false;
@@ -180,14 +198,14 @@ void Reset(GstZrvDemux* self) {
   s.videoDiscont = s.audioDiscont = true;
 }
 
-gboolean SrcEvent(GstPad* pad, GstObject* parent, GstEvent* event);
-gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query);
+gboolean gst_zrv_demux_src_event(GstPad* pad, GstObject* parent, GstEvent* event);
+gboolean gst_zrv_demux_src_query(GstPad* pad, GstObject* parent, GstQuery* query);
 
-GstPad* MakeSourcePad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char* name, GstCaps* caps,
+GstPad* gst_zrv_demux_make_src_pad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char* name, GstCaps* caps,
                       const char* streamName, guint groupId) {
   GstPad* pad = gst_pad_new_from_static_template(templ, name);
-  gst_pad_set_event_function(pad, SrcEvent);
-  gst_pad_set_query_function(pad, SrcQuery);
+  gst_pad_set_event_function(pad, GST_DEBUG_FUNCPTR(gst_zrv_demux_src_event));
+  gst_pad_set_query_function(pad, GST_DEBUG_FUNCPTR(gst_zrv_demux_src_query));
   gst_pad_use_fixed_caps(pad);
   gst_pad_set_active(pad, TRUE);
   gchar* streamId = gst_pad_create_stream_id(pad, GST_ELEMENT(self), streamName);
@@ -202,12 +220,12 @@ GstPad* MakeSourcePad(GstZrvDemux* self, GstStaticPadTemplate* templ, const char
   return pad;
 }
 
-void NoMemory(GstZrvDemux* self) {
+void gst_zrv_demux_no_memory(GstZrvDemux* self) {
   GST_ELEMENT_ERROR(self, RESOURCE, NO_SPACE_LEFT, ("No memory for the clip."), (nullptr));
   self->state->errorPosted = true;
 }
 
-void NotAClip(GstZrvDemux* self, const std::string& why) {
+void gst_zrv_demux_not_a_clip(GstZrvDemux* self, const std::string& why) {
   GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This is not a ZRV clip that can be played: %s.", why.c_str()),
                     (nullptr));
   self->state->errorPosted = true;
@@ -215,7 +233,7 @@ void NotAClip(GstZrvDemux* self, const std::string& why) {
 
 // Lays out the gathered bytes, held whole from now on. Posts an error and
 // returns false when they are not a clip.
-bool LayOutGathered(GstZrvDemux* self) {
+bool gst_zrv_demux_lay_out_gathered(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const gsize size = gst_adapter_available(s.adapter);
   if (size == 0) {
@@ -225,12 +243,12 @@ bool LayOutGathered(GstZrvDemux* self) {
   }
   GstBuffer* whole = gst_adapter_take_buffer(s.adapter, size);
   if (!whole || !s.clip.Hold(whole)) {
-    NoMemory(self);
+    gst_zrv_demux_no_memory(self);
     return false;
   }
   std::string why;
   if (!s.layout.Read(s.clip.data(), uint32_t(s.clip.map.size), why)) {
-    NotAClip(self, why);
+    gst_zrv_demux_not_a_clip(self, why);
     return false;
   }
   s.clipLength = uint32_t(size);
@@ -241,7 +259,7 @@ bool LayOutGathered(GstZrvDemux* self) {
 
 // Adds a pad for the frames and, when the sound can be played, one for the
 // sound, and tells the clip's duration.
-void AddPads(GstZrvDemux* self) {
+void gst_zrv_demux_add_pads(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
   // The frames and the sound are one group of streams, played together.
@@ -253,12 +271,12 @@ void AddPads(GstZrvDemux* self) {
   if (clip.width() && clip.height())
     gst_caps_set_simple(videoCaps, "width", G_TYPE_INT, int(clip.width()), "height", G_TYPE_INT,
                         int(clip.height()), nullptr);
-  s.videoPad = MakeSourcePad(self, &video_template, "video_0", videoCaps, "video", groupId);
+  s.videoPad = gst_zrv_demux_make_src_pad(self, &video_template, "video_0", videoCaps, "video", groupId);
   if (clip.soundPlayable()) {
     GstCaps* audioCaps =
         gst_caps_new_simple(clip.wideBand() ? "audio/AMR-WB" : "audio/AMR", "rate", G_TYPE_INT,
                             clip.sampleRate(), "channels", G_TYPE_INT, 1, nullptr);
-    s.audioPad = MakeSourcePad(self, &audio_template, "audio_0", audioCaps, "audio", groupId);
+    s.audioPad = gst_zrv_demux_make_src_pad(self, &audio_template, "audio_0", audioCaps, "audio", groupId);
   }
   s.audioDone = s.audioPad == nullptr;
 
@@ -278,7 +296,7 @@ void AddPads(GstZrvDemux* self) {
                   s.audioPad ? (clip.wideBand() ? "AMR-WB" : "AMR") : "none");
 }
 
-bool TooLarge(GstZrvDemux* self, uint64_t size) {
+bool gst_zrv_demux_too_large(GstZrvDemux* self, uint64_t size) {
   if (size <= kMaxClipBytes) return false;
   GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is 4 GiB or larger, more than a ZRV clip can be."),
                     (nullptr));
@@ -286,7 +304,7 @@ bool TooLarge(GstZrvDemux* self, uint64_t size) {
   return true;
 }
 
-void ClipCutShort(GstZrvDemux* self) {
+void gst_zrv_demux_clip_cut_short(GstZrvDemux* self) {
   GST_ELEMENT_ERROR(self, RESOURCE, READ, ("The clip became shorter while it was read."),
                     ("a read past the clip's new end"));
   self->state->errorPosted = true;
@@ -294,28 +312,28 @@ void ClipCutShort(GstZrvDemux* self) {
 
 // Up to `size` bytes at `offset` pulled from upstream into `buffer` (a new
 // one when it is null). GST_FLOW_EOS when fewer than `needed` are there.
-GstFlowReturn PullRange(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
+GstFlowReturn gst_zrv_demux_pull_range(GstZrvDemux* self, guint64 offset, guint needed, guint size, GstBuffer*& buffer) {
   const GstFlowReturn flow = gst_pad_pull_range(self->sinkpad, offset, size, &buffer);
   if (flow != GST_FLOW_OK) return flow;
   return gst_buffer_get_size(buffer) < needed ? GST_FLOW_EOS : GST_FLOW_OK;
 }
 
 // Pulls `size` bytes at `offset` and holds them in `held`.
-GstFlowReturn PullAndHold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
+GstFlowReturn gst_zrv_demux_pull_and_hold(GstZrvDemux* self, guint64 offset, guint size, HeldBytes& held) {
   GstBuffer* buffer = nullptr;
-  const GstFlowReturn flow = PullRange(self, offset, size, size, buffer);
+  const GstFlowReturn flow = gst_zrv_demux_pull_range(self, offset, size, size, buffer);
   if (flow != GST_FLOW_OK) {
     if (buffer) gst_buffer_unref(buffer);
     return flow;
   }
   if (held.Hold(buffer)) return GST_FLOW_OK;
-  NoMemory(self);
+  gst_zrv_demux_no_memory(self);
   return GST_FLOW_ERROR;
 }
 
 // Pull mode with the size known: scans the clip piece by piece through one
 // reused buffer, then pulls the one part it keeps, the shared header.
-GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
+GstFlowReturn gst_zrv_demux_lay_out_by_pull(GstZrvDemux* self, uint32_t total) {
   DemuxState& s = *self->state;
   GstBuffer* piece = gst_buffer_new_allocate(nullptr, kIndexPiece, nullptr);
   GstMapInfo pieceMap{};
@@ -326,7 +344,7 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
     mapped = false;
     // Upstream fills the buffer it is given; the scan asks for a piece at most.
     gst_buffer_set_size(piece, size);
-    flow = PullRange(self, offset, size, size, piece);
+    flow = gst_zrv_demux_pull_range(self, offset, size, size, piece);
     if (flow != GST_FLOW_OK) return nullptr;
     mapped = gst_buffer_map(piece, &pieceMap, GST_MAP_READ);
     return mapped ? pieceMap.data : nullptr;
@@ -336,29 +354,29 @@ GstFlowReturn LayOutByPull(GstZrvDemux* self, uint32_t total) {
   if (mapped) gst_buffer_unmap(piece, &pieceMap);
   gst_buffer_unref(piece);
   if (!indexed) {
-    if (flow == GST_FLOW_OK) NotAClip(self, why);
-    if (flow == GST_FLOW_EOS) ClipCutShort(self);
+    if (flow == GST_FLOW_OK) gst_zrv_demux_not_a_clip(self, why);
+    if (flow == GST_FLOW_EOS) gst_zrv_demux_clip_cut_short(self);
     // Otherwise flushing, stopped, or upstream's own error.
     return flow == GST_FLOW_OK || flow == GST_FLOW_EOS ? GST_FLOW_ERROR : flow;
   }
 
   s.clipLength = total;
   if (!s.layout.sharedHeader()) return GST_FLOW_OK;
-  flow = PullAndHold(self, 0, s.layout.Frame(1).headLength, s.head);
+  flow = gst_zrv_demux_pull_and_hold(self, 0, s.layout.Frame(1).headLength, s.head);
   if (flow != GST_FLOW_EOS) return flow;
-  ClipCutShort(self);
+  gst_zrv_demux_clip_cut_short(self);
   return GST_FLOW_ERROR;
 }
 
 // Pull mode: lays out the clip from upstream and adds the pads.
-GstFlowReturn GatherByPull(GstZrvDemux* self) {
+GstFlowReturn gst_zrv_demux_gather_by_pull(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   gint64 total = -1;
   if (!gst_pad_peer_query_duration(self->sinkpad, GST_FORMAT_BYTES, &total)) total = -1;
-  if (total > 0 && TooLarge(self, uint64_t(total))) return GST_FLOW_ERROR;
+  if (total > 0 && gst_zrv_demux_too_large(self, uint64_t(total))) return GST_FLOW_ERROR;
   if (total > 0) {
-    const GstFlowReturn flow = LayOutByPull(self, uint32_t(total));
-    if (flow == GST_FLOW_OK) AddPads(self);
+    const GstFlowReturn flow = gst_zrv_demux_lay_out_by_pull(self, uint32_t(total));
+    if (flow == GST_FLOW_OK) gst_zrv_demux_add_pads(self);
     return flow;
   }
   // No size told: gathered whole, as in push mode.
@@ -374,22 +392,22 @@ GstFlowReturn GatherByPull(GstZrvDemux* self) {
     }
     offset += got;
     gst_adapter_push(s.adapter, buffer);
-    if (TooLarge(self, offset)) return GST_FLOW_ERROR;
+    if (gst_zrv_demux_too_large(self, offset)) return GST_FLOW_ERROR;
     if (got < kPullChunk) break;
   }
-  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
-  AddPads(self);
+  if (!gst_zrv_demux_lay_out_gathered(self)) return GST_FLOW_ERROR;
+  gst_zrv_demux_add_pads(self);
   return GST_FLOW_OK;
 }
 
-void SendToSourcePads(GstZrvDemux* self, GstEvent* event) {
+void gst_zrv_demux_send_to_src_pads(GstZrvDemux* self, GstEvent* event) {
   DemuxState& s = *self->state;
   for (GstPad* pad : {s.videoPad, s.audioPad})
     if (pad) gst_pad_push_event(pad, gst_event_ref(event));
   gst_event_unref(event);
 }
 
-GstFlowReturn PushBuffer(GstZrvDemux* self, GstPad* pad, GstBuffer* buffer, bool& discont) {
+GstFlowReturn gst_zrv_demux_push_buffer(GstZrvDemux* self, GstPad* pad, GstBuffer* buffer, bool& discont) {
   if (discont) {
     GST_BUFFER_FLAG_SET(buffer, GST_BUFFER_FLAG_DISCONT);
     discont = false;
@@ -401,24 +419,24 @@ GstFlowReturn PushBuffer(GstZrvDemux* self, GstPad* pad, GstBuffer* buffer, bool
   return gst_flow_combiner_update_pad_flow(s.flows, pad, gst_pad_push(pad, buffer));
 }
 
-bool PastStop(const DemuxState& s, int64_t ns) {
+bool gst_zrv_demux_past_stop(const DemuxState& s, int64_t ns) {
   return GST_CLOCK_TIME_IS_VALID(s.segment.stop) && guint64(ns) >= s.segment.stop;
 }
 
 // The `length` bytes at `start` as a sub-buffer of the window, which is
 // pulled anew from `start` on when it does not hold them, up to `limit`
 // (a window's worth, or more for a larger piece).
-GstFlowReturn TakeBytes(GstZrvDemux* self, Window& window, guint64 start, guint length, guint64 limit,
+GstFlowReturn gst_zrv_demux_take_bytes(GstZrvDemux* self, Window& window, guint64 start, guint length, guint64 limit,
                         GstBuffer*& buffer) {
   const guint64 end = start + length;
   if (!window.Holds(start, end)) {
     const guint size = guint(std::max(end, std::min(start + kWindow, limit)) - start);
     GstBuffer* pulled = nullptr;
-    const GstFlowReturn flow = PullRange(self, start, length, size, pulled);
+    const GstFlowReturn flow = gst_zrv_demux_pull_range(self, start, length, size, pulled);
     if (flow != GST_FLOW_OK) {
       if (pulled) gst_buffer_unref(pulled);
       if (flow != GST_FLOW_EOS) return flow;
-      ClipCutShort(self);
+      gst_zrv_demux_clip_cut_short(self);
       return GST_FLOW_ERROR;
     }
     window.Set(pulled, start);
@@ -427,20 +445,20 @@ GstFlowReturn TakeBytes(GstZrvDemux* self, Window& window, guint64 start, guint 
   return GST_FLOW_OK;
 }
 
-GstFlowReturn PushFrame(GstZrvDemux* self) {
+GstFlowReturn gst_zrv_demux_push_frame(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
   while (s.nextFrame < clip.frames() && clip.Frame(s.nextFrame).length() < kShortestPicture) ++s.nextFrame;
   const uint32_t k = s.nextFrame;
   const int64_t start = clip.FrameStartNs(k);
-  if (k >= clip.frames() || PastStop(s, start)) {
+  if (k >= clip.frames() || gst_zrv_demux_past_stop(s, start)) {
     s.videoDone = true;
     return GST_FLOW_OK;
   }
   const FrameStreamSpans frame = clip.Frame(k);
   GstBuffer* buffer = nullptr;
   const GstFlowReturn flow =
-      TakeBytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
+      gst_zrv_demux_take_bytes(self, s.frames, frame.bodyOffset, frame.bodyLength, clip.framesEnd(), buffer);
   if (flow != GST_FLOW_OK) return flow;
   if (frame.headLength) {
     // A shared-header frame gets the header put back in front of it.
@@ -456,7 +474,7 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
     buffer = whole;
     if (!mapped) {
       gst_buffer_unref(whole);
-      NoMemory(self);
+      gst_zrv_demux_no_memory(self);
       return GST_FLOW_ERROR;
     }
   }
@@ -464,15 +482,15 @@ GstFlowReturn PushFrame(GstZrvDemux* self) {
   GST_BUFFER_DURATION(buffer) = GstClockTime(clip.FrameStartNs(k + 1) - start);
   GST_BUFFER_OFFSET(buffer) = k;
   ++s.nextFrame;
-  return PushBuffer(self, s.videoPad, buffer, s.videoDiscont);
+  return gst_zrv_demux_push_buffer(self, s.videoPad, buffer, s.videoDiscont);
 }
 
-GstFlowReturn PushSound(GstZrvDemux* self) {
+GstFlowReturn gst_zrv_demux_push_sound(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   const ClipLayout& clip = s.layout;
   const int64_t first = s.nextBlock;
   const int64_t start = first * kSoundBlockNs;
-  if (first >= clip.soundBlocks() || PastStop(s, start)) {
+  if (first >= clip.soundBlocks() || gst_zrv_demux_past_stop(s, start)) {
     s.audioDone = true;
     return GST_FLOW_OK;
   }
@@ -491,40 +509,40 @@ GstFlowReturn PushSound(GstZrvDemux* self) {
   uint32_t size;
   const uint32_t offset = clip.trackOffset() + clip.SoundBlocks(first, count, size);
   GstBuffer* buffer = nullptr;
-  const GstFlowReturn flow = TakeBytes(self, s.sound, offset, size, s.clipLength, buffer);
+  const GstFlowReturn flow = gst_zrv_demux_take_bytes(self, s.sound, offset, size, s.clipLength, buffer);
   if (flow != GST_FLOW_OK) return flow;
   GST_BUFFER_PTS(buffer) = GST_BUFFER_DTS(buffer) = GstClockTime(start);
   GST_BUFFER_DURATION(buffer) = GstClockTime(count * kSoundBlockNs);
   GST_BUFFER_OFFSET(buffer) = guint64(first);
   s.nextBlock += count;
-  return PushBuffer(self, s.audioPad, buffer, s.audioDiscont);
+  return gst_zrv_demux_push_buffer(self, s.audioPad, buffer, s.audioDiscont);
 }
 
 // Pushes the next buffer in time order, frames and sound interleaved.
-GstFlowReturn PushNext(GstZrvDemux* self) {
+GstFlowReturn gst_zrv_demux_push_next(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   for (;;) {
     if (s.videoDone && s.audioDone) return GST_FLOW_EOS;
     const bool frameFirst =
         s.audioDone || (!s.videoDone && s.layout.FrameStartNs(s.nextFrame) <= s.nextBlock * kSoundBlockNs);
     const bool& done = frameFirst ? s.videoDone : s.audioDone;
-    const GstFlowReturn flow = frameFirst ? PushFrame(self) : PushSound(self);
+    const GstFlowReturn flow = frameFirst ? gst_zrv_demux_push_frame(self) : gst_zrv_demux_push_sound(self);
     // A stream that has just ended pushed nothing: the other goes on.
     if (!done || flow != GST_FLOW_OK) return flow;
   }
 }
 
-void PushSegment(GstZrvDemux* self) {
+void gst_zrv_demux_push_segment(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   GST_OBJECT_LOCK(self);
   GstEvent* event = gst_event_new_segment(&s.segment);
   GST_OBJECT_UNLOCK(self);
   if (s.segmentSeqnum != GST_SEQNUM_INVALID) gst_event_set_seqnum(event, s.segmentSeqnum);
-  SendToSourcePads(self, event);
+  gst_zrv_demux_send_to_src_pads(self, event);
   s.needSegment = false;
 }
 
-void EndOfClip(GstZrvDemux* self) {
+void gst_zrv_demux_end_of_clip(GstZrvDemux* self) {
   DemuxState& s = *self->state;
   GST_OBJECT_LOCK(self);
   const bool segmentSeek = (s.segment.flags & GST_SEGMENT_FLAG_SEGMENT) != 0;
@@ -533,51 +551,51 @@ void EndOfClip(GstZrvDemux* self) {
   if (segmentSeek) {
     gst_element_post_message(GST_ELEMENT(self),
                              gst_message_new_segment_done(GST_OBJECT(self), GST_FORMAT_TIME, stop));
-    SendToSourcePads(self, gst_event_new_segment_done(GST_FORMAT_TIME, stop));
+    gst_zrv_demux_send_to_src_pads(self, gst_event_new_segment_done(GST_FORMAT_TIME, stop));
     return;
   }
   GstEvent* eos = gst_event_new_eos();
   if (s.segmentSeqnum != GST_SEQNUM_INVALID) gst_event_set_seqnum(eos, s.segmentSeqnum);
-  SendToSourcePads(self, eos);
+  gst_zrv_demux_send_to_src_pads(self, eos);
 }
 
 // The streaming task: gathers the clip (pull mode), then pushes one buffer
 // an iteration until the clip or the segment ends.
-void Loop(GstPad* sinkpad) {
+void gst_zrv_demux_loop(GstPad* sinkpad) {
   GstZrvDemux* self = GST_ZRV_DEMUX(GST_PAD_PARENT(sinkpad));
   DemuxState& s = *self->state;
   GstFlowReturn flow = GST_FLOW_OK;
-  if (!s.ready) flow = GatherByPull(self);
+  if (!s.ready) flow = gst_zrv_demux_gather_by_pull(self);
   if (flow == GST_FLOW_OK) {
-    if (s.needSegment) PushSegment(self);
-    flow = PushNext(self);
+    if (s.needSegment) gst_zrv_demux_push_segment(self);
+    flow = gst_zrv_demux_push_next(self);
   }
   if (flow == GST_FLOW_OK) return;
 
   GST_DEBUG_OBJECT(self, "pausing: %s", gst_flow_get_name(flow));
   gst_pad_pause_task(sinkpad);
   if (flow == GST_FLOW_EOS) {
-    EndOfClip(self);
+    gst_zrv_demux_end_of_clip(self);
   } else if (flow == GST_FLOW_NOT_LINKED || flow < GST_FLOW_EOS) {
     // An error of ours was posted already; one from downstream is told here.
     if (!s.errorPosted) GST_ELEMENT_FLOW_ERROR(self, flow);
-    if (s.videoPad) SendToSourcePads(self, gst_event_new_eos());
+    if (s.videoPad) gst_zrv_demux_send_to_src_pads(self, gst_event_new_eos());
   }
 }
 
 // Push mode: upstream's data is gathered until the clip is whole.
-bool ClipComplete(const DemuxState& s) {
+bool gst_zrv_demux_clip_complete(const DemuxState& s) {
   return s.announcedSize > 0 && gst_adapter_available(s.adapter) >= guint64(s.announcedSize);
 }
 
-GstFlowReturn StartPlaying(GstZrvDemux* self) {
-  if (!LayOutGathered(self)) return GST_FLOW_ERROR;
-  AddPads(self);
-  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
+GstFlowReturn gst_zrv_demux_start_playing(GstZrvDemux* self) {
+  if (!gst_zrv_demux_lay_out_gathered(self)) return GST_FLOW_ERROR;
+  gst_zrv_demux_add_pads(self);
+  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(gst_zrv_demux_loop), self->sinkpad, nullptr);
   return GST_FLOW_OK;
 }
 
-GstFlowReturn SinkChain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
+GstFlowReturn gst_zrv_demux_sink_chain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   DemuxState& s = *self->state;
   if (s.ready) {  // the clip is whole already
@@ -589,17 +607,17 @@ GstFlowReturn SinkChain(GstPad* pad, GstObject* parent, GstBuffer* buffer) {
     if (!gst_pad_peer_query_duration(pad, GST_FORMAT_BYTES, &s.announcedSize)) s.announcedSize = -1;
   }
   gst_adapter_push(s.adapter, buffer);
-  if (TooLarge(self, gst_adapter_available(s.adapter))) return GST_FLOW_ERROR;
-  return ClipComplete(s) ? StartPlaying(self) : GST_FLOW_OK;
+  if (gst_zrv_demux_too_large(self, gst_adapter_available(s.adapter))) return GST_FLOW_ERROR;
+  return gst_zrv_demux_clip_complete(s) ? gst_zrv_demux_start_playing(self) : GST_FLOW_OK;
 }
 
-gboolean SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
+gboolean gst_zrv_demux_sink_event(GstPad* pad, GstObject* parent, GstEvent* event) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   DemuxState& s = *self->state;
   switch (GST_EVENT_TYPE(event)) {
     case GST_EVENT_EOS:
       // The end of a gathered clip: now it plays. Our own end follows later.
-      if (!s.ready && !s.pullMode) StartPlaying(self);
+      if (!s.ready && !s.pullMode) gst_zrv_demux_start_playing(self);
       gst_event_unref(event);
       return TRUE;
     case GST_EVENT_CAPS:
@@ -616,7 +634,7 @@ gboolean SinkEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
   }
 }
 
-gboolean SinkActivate(GstPad* sinkpad, GstObject*) {
+gboolean gst_zrv_demux_sink_activate(GstPad* sinkpad, GstObject*) {
   GstQuery* query = gst_query_new_scheduling();
   bool pull = false;
   if (gst_pad_peer_query(sinkpad, query))
@@ -625,18 +643,18 @@ gboolean SinkActivate(GstPad* sinkpad, GstObject*) {
   return gst_pad_activate_mode(sinkpad, pull ? GST_PAD_MODE_PULL : GST_PAD_MODE_PUSH, TRUE);
 }
 
-gboolean SinkActivateMode(GstPad* sinkpad, GstObject* parent, GstPadMode mode, gboolean active) {
+gboolean gst_zrv_demux_sink_activate_mode(GstPad* sinkpad, GstObject* parent, GstPadMode mode, gboolean active) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   if (!active) return gst_pad_stop_task(sinkpad);
   self->state->pullMode = mode == GST_PAD_MODE_PULL;
   if (mode == GST_PAD_MODE_PULL)
-    return gst_pad_start_task(sinkpad, reinterpret_cast<GstTaskFunction>(Loop), sinkpad, nullptr);
+    return gst_pad_start_task(sinkpad, reinterpret_cast<GstTaskFunction>(gst_zrv_demux_loop), sinkpad, nullptr);
   return mode == GST_PAD_MODE_PUSH;
 }
 
 // Where a key-unit seek to `position` lands: the start of a frame, every
 // frame being a key frame.
-int64_t SnapToFrame(const ClipLayout& clip, int64_t position, GstSeekFlags flags) {
+int64_t gst_zrv_demux_snap_to_frame(const ClipLayout& clip, int64_t position, GstSeekFlags flags) {
   uint32_t k = clip.FrameAt(position);
   const int64_t before = clip.FrameStartNs(k);
   if (before < position && k + 1 < clip.frames()) {
@@ -650,7 +668,7 @@ int64_t SnapToFrame(const ClipLayout& clip, int64_t position, GstSeekFlags flags
   return clip.FrameStartNs(k);
 }
 
-gboolean HandleSeek(GstZrvDemux* self, GstEvent* event) {
+gboolean gst_zrv_demux_handle_seek(GstZrvDemux* self, GstEvent* event) {
   DemuxState& s = *self->state;
   gdouble rate;
   GstFormat format;
@@ -670,7 +688,7 @@ gboolean HandleSeek(GstZrvDemux* self, GstEvent* event) {
   if (flush) {
     GstEvent* flushStart = gst_event_new_flush_start();
     gst_event_set_seqnum(flushStart, seqnum);
-    SendToSourcePads(self, flushStart);
+    gst_zrv_demux_send_to_src_pads(self, flushStart);
   } else {
     gst_pad_pause_task(self->sinkpad);
   }
@@ -682,7 +700,7 @@ gboolean HandleSeek(GstZrvDemux* self, GstEvent* event) {
   gboolean update;
   gst_segment_do_seek(&segment, rate, format, flags, startType, start, stopType, stop, &update);
   if ((flags & GST_SEEK_FLAG_KEY_UNIT) && gint64(segment.start) < clip.DurationNs()) {
-    const guint64 snapped = guint64(SnapToFrame(clip, gint64(segment.start), flags));
+    const guint64 snapped = guint64(gst_zrv_demux_snap_to_frame(clip, gint64(segment.start), flags));
     segment.start = segment.time = segment.position = snapped;
   }
   s.segment = segment;
@@ -703,22 +721,22 @@ gboolean HandleSeek(GstZrvDemux* self, GstEvent* event) {
   if (flush) {
     GstEvent* flushStop = gst_event_new_flush_stop(TRUE);
     gst_event_set_seqnum(flushStop, seqnum);
-    SendToSourcePads(self, flushStop);
+    gst_zrv_demux_send_to_src_pads(self, flushStop);
   }
   if (flags & GST_SEEK_FLAG_SEGMENT) {
     GstMessage* message = gst_message_new_segment_start(GST_OBJECT(self), GST_FORMAT_TIME, from);
     gst_message_set_seqnum(message, seqnum);
     gst_element_post_message(GST_ELEMENT(self), message);
   }
-  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(Loop), self->sinkpad, nullptr);
+  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(gst_zrv_demux_loop), self->sinkpad, nullptr);
   GST_PAD_STREAM_UNLOCK(self->sinkpad);
   return TRUE;
 }
 
-gboolean SrcEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
+gboolean gst_zrv_demux_src_event(GstPad* pad, GstObject* parent, GstEvent* event) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   if (GST_EVENT_TYPE(event) == GST_EVENT_SEEK) {
-    const gboolean done = HandleSeek(self, event);
+    const gboolean done = gst_zrv_demux_handle_seek(self, event);
     gst_event_unref(event);
     return done;
   }
@@ -730,7 +748,7 @@ gboolean SrcEvent(GstPad* pad, GstObject* parent, GstEvent* event) {
   return gst_pad_event_default(pad, parent, event);
 }
 
-gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
+gboolean gst_zrv_demux_src_query(GstPad* pad, GstObject* parent, GstQuery* query) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   DemuxState& s = *self->state;
   GstFormat format;
@@ -774,17 +792,17 @@ gboolean SrcQuery(GstPad* pad, GstObject* parent, GstQuery* query) {
 
 static GstStateChangeReturn gst_zrv_demux_change_state(GstElement* element, GstStateChange transition) {
   GstZrvDemux* self = GST_ZRV_DEMUX(element);
-  if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) Reset(self);
+  if (transition == GST_STATE_CHANGE_READY_TO_PAUSED) gst_zrv_demux_reset(self);
   const GstStateChangeReturn result =
       GST_ELEMENT_CLASS(gst_zrv_demux_parent_class)->change_state(element, transition);
-  if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) Reset(self);
+  if (transition == GST_STATE_CHANGE_PAUSED_TO_READY) gst_zrv_demux_reset(self);
   return result;
 }
 
 static void gst_zrv_demux_finalize(GObject* object) {
   GstZrvDemux* self = GST_ZRV_DEMUX(object);
   // The pads went with dispose; only the clip may still be held.
-  ReleaseClip(*self->state);
+  gst_zrv_demux_release_clip(*self->state);
   g_object_unref(self->state->adapter);
   gst_flow_combiner_free(self->state->flows);
   delete self->state;
@@ -811,9 +829,9 @@ static void gst_zrv_demux_init(GstZrvDemux* self) {
   self->state->flows = gst_flow_combiner_new();
   gst_segment_init(&self->state->segment, GST_FORMAT_TIME);
   self->sinkpad = gst_pad_new_from_static_template(&sink_template, "sink");
-  gst_pad_set_activate_function(self->sinkpad, SinkActivate);
-  gst_pad_set_activatemode_function(self->sinkpad, SinkActivateMode);
-  gst_pad_set_chain_function(self->sinkpad, SinkChain);
-  gst_pad_set_event_function(self->sinkpad, SinkEvent);
+  gst_pad_set_activate_function(self->sinkpad, GST_DEBUG_FUNCPTR(gst_zrv_demux_sink_activate));
+  gst_pad_set_activatemode_function(self->sinkpad, GST_DEBUG_FUNCPTR(gst_zrv_demux_sink_activate_mode));
+  gst_pad_set_chain_function(self->sinkpad, GST_DEBUG_FUNCPTR(gst_zrv_demux_sink_chain));
+  gst_pad_set_event_function(self->sinkpad, GST_DEBUG_FUNCPTR(gst_zrv_demux_sink_event));
   gst_element_add_pad(GST_ELEMENT(self), self->sinkpad);
 }
