@@ -7,7 +7,12 @@
  * audio/AMR or audio/AMR-WB. The clip holds no times: the frames share the
  * sound's length evenly, as the player times them, and without sound each
  * lasts 200 ms. The clip is indexed whole before anything plays; from a file
- * only that index is held, from a stream the whole clip.
+ * only that index is held, from a stream the whole clip (up to 128 MiB).
+ *
+ * What a clip of a given size may cost is bounded: frames that a shared
+ * header would make more than 48 times the clip (and 64 MB) are refused, and
+ * a track claiming more than a millisecond of sound a byte (and ten minutes)
+ * is left out.
  *
  * ## Example launch line
  * |[
@@ -34,6 +39,10 @@ namespace {
 // A clip has no index: it is scanned whole before anything plays. Offsets
 // are 32-bit: a larger stream is not a clip.
 constexpr uint64_t kMaxClipBytes = UINT32_MAX;
+// A clip that comes without a file behind it (a pipe, a network stream) is
+// gathered whole before it plays: beyond this it is refused rather than held,
+// as a program that merely looks at a stream must not spend gigabytes on it.
+constexpr uint64_t kMaxGatheredBytes = 128 << 20;
 // Bytes asked of upstream at a time in pull mode when its size is unknown.
 constexpr guint kPullChunk = 1 << 20;
 // Pull mode scans the clip through one buffer of this size, reused piece
@@ -231,6 +240,25 @@ void gst_zrv_demux_not_a_clip(GstZrvDemux* self, const std::string& why) {
   self->state->errorPosted = true;
 }
 
+// The export's rules for what a clip of its size may cost: frames that the
+// shared header would make gigabytes of are refused; sound beyond what the
+// clip can carry is left out, with a warning.
+bool gst_zrv_demux_within_bound(GstZrvDemux* self) {
+  const ClipLayout& clip = self->state->layout;
+  std::string why;
+  if (!clip.FramesWithinBound(why)) {
+    GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("This ZRV clip is refused: %s.", why.c_str()), (nullptr));
+    self->state->errorPosted = true;
+    return false;
+  }
+  if (clip.soundBeyondClip())
+    GST_ELEMENT_WARNING(self, STREAM, DEMUX,
+                        ("The clip's sound track claims more sound than a clip of its size holds; "
+                         "it plays without sound."),
+                        (nullptr));
+  return true;
+}
+
 // Lays out the gathered bytes, held whole from now on. Posts an error and
 // returns false when they are not a clip.
 bool gst_zrv_demux_lay_out_gathered(GstZrvDemux* self) {
@@ -251,6 +279,7 @@ bool gst_zrv_demux_lay_out_gathered(GstZrvDemux* self) {
     gst_zrv_demux_not_a_clip(self, why);
     return false;
   }
+  if (!gst_zrv_demux_within_bound(self)) return false;
   s.clipLength = uint32_t(size);
   s.frames.Set(gst_buffer_ref(s.clip.buffer), 0);
   s.sound.Set(gst_buffer_ref(s.clip.buffer), 0);
@@ -301,6 +330,19 @@ bool gst_zrv_demux_too_large(GstZrvDemux* self, uint64_t size) {
   GST_ELEMENT_ERROR(self, STREAM, DEMUX, ("The clip is 4 GiB or larger, more than a ZRV clip can be."),
                     (nullptr));
   self->state->errorPosted = true;
+  return true;
+}
+
+// Refuses a clip without a file behind it once it passes kMaxGatheredBytes,
+// or at once when its announced size does.
+bool gst_zrv_demux_gathered_too_much(GstZrvDemux* self, uint64_t size) {
+  if (size <= kMaxGatheredBytes) return false;
+  GST_ELEMENT_ERROR(self, STREAM, DEMUX,
+                    ("The clip comes as a stream of more than %u MiB; a clip that large plays from a file only.",
+                     unsigned(kMaxGatheredBytes >> 20)),
+                    ("%" G_GUINT64_FORMAT " bytes", size));
+  self->state->errorPosted = true;
+  gst_adapter_clear(self->state->adapter);
   return true;
 }
 
@@ -360,6 +402,7 @@ GstFlowReturn gst_zrv_demux_lay_out_by_pull(GstZrvDemux* self, uint32_t total) {
     return flow == GST_FLOW_OK || flow == GST_FLOW_EOS ? GST_FLOW_ERROR : flow;
   }
 
+  if (!gst_zrv_demux_within_bound(self)) return GST_FLOW_ERROR;
   s.clipLength = total;
   if (!s.layout.sharedHeader()) return GST_FLOW_OK;
   flow = gst_zrv_demux_pull_and_hold(self, 0, s.layout.Frame(1).headLength, s.head);
@@ -392,7 +435,7 @@ GstFlowReturn gst_zrv_demux_gather_by_pull(GstZrvDemux* self) {
     }
     offset += got;
     gst_adapter_push(s.adapter, buffer);
-    if (gst_zrv_demux_too_large(self, offset)) return GST_FLOW_ERROR;
+    if (gst_zrv_demux_gathered_too_much(self, offset)) return GST_FLOW_ERROR;
     if (got < kPullChunk) break;
   }
   if (!gst_zrv_demux_lay_out_gathered(self)) return GST_FLOW_ERROR;
@@ -602,12 +645,17 @@ GstFlowReturn gst_zrv_demux_sink_chain(GstPad* pad, GstObject* parent, GstBuffer
     gst_buffer_unref(buffer);
     return GST_FLOW_OK;
   }
+  if (s.errorPosted) {  // refused already
+    gst_buffer_unref(buffer);
+    return GST_FLOW_ERROR;
+  }
   if (!s.sizeAsked) {
     s.sizeAsked = true;
     if (!gst_pad_peer_query_duration(pad, GST_FORMAT_BYTES, &s.announcedSize)) s.announcedSize = -1;
   }
   gst_adapter_push(s.adapter, buffer);
-  if (gst_zrv_demux_too_large(self, gst_adapter_available(s.adapter))) return GST_FLOW_ERROR;
+  const uint64_t size = std::max<uint64_t>(gst_adapter_available(s.adapter), std::max<gint64>(s.announcedSize, 0));
+  if (gst_zrv_demux_gathered_too_much(self, size)) return GST_FLOW_ERROR;
   return gst_zrv_demux_clip_complete(s) ? gst_zrv_demux_start_playing(self) : GST_FLOW_OK;
 }
 
@@ -617,7 +665,7 @@ gboolean gst_zrv_demux_sink_event(GstPad* pad, GstObject* parent, GstEvent* even
   switch (GST_EVENT_TYPE(event)) {
     case GST_EVENT_EOS:
       // The end of a gathered clip: now it plays. Our own end follows later.
-      if (!s.ready && !s.pullMode) gst_zrv_demux_start_playing(self);
+      if (!s.ready && !s.pullMode && !s.errorPosted) gst_zrv_demux_start_playing(self);
       gst_event_unref(event);
       return TRUE;
     case GST_EVENT_CAPS:

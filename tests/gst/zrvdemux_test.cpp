@@ -152,6 +152,7 @@ class DemuxPipeline {
     return names;
   }
   Stream& operator[](const std::string& name) { return m_streams[name]; }
+  GstElement* pipeline() { return m_pipeline; }
 
  private:
   static void PadAdded(GstElement*, GstPad* pad, DemuxPipeline* self) {
@@ -490,7 +491,7 @@ TEST_F(ZrvDemuxTest, DataWithoutAPictureIsAClearError) {
 class FrameByFrame {
  public:
   explicit FrameByFrame(const std::string& clip) {
-    m_pipeline = gst_parse_launch(("filesrc location=" + clip +
+    m_pipeline = gst_parse_launch(("filesrc name=src location=" + clip +
                                    " ! zrvdemux ! appsink name=sink sync=false max-buffers=1").c_str(),
                                   nullptr);
     m_sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
@@ -531,6 +532,11 @@ class FrameByFrame {
     return text;
   }
   bool Ended() { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
+  bool Seek(GstSeekFlags flags, GstSeekType startType, GstClockTime start, GstSeekType stopType, GstClockTime stop) {
+    return gst_element_seek(m_pipeline, 1.0, GST_FORMAT_TIME, flags, startType, gint64(start), stopType,
+                            gint64(stop));
+  }
+  GstElement* Element(const char* name) { return gst_bin_get_by_name(GST_BIN(m_pipeline), name); }
 
  private:
   GstElement* m_pipeline;
@@ -580,6 +586,95 @@ TEST_F(ZrvDemuxTest, AFileGrowingWhilePlayingPlaysAsItWasOpened) {
   // The last frame ends where the clip ended when it was opened.
   ASSERT_LT(last->bytes.size(), opened.size());
   EXPECT_EQ(last->bytes, Bytes(opened.end() - long(last->bytes.size()), opened.end()));
+}
+
+// A shared header of `header` bytes of comments and more, then `frames`
+// frames of a tiny scan each.
+Bytes SharedHeaderClip(const Bytes& picture, int commentSegments, int frames) {
+  Bytes clip(picture.begin(), picture.begin() + 2);
+  for (int i = 0; i < commentSegments; ++i) {
+    const Bytes comment = {0xFF, 0xFE, 0xFF, 0xFF};
+    clip.insert(clip.end(), comment.begin(), comment.end());
+    clip.insert(clip.end(), 65533, 0);
+  }
+  clip.insert(clip.end(), picture.begin() + 2, picture.end());
+  for (int k = 0; k < frames; ++k) {
+    const Bytes tiny = {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, uint8_t(k), 0x01};
+    clip.insert(clip.end(), tiny.begin(), tiny.end());
+  }
+  return clip;
+}
+
+TEST_F(ZrvDemuxTest, SharedHeaderFramesBeyondTheExportsBoundAreRefused) {
+  // A header of 262 KB: 300 frames would be 79 MB handed on, 60 are 16 MB.
+  struct Case {
+    int frames;
+    bool refused;
+  };
+  for (const Case& c : {Case{300, true}, Case{60, false}}) {
+    const Bytes bytes = SharedHeaderClip(FrameFile(s_shared, 0), 4, c.frames);
+    ClipLayout layout;
+    std::string why;
+    ASSERT_TRUE(layout.Read(bytes.data(), uint32_t(bytes.size()), why)) << why;
+    ASSERT_TRUE(layout.sharedHeader());
+    ASSERT_EQ(layout.frames(), uint32_t(c.frames) + 1);
+    ASSERT_GT(layout.Frame(1).headLength, 262000u);
+    const std::string clip = s_dir->File("shared-" + std::to_string(c.frames) + ".zrv");
+    WriteFile(clip, bytes);
+    for (const char* source : {"file", "queue"}) {
+      DemuxPipeline run(clip, source);
+      std::string error;
+      EXPECT_EQ(run.Preroll(&error), !c.refused) << c.frames << " " << source;
+      if (c.refused) {
+        EXPECT_NE(error.find("shared header"), std::string::npos) << error;
+        continue;
+      }
+      run.PlayToEnd();
+      EXPECT_EQ(run["video_0"].packets.size(), size_t(c.frames) + 1) << source;
+    }
+  }
+}
+
+TEST_F(ZrvDemuxTest, SoundLongerThanTheClipCarriesIsLeftOut) {
+  // Ten minutes are 30,000 blocks; a clip of a few kilobytes carries no more.
+  const Bytes picture = FrameFile(s_tone, 0);
+  struct Case {
+    int blocks;
+    bool sound;
+    gint64 duration;
+  };
+  for (const Case& c : {Case{29000, true, gint64(580 * GST_SECOND)}, Case{31000, false, gint64(200 * GST_MSECOND)}}) {
+    Bytes bytes = picture;
+    const std::string magic = "#!AMR\n";
+    bytes.insert(bytes.end(), magic.begin(), magic.end());
+    bytes.insert(bytes.end(), size_t(c.blocks), 0x7C);
+    const std::string clip = s_dir->File("nodata-" + std::to_string(c.blocks) + ".zrv");
+    WriteFile(clip, bytes);
+    DemuxPipeline run(clip, "file");
+    ASSERT_TRUE(run.Preroll()) << c.blocks;
+    EXPECT_EQ(run.Duration(), c.duration) << c.blocks;
+    run.PlayToEnd();
+    EXPECT_EQ(run.PadNames().size(), c.sound ? 2u : 1u) << c.blocks;
+    ASSERT_EQ(run["video_0"].packets.size(), 1u);
+    EXPECT_EQ(run["video_0"].packets[0].duration, GstClockTime(c.duration));
+  }
+}
+
+TEST_F(ZrvDemuxTest, AStreamIsGatheredUpTo128MiBAndRefusedBeyond) {
+  GstHarness* h = gst_harness_new_with_padnames("zrvdemux", "sink", nullptr);
+  gst_harness_set_src_caps_str(h, "video/x-zrv");
+  // One MiB, handed on again and again: the harness's source tells no size.
+  GstBuffer* mebibyte = gst_buffer_new_allocate(nullptr, 1 << 20, nullptr);
+  gst_buffer_memset(mebibyte, 0, 0x5A, 1 << 20);
+  int accepted = 0;
+  while (accepted < 200 && gst_harness_push(h, gst_buffer_ref(mebibyte)) == GST_FLOW_OK) ++accepted;
+  EXPECT_EQ(accepted, 128);
+  // Refused for good: no end of the stream makes it play.
+  EXPECT_EQ(gst_harness_push(h, gst_buffer_ref(mebibyte)), GST_FLOW_ERROR);
+  gst_harness_push_event(h, gst_event_new_eos());
+  EXPECT_EQ(gst_harness_buffers_received(h), 0u);
+  gst_buffer_unref(mebibyte);
+  gst_harness_teardown(h);
 }
 
 }  // namespace
