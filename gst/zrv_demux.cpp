@@ -318,6 +318,7 @@ void gst_zrv_demux_add_pads(GstZrvDemux* self) {
 
   GST_OBJECT_LOCK(self);
   s.duration = clip.DurationNs();
+  s.segment.duration = guint64(s.duration);
   s.ready = true;
   GST_OBJECT_UNLOCK(self);
   GST_INFO_OBJECT(self, "%u frames, %" GST_TIME_FORMAT ", %s layout, sound %s", clip.frames(),
@@ -716,6 +717,25 @@ int64_t gst_zrv_demux_snap_to_frame(const ClipLayout& clip, int64_t position, Gs
   return clip.FrameStartNs(k);
 }
 
+// False when the segment would take the seek for a stop before its start,
+// which gst_segment_do_seek refuses with a GStreamer-CRITICAL: its own
+// reckoning of the new start and stop.
+bool gst_zrv_demux_seek_in_order(const GstSegment& segment, GstSeekType startType, gint64 start,
+                                 GstSeekType stopType, gint64 stop) {
+  const guint64 duration = segment.duration;
+  const bool known = GST_CLOCK_TIME_IS_VALID(duration);
+  guint64 from = segment.start;
+  if (startType == GST_SEEK_TYPE_SET) from = start == -1 ? 0 : guint64(start);
+  if (startType == GST_SEEK_TYPE_END && known) from = duration + guint64(start);
+  from = known ? std::min(from, duration) : guint64(std::max<gint64>(gint64(from), 0));
+  guint64 to = segment.stop;
+  if (stopType == GST_SEEK_TYPE_SET) to = guint64(stop);
+  if (stopType == GST_SEEK_TYPE_END && known) to = duration + guint64(stop);
+  if (!GST_CLOCK_TIME_IS_VALID(to)) return true;
+  to = guint64(known ? std::clamp<gint64>(gint64(to), 0, gint64(duration)) : std::max<gint64>(gint64(to), 0));
+  return from <= to;
+}
+
 gboolean gst_zrv_demux_handle_seek(GstZrvDemux* self, GstEvent* event) {
   DemuxState& s = *self->state;
   gdouble rate;
@@ -726,40 +746,62 @@ gboolean gst_zrv_demux_handle_seek(GstZrvDemux* self, GstEvent* event) {
   gst_event_parse_seek(event, &rate, &format, &flags, &startType, &start, &stopType, &stop);
   GST_OBJECT_LOCK(self);
   const bool ready = s.ready;
+  // Tried on a copy first: a seek the segment refuses changes nothing.
+  GstSegment trial = s.segment;
   GST_OBJECT_UNLOCK(self);
   if (format != GST_FORMAT_TIME || rate <= 0.0 || !ready) {
     GST_DEBUG_OBJECT(self, "refusing a seek: %s", !ready ? "the clip is not whole yet" : "only forward seeks in time");
     return FALSE;
   }
+  if (!gst_zrv_demux_seek_in_order(trial, startType, start, stopType, stop) ||
+      !gst_segment_do_seek(&trial, rate, format, flags, startType, start, stopType, stop, nullptr)) {
+    GST_DEBUG_OBJECT(self, "refusing a seek the segment cannot take");
+    return FALSE;
+  }
   const guint32 seqnum = gst_event_get_seqnum(event);
   const bool flush = (flags & GST_SEEK_FLAG_FLUSH) != 0;
+  // Upstream too in pull mode, so that a pull waiting on a slow source ends.
+  const bool flushUpstream = flush && s.pullMode;
   if (flush) {
     GstEvent* flushStart = gst_event_new_flush_start();
     gst_event_set_seqnum(flushStart, seqnum);
+    if (flushUpstream) gst_pad_push_event(self->sinkpad, gst_event_ref(flushStart));
     gst_zrv_demux_send_to_src_pads(self, flushStart);
   } else {
     gst_pad_pause_task(self->sinkpad);
   }
   GST_PAD_STREAM_LOCK(self->sinkpad);
+  if (flushUpstream) {
+    GstEvent* flushStop = gst_event_new_flush_stop(TRUE);
+    gst_event_set_seqnum(flushStop, seqnum);
+    gst_pad_push_event(self->sinkpad, flushStop);
+  }
 
   const ClipLayout& clip = s.layout;
+  const bool startMoved = startType != GST_SEEK_TYPE_NONE;
   GST_OBJECT_LOCK(self);
   GstSegment segment = s.segment;
-  gboolean update;
-  gst_segment_do_seek(&segment, rate, format, flags, startType, start, stopType, stop, &update);
-  if ((flags & GST_SEEK_FLAG_KEY_UNIT) && gint64(segment.start) < clip.DurationNs()) {
-    const guint64 snapped = guint64(gst_zrv_demux_snap_to_frame(clip, gint64(segment.start), flags));
-    segment.start = segment.time = segment.position = snapped;
-  }
+  if (!gst_segment_do_seek(&segment, rate, format, flags, startType, start, stopType, stop, nullptr))
+    segment = trial;
+  if ((flags & GST_SEEK_FLAG_KEY_UNIT) && startMoved && gint64(segment.position) < clip.DurationNs())
+    segment.position = guint64(gst_zrv_demux_snap_to_frame(clip, gint64(segment.position), flags));
+  // The new segment starts where the streams go on from: the position, not
+  // the old start, which a seek that moves only the stop would jump back to.
+  if (GST_CLOCK_TIME_IS_VALID(segment.stop)) segment.position = std::min(segment.position, segment.stop);
+  segment.start = segment.time = segment.position;
+  segment.offset = 0;
   s.segment = segment;
   GST_OBJECT_UNLOCK(self);
 
-  const int64_t from = int64_t(segment.start);
-  s.nextFrame = from >= clip.DurationNs() ? clip.frames() : clip.FrameAt(from);
-  s.nextBlock = from / kSoundBlockNs;
-  s.videoDone = false;
-  s.audioDone = s.audioPad == nullptr;
-  s.videoDiscont = s.audioDiscont = true;
+  const int64_t from = int64_t(segment.position);
+  if (startMoved || flush) {
+    s.nextFrame = from >= clip.DurationNs() ? clip.frames() : clip.FrameAt(from);
+    s.nextBlock = from / kSoundBlockNs;
+    s.videoDiscont = s.audioDiscont = true;
+  }
+  // A later stop lets streams that ended at the old one go on.
+  s.videoDone = s.nextFrame >= clip.frames();
+  s.audioDone = s.audioPad == nullptr || s.nextBlock >= clip.soundBlocks();
   s.needSegment = true;
   s.segmentSeqnum = seqnum;
   gst_flow_combiner_reset(s.flows);
@@ -776,11 +818,11 @@ gboolean gst_zrv_demux_handle_seek(GstZrvDemux* self, GstEvent* event) {
     gst_message_set_seqnum(message, seqnum);
     gst_element_post_message(GST_ELEMENT(self), message);
   }
-  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(gst_zrv_demux_loop), self->sinkpad, nullptr);
+  gst_pad_start_task(self->sinkpad, reinterpret_cast<GstTaskFunction>(gst_zrv_demux_loop), self->sinkpad,
+                     nullptr);
   GST_PAD_STREAM_UNLOCK(self->sinkpad);
   return TRUE;
 }
-
 gboolean gst_zrv_demux_src_event(GstPad* pad, GstObject* parent, GstEvent* event) {
   GstZrvDemux* self = GST_ZRV_DEMUX(parent);
   if (GST_EVENT_TYPE(event) == GST_EVENT_SEEK) {

@@ -588,6 +588,73 @@ TEST_F(ZrvDemuxTest, AFileGrowingWhilePlayingPlaysAsItWasOpened) {
   EXPECT_EQ(last->bytes, Bytes(opened.end() - long(last->bytes.size()), opened.end()));
 }
 
+// Counts GStreamer-CRITICALs while it lives.
+class CriticalCount {
+ public:
+  CriticalCount() {
+    m_handler = g_log_set_handler("GStreamer", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL),
+                                  &CriticalCount::Count, &m_count);
+  }
+  ~CriticalCount() { g_log_remove_handler("GStreamer", m_handler); }
+  int count() const { return m_count; }
+
+ private:
+  static void Count(const gchar*, GLogLevelFlags, const gchar*, gpointer count) { ++*static_cast<int*>(count); }
+  guint m_handler;
+  int m_count = 0;
+};
+
+TEST_F(ZrvDemuxTest, ASeekTheSegmentRefusesIsReportedAsRefused) {
+  CriticalCount criticals;
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  // A stop before the start, set and from the end.
+  EXPECT_FALSE(gst_element_seek(run.pipeline(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                gint64(3 * GST_SECOND), GST_SEEK_TYPE_SET, gint64(GST_SECOND)));
+  EXPECT_FALSE(gst_element_seek(run.pipeline(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                gint64(3 * GST_SECOND), GST_SEEK_TYPE_END, -gint64(4 * GST_SECOND)));
+  EXPECT_EQ(criticals.count(), 0);
+  // Nothing changed: the whole clip plays.
+  run.PlayToEnd();
+  ExpectToneClip(run, s_tone);
+}
+
+TEST_F(ZrvDemuxTest, AStopOnlySeekGoesOnFromThePositionAndFlushesUpstream) {
+  const std::string clip = MakeClip(*s_dir, "stop.zrv", {"--frames", "50", "--size", "64x48"});
+  FrameByFrame run(clip);
+  ASSERT_TRUE(run.Play());
+  GstClockTime last = 0;
+  for (int k = 0; k < 10; ++k) {
+    const std::optional<Packet> frame = run.Next();
+    ASSERT_TRUE(frame) << k;
+    last = frame->pts;
+  }
+  ASSERT_EQ(last, 1800 * GST_MSECOND);
+  int flushes = 0;
+  GstElement* source = run.Element("src");
+  GstPad* sourcePad = gst_element_get_static_pad(source, "src");
+  const gulong probe = gst_pad_add_probe(
+      sourcePad, GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+      [](GstPad*, GstPadProbeInfo* info, gpointer count) {
+        if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_START) ++*static_cast<int*>(count);
+        return GST_PAD_PROBE_OK;
+      },
+      &flushes, nullptr);
+  ASSERT_TRUE(run.Seek(GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_NONE, 0, GST_SEEK_TYPE_SET, 3 * GST_SECOND));
+  gst_pad_remove_probe(sourcePad, probe);
+  gst_object_unref(sourcePad);
+  gst_object_unref(source);
+  EXPECT_GE(flushes, 1);
+  // The frames go on where they were (the one on show again at most) and
+  // end at the new stop.
+  std::vector<GstClockTime> after;
+  while (const std::optional<Packet> frame = run.Next()) after.push_back(frame->pts);
+  EXPECT_TRUE(run.Ended());
+  ASSERT_FALSE(after.empty());
+  EXPECT_GE(after.front(), last);
+  EXPECT_EQ(after.back(), 2800 * GST_MSECOND);
+}
+
 // A shared header of `header` bytes of comments and more, then `frames`
 // frames of a tiny scan each.
 Bytes SharedHeaderClip(const Bytes& picture, int commentSegments, int frames) {
