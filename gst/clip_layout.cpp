@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "container/clip_file.h"
 #include "gst/clip_sniffer.h"
 
 namespace {

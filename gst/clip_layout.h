@@ -9,7 +9,6 @@
 #include <string>
 
 #include "audio/amr_track.h"
-#include "container/clip_file.h"
 #include "container/frame_file.h"
 #include "container/frame_index.h"
 #include "export/export_timing.h"
