@@ -11,7 +11,8 @@ AmrTrackLayout ScanAmrTrack(const uint8_t* track, size_t size) {
   return layout;
 }
 
-bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout) {
+bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout,
+                          int64_t maxBlocks) {
   layout = AmrTrackLayout();
   if (size == 0) return true;
   piece = std::max(piece, kMinTrackPiece);
@@ -36,7 +37,7 @@ bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece,
   layout.sampleRate = AmrIsWideBand(format) ? 16000 : 8000;
 
   layout.blockStarts.push_back(uint32_t(pos));
-  for (;;) {
+  while (layout.blocks() <= maxBlocks) {
     size_t end = pos;
     int k = 0;
     for (; k < channels && end < size; ++k) {

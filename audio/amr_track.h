@@ -37,5 +37,9 @@ inline constexpr size_t kMinTrackPiece = 64;
 
 // The same layout for a track that is not held in memory, read front to
 // back through `read` in pieces of at most `piece` bytes: only the magic and
-// each frame's type byte are looked at. False when a read fails.
-bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout);
+// each frame's type byte are looked at. False when a read fails. The scan
+// stops once it has found more than `maxBlocks` blocks (blocks() then tells
+// maxBlocks + 1), so that a caller bounding the sound's length holds no
+// table for hours of one-byte blocks.
+bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout,
+                          int64_t maxBlocks = INT64_MAX);

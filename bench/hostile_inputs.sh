@@ -96,10 +96,13 @@ for clip in ${CLIPS:-clip-*.zrv shared-empty.zrv shared-tiny.zrv nodata.zrv unde
   done
 done
 
-# The GStreamer plugin on the same clips and on the damaged families of the
-# fuzz targets, in gst-launch-1.0 pipelines: the demuxer alone, and playbin
-# with the real decoders. Each must end (played or refused) within the bound.
-plugin_dir=$(dirname "$bin")/gst
+# The GStreamer plugin on the same clips, on the damaged families of the fuzz
+# targets and on sound of speech gaps: the demuxer alone from a file (pull
+# mode) and from a pipe (push mode), playbin with the real decoders, and
+# gst-discoverer-1.0 as a file manager or indexer runs it; then a stream of
+# 600 MB piped in. Each must end (played or refused) within the bound.
+# ZRV_GST_PLUGIN_DIR chooses another build of the plugin (e.g. main's).
+plugin_dir=${ZRV_GST_PLUGIN_DIR:-$(dirname "$bin")/gst}
 if [ -f "$plugin_dir/libgstzrv.so" ] && command -v gst-launch-1.0 >/dev/null; then
   export GST_PLUGIN_PATH=$plugin_dir GST_REGISTRY=$work/gst-registry.bin
   "$bin/zrvtool" make --frames 3 --size 64x48 --sound tone good.zrv >/dev/null
@@ -114,32 +117,63 @@ junk[100:102] = b"\xff\xd8"
 open("gst-junk-between-frames.zrv", "wb").write(good[:frames[1]] + bytes(junk) + good[frames[1]:])
 # A track of one-byte frames (no data) filling a MiB.
 open("gst-one-byte-frames.zrv", "wb").write(good[:sound] + b"#!AMR\n" + b"\x7c" * ((1 << 20) - sound - 6))
+# 49 no-data blocks and one 12.2 kbit/s block, repeated: runs too short to
+# be a gap, hours of sound in the MiB.
+second = b"\x7c" * 49 + b"\x3c" + bytes(31)
+room = (1 << 20) - sound - 6
+open("gst-speech-gaps.zrv", "wb").write(good[:sound] + b"#!AMR\n" + second * (room // len(second)))
 # Cut inside the first frame's header, and inside the sound's magic.
 open("gst-cut-in-header.zrv", "wb").write(good[:300])
 open("gst-cut-in-magic.zrv", "wb").write(good[:sound + 3])
 # A MiB of FF D8 pairs: a frame every two bytes.
 open("gst-all-frame-starts.zrv", "wb").write(b"\xff\xd8" * (1 << 19))
 PY
+  # gst_run LABEL PROGRAM [ARGUMENT...]: one GStreamer program, timed; its
+  # standard input is this function's (a pipe for fdsrc).
   gst_run() {
     local label=$1
     shift
-    /usr/bin/time -f "%e %U %S %M" -o time.txt timeout 30 gst-launch-1.0 -q "$@" >/dev/null 2>gst.err || true
+    /usr/bin/time -f "%e %U %S %M" -o time.txt timeout 30 "$@" >gst.out 2>gst.err || true
     read -r wall user sys peak < <(tail -n 1 time.txt)
+    [[ $wall =~ ^[0-9.]+$ ]] || { wall=30; user=0; sys=0; peak=0; }
     local outcome=played
-    grep -q "ERROR" gst.err && outcome="refused: $(grep -m1 -o 'ERROR: .*' gst.err | cut -c1-60)"
+    if grep -q "status 124" time.txt; then
+      outcome="stopped after 30 s"
+    elif grep -q "ERROR" gst.err; then
+      outcome="refused: $(grep -m1 -o 'ERROR: .*' gst.err | cut -c1-60)"
+    elif grep -qi "error\|timed out" gst.out; then
+      outcome="refused: $(grep -m1 -io '\(error\|timed out\).*' gst.out | cut -c1-60)"
+    elif grep -q "^Done discovering" gst.out; then
+      outcome="discovered $(grep -m1 -o 'Duration: [0-9:.]*' gst.out || true)"
+    fi
     printf '%-44s %6.2f s wall %6.2f s CPU %7.1f MB  %s\n' "$label" "$wall" "$(echo "$user + $sys" | bc)" \
       "$(echo "scale=1; $peak / 1024" | bc)" "$outcome"
   }
-  for clip in clip-*.zrv gst-*.zrv; do
-    gst_run "$clip zrvdemux" filesrc location="$clip" ! zrvdemux ! fakesink
+  for clip in ${CLIPS:-clip-*.zrv shared-empty.zrv shared-tiny.zrv nodata.zrv undecodable.zrv lying.zrv frames-1080p.zrv} \
+    gst-*.zrv; do
+    gst_run "$clip zrvdemux" gst-launch-1.0 -q filesrc location="$clip" ! zrvdemux ! fakesink
+    gst_run "$clip zrvdemux from a pipe" gst-launch-1.0 -q fdsrc ! zrvdemux ! fakesink <"$clip"
     # Files the typefinder does not name clips go GStreamer's own JPEG way in
     # playbin; the element is tried on them behind the decoders directly.
     if gst-typefind-1.0 "$clip" | grep -q 'video/x-zrv'; then
-      gst_run "$clip playbin" playbin uri="file://$work/$clip" video-sink=fakesink audio-sink=fakesink
+      gst_run "$clip playbin" gst-launch-1.0 -q playbin uri="file://$work/$clip" video-sink=fakesink \
+        audio-sink=fakesink
     else
-      gst_run "$clip zrvdemux ! decodebin (no clip type)" filesrc location="$clip" ! zrvdemux ! decodebin ! fakesink
+      gst_run "$clip zrvdemux ! decodebin (no clip type)" gst-launch-1.0 -q filesrc location="$clip" \
+        ! zrvdemux ! decodebin ! fakesink
     fi
+    gst_run "$clip gst-discoverer" gst-discoverer-1.0 -t 30 "file://$work/$clip"
   done
+  # 600 MB of one frame again and again, through a pipe: push mode with no
+  # size told.
+  python3 -c '
+import sys
+frame = open("good.zrv", "rb").read()
+frame = frame[:frame.index(b"#!AMR")]
+out = sys.stdout.buffer
+for _ in range(600_000_000 // len(frame)):
+    out.write(frame)
+' 2>/dev/null | gst_run "600 MB piped in, zrvdemux" gst-launch-1.0 -q fdsrc ! zrvdemux ! fakesink || true
 fi
 
 # Videos for zrvtool import, at most 1 MiB each: junk, an MP4 cut before its

@@ -47,6 +47,12 @@ double LongestSoundMs(uint64_t clipBytes) {
   return std::max(kAnyClipMs, kMsPerByte * double(clipBytes));
 }
 
+uint64_t LargestFramesBytes(uint64_t clipBytes) {
+  constexpr uint64_t kBytesPerClipByte = 48;
+  constexpr uint64_t kAnyClipBytes = 64'000'000;
+  return std::max(kAnyClipBytes, kBytesPerClipByte * clipBytes);
+}
+
 std::string SoundLengthText(double ms) {
   const auto seconds = int64_t(ms / 1000);
   if (seconds >= 3600)

@@ -40,5 +40,10 @@ std::string ClipLoadSentence(const std::string& path, ClipLoadStatus status, int
 // would write hundreds of megabytes and take minutes, so such a track is
 // refused by what would convert it.
 double LongestSoundMs(uint64_t clipBytes);
+// The most bytes the frames of a clip of `clipBytes` bytes may come to once
+// each is handed on whole (a shared-header frame with the header in front):
+// 48 times the clip, and 64 MB whatever its size. A large shared header and
+// thousands of tiny frames would otherwise make gigabytes of a megabyte.
+uint64_t LargestFramesBytes(uint64_t clipBytes);
 // "5 h 33 min", "12 min 3 s": a sound's length for a message.
 std::string SoundLengthText(double ms);

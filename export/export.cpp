@@ -124,8 +124,7 @@ bool NeedsWriting(const FrameContent& content, uint32_t k) {
 // Refuses a clip whose frames, each given the shared header, would come to
 // more than a clip of its size may make.
 bool FramesWithinBound(const ClipSource& clip, const FrameContent& content, std::string& error) {
-  const uint64_t limit =
-      std::max(kMinOutputBytesLimit, kMaxOutputBytesPerClipByte * uint64_t(clip.bytes().size()));
+  const uint64_t limit = LargestFramesBytes(clip.bytes().size());
   uint64_t total = 0;
   for (uint32_t k = 0; k < clip.frameCount() && total <= limit; ++k)
     if (NeedsWriting(content, k)) total += FrameStreamLength(clip.index(), k);

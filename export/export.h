@@ -77,12 +77,10 @@ struct ExportResult {
 // What a small clip can make is bounded: frames that hold no picture, and
 // frames that repeat the one before byte for byte, lengthen the picture
 // before them instead of being written again; a clip whose frames would
-// still come to more than kMaxOutputBytesPerClipByte times its size (and
-// kMinOutputBytesLimit) once each is given the shared header, or whose sound
-// lasts longer than LongestSoundMs allows, is refused: no recording is like
-// that, and exporting it would write gigabytes or take hours.
-inline constexpr uint64_t kMaxOutputBytesPerClipByte = 48;
-inline constexpr uint64_t kMinOutputBytesLimit = 64'000'000;
+// still come to more than LargestFramesBytes allows once each is given the
+// shared header, or whose sound lasts longer than LongestSoundMs allows, is
+// refused: no recording is like that, and exporting it would write gigabytes
+// or take hours.
 ExportResult ExportClip(const std::string& clipPath, const std::string& outputPath,
                         const ExportOptions& options);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "container/clip_file.h"
 #include "gst/clip_sniffer.h"
 
 namespace {
@@ -32,6 +33,7 @@ bool ClipLayout::Read(const uint8_t* bytes, uint32_t length, std::string& why) {
 bool ClipLayout::Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why) {
   m_length = length;
   m_track = AmrTrackLayout();
+  m_soundBeyondClip = false;
   if (!BuildFrameIndexInPieces(read, length, piece, m_index)) {
     m_index.frameCount = 0;
     why = "the clip could not be read whole";
@@ -56,16 +58,33 @@ bool ClipLayout::Index(const ReadClipBytes& read, uint32_t length, uint32_t piec
     const ReadTrackBytes readTrack = [&](size_t offset, size_t size) {
       return read(m_index.audioStart + uint32_t(offset), uint32_t(size));
     };
-    if (!ScanAmrTrackInPieces(readTrack, trackSize(), piece, m_track)) {
+    // The scan stops past the longest sound the clip may carry, so that
+    // hours of one-byte blocks never fill a table.
+    const auto maxBlocks = int64_t(LongestSoundMs(length) / double(kSoundBlockNs / 1000000));
+    if (!ScanAmrTrackInPieces(readTrack, trackSize(), piece, m_track, maxBlocks)) {
       m_index.frameCount = 0;
       why = "the clip could not be read whole";
       return false;
     }
+    m_soundBeyondClip = m_track.blocks() > maxBlocks;
+    if (m_soundBeyondClip) m_track = AmrTrackLayout();
   }
   // As the player does, a track of no known kind counts as no sound.
   m_timing = MakeExportTiming(m_index.frameCount, m_track.known() ? m_track.samples() : -1,
                               m_track.sampleRate);
   return true;
+}
+
+bool ClipLayout::FramesWithinBound(std::string& why) const {
+  // Plain frames are parts of the clip: together no larger than it.
+  if (!sharedHeader()) return true;
+  const uint64_t limit = LargestFramesBytes(m_length);
+  uint64_t total = 0;
+  for (uint32_t k = 0; k < frames() && total <= limit; ++k) total += Frame(k).length();
+  if (total <= limit) return true;
+  why = "its frames, each given the shared header of " + std::to_string(m_index.headerLength) +
+        " bytes, would come to more than " + std::to_string(limit / 1000000) + " MB";
+  return false;
 }
 
 uint32_t ClipLayout::FrameAt(int64_t ns) const {

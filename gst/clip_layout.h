@@ -28,6 +28,13 @@ class ClipLayout {
   // frame's first piece), then the sound track front to back. False with a
   // reason when the bytes hold no frame or a read fails.
   bool Index(const ReadClipBytes& read, uint32_t length, uint32_t piece, std::string& why);
+  // False, with a reason, when the frames handed on whole (the shared header
+  // in front of each) would come to more than the export allows a clip of
+  // this size to make.
+  bool FramesWithinBound(std::string& why) const;
+  // The track claims more sound than a clip of this size carries (the
+  // player's and the export's rule): it is left out, as the player leaves it.
+  bool soundBeyondClip() const { return m_soundBeyondClip; }
   // Where the sound track lies in the clip; trackSize() 0 without one.
   uint32_t trackOffset() const { return m_index.hasSound ? m_index.audioStart : 0; }
   uint32_t trackSize() const { return m_index.hasSound ? m_length - m_index.audioStart : 0; }
@@ -70,4 +77,5 @@ class ClipLayout {
   AmrTrackLayout m_track;
   ExportTiming m_timing;
   uint32_t m_width = 0, m_height = 0;
+  bool m_soundBeyondClip = false;
 };

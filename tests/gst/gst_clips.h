@@ -1,6 +1,5 @@
 // Clips for the plugin's tests, made on the spot by zrvtool make, and the
-// environment that makes GStreamer load the plugin from the build folder
-// with a registry of the test's own.
+// check that GStreamer runs in the tests' own environment.
 #pragma once
 
 #include <string>
@@ -8,9 +7,10 @@
 
 #include "tests/support/test_support.h"
 
-// Sets GST_PLUGIN_PATH to the build's plugin folder and GST_REGISTRY to a
-// file in `dir`, for this process and the programs it starts.
-void UsePluginFromBuild(const TempDir& dir);
+// Fails the test unless CTest set the tests' plugin set and registry (the
+// plugin from the build, a few of the system's); readies the programs the
+// tests start for a sanitized plugin. Call before gst_init.
+void RequireTestPluginSet();
 
 // Runs `zrvtool make` with `options` into `dir`/`name` and returns the path.
 std::string MakeClip(const TempDir& dir, const std::string& name, const std::vector<std::string>& options);

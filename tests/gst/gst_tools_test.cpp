@@ -17,7 +17,7 @@ class GstToolsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new TempDir;
-    UsePluginFromBuild(*s_dir);
+    RequireTestPluginSet();
     gst_init(nullptr, nullptr);
   }
   static void TearDownTestSuite() {

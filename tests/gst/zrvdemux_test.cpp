@@ -152,6 +152,7 @@ class DemuxPipeline {
     return names;
   }
   Stream& operator[](const std::string& name) { return m_streams[name]; }
+  GstElement* pipeline() { return m_pipeline; }
 
  private:
   static void PadAdded(GstElement*, GstPad* pad, DemuxPipeline* self) {
@@ -182,7 +183,7 @@ class ZrvDemuxTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     s_dir = new TempDir;
-    UsePluginFromBuild(*s_dir);
+    RequireTestPluginSet();
     gst_init(nullptr, nullptr);
     s_tone = MakeClip(*s_dir, "tone.zrv", {"--frames", "40", "--fps", "8", "--sound", "tone"});
     s_shared = MakeClip(*s_dir, "shared.zrv", {"--frames", "6", "--layout", "shared-header", "--size", "64x48"});
@@ -211,6 +212,31 @@ std::string TypeOf(const Bytes& bytes) {
   const std::string name = gst_structure_get_name(gst_caps_get_structure(caps, 0));
   gst_caps_unref(caps);
   return name;
+}
+
+TEST_F(ZrvDemuxTest, GStreamerLoadsOnlyThePluginSetOfTheTests) {
+  GstPlugin* zrv = gst_registry_find_plugin(gst_registry_get(), "zrv");
+  ASSERT_TRUE(zrv);
+  EXPECT_STREQ(gst_plugin_get_filename(zrv), ZRV_GST_PLUGIN_DIR "/libgstzrv.so");
+  gst_object_unref(zrv);
+  const std::string set = std::getenv("GST_PLUGIN_SYSTEM_PATH_1_0");
+  GList* plugins = gst_registry_get_plugin_list(gst_registry_get());
+  size_t fromSet = 0;
+  for (GList* p = plugins; p; p = p->next) {
+    const gchar* file = gst_plugin_get_filename(GST_PLUGIN(p->data));
+    if (!file || std::string(file).starts_with(ZRV_GST_PLUGIN_DIR "/")) continue;
+    EXPECT_TRUE(std::string(file).starts_with(set + "/")) << file;
+    ++fromSet;
+  }
+  gst_plugin_list_free(plugins);
+  EXPECT_GT(fromSet, 5u);
+  // The system has plugins the tests leave out.
+  size_t installed = 0;
+  GDir* dir = g_dir_open(ZRV_GST_SYSTEM_PLUGIN_DIR, 0, nullptr);
+  ASSERT_TRUE(dir);
+  while (const gchar* name = g_dir_read_name(dir)) installed += g_str_has_suffix(name, ".so");
+  g_dir_close(dir);
+  EXPECT_GT(installed, fromSet);
 }
 
 TEST_F(ZrvDemuxTest, TheTypefinderNamesClipsOfBothLayoutsAndLeavesPicturesAlone) {
@@ -465,7 +491,7 @@ TEST_F(ZrvDemuxTest, DataWithoutAPictureIsAClearError) {
 class FrameByFrame {
  public:
   explicit FrameByFrame(const std::string& clip) {
-    m_pipeline = gst_parse_launch(("filesrc location=" + clip +
+    m_pipeline = gst_parse_launch(("filesrc name=src location=" + clip +
                                    " ! zrvdemux ! appsink name=sink sync=false max-buffers=1").c_str(),
                                   nullptr);
     m_sink = gst_bin_get_by_name(GST_BIN(m_pipeline), "sink");
@@ -506,6 +532,11 @@ class FrameByFrame {
     return text;
   }
   bool Ended() { return gst_app_sink_is_eos(GST_APP_SINK(m_sink)); }
+  bool Seek(GstSeekFlags flags, GstSeekType startType, GstClockTime start, GstSeekType stopType, GstClockTime stop) {
+    return gst_element_seek(m_pipeline, 1.0, GST_FORMAT_TIME, flags, startType, gint64(start), stopType,
+                            gint64(stop));
+  }
+  GstElement* Element(const char* name) { return gst_bin_get_by_name(GST_BIN(m_pipeline), name); }
 
  private:
   GstElement* m_pipeline;
@@ -555,6 +586,162 @@ TEST_F(ZrvDemuxTest, AFileGrowingWhilePlayingPlaysAsItWasOpened) {
   // The last frame ends where the clip ended when it was opened.
   ASSERT_LT(last->bytes.size(), opened.size());
   EXPECT_EQ(last->bytes, Bytes(opened.end() - long(last->bytes.size()), opened.end()));
+}
+
+// Counts GStreamer-CRITICALs while it lives.
+class CriticalCount {
+ public:
+  CriticalCount() {
+    m_handler = g_log_set_handler("GStreamer", GLogLevelFlags(G_LOG_LEVEL_CRITICAL | G_LOG_FLAG_FATAL),
+                                  &CriticalCount::Count, &m_count);
+  }
+  ~CriticalCount() { g_log_remove_handler("GStreamer", m_handler); }
+  int count() const { return m_count; }
+
+ private:
+  static void Count(const gchar*, GLogLevelFlags, const gchar*, gpointer count) { ++*static_cast<int*>(count); }
+  guint m_handler;
+  int m_count = 0;
+};
+
+TEST_F(ZrvDemuxTest, ASeekTheSegmentRefusesIsReportedAsRefused) {
+  CriticalCount criticals;
+  DemuxPipeline run(s_tone, "file");
+  ASSERT_TRUE(run.Preroll());
+  // A stop before the start, set and from the end.
+  EXPECT_FALSE(gst_element_seek(run.pipeline(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                gint64(3 * GST_SECOND), GST_SEEK_TYPE_SET, gint64(GST_SECOND)));
+  EXPECT_FALSE(gst_element_seek(run.pipeline(), 1.0, GST_FORMAT_TIME, GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_SET,
+                                gint64(3 * GST_SECOND), GST_SEEK_TYPE_END, -gint64(4 * GST_SECOND)));
+  EXPECT_EQ(criticals.count(), 0);
+  // Nothing changed: the whole clip plays.
+  run.PlayToEnd();
+  ExpectToneClip(run, s_tone);
+}
+
+TEST_F(ZrvDemuxTest, AStopOnlySeekGoesOnFromThePositionAndFlushesUpstream) {
+  const std::string clip = MakeClip(*s_dir, "stop.zrv", {"--frames", "50", "--size", "64x48"});
+  FrameByFrame run(clip);
+  ASSERT_TRUE(run.Play());
+  GstClockTime last = 0;
+  for (int k = 0; k < 10; ++k) {
+    const std::optional<Packet> frame = run.Next();
+    ASSERT_TRUE(frame) << k;
+    last = frame->pts;
+  }
+  ASSERT_EQ(last, 1800 * GST_MSECOND);
+  int flushes = 0;
+  GstElement* source = run.Element("src");
+  GstPad* sourcePad = gst_element_get_static_pad(source, "src");
+  const gulong probe = gst_pad_add_probe(
+      sourcePad, GstPadProbeType(GST_PAD_PROBE_TYPE_EVENT_UPSTREAM | GST_PAD_PROBE_TYPE_EVENT_FLUSH),
+      [](GstPad*, GstPadProbeInfo* info, gpointer count) {
+        if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_FLUSH_START) ++*static_cast<int*>(count);
+        return GST_PAD_PROBE_OK;
+      },
+      &flushes, nullptr);
+  ASSERT_TRUE(run.Seek(GST_SEEK_FLAG_FLUSH, GST_SEEK_TYPE_NONE, 0, GST_SEEK_TYPE_SET, 3 * GST_SECOND));
+  gst_pad_remove_probe(sourcePad, probe);
+  gst_object_unref(sourcePad);
+  gst_object_unref(source);
+  EXPECT_GE(flushes, 1);
+  // The frames go on where they were (the one on show again at most) and
+  // end at the new stop.
+  std::vector<GstClockTime> after;
+  while (const std::optional<Packet> frame = run.Next()) after.push_back(frame->pts);
+  EXPECT_TRUE(run.Ended());
+  ASSERT_FALSE(after.empty());
+  EXPECT_GE(after.front(), last);
+  EXPECT_EQ(after.back(), 2800 * GST_MSECOND);
+}
+
+// A shared header of `header` bytes of comments and more, then `frames`
+// frames of a tiny scan each.
+Bytes SharedHeaderClip(const Bytes& picture, int commentSegments, int frames) {
+  Bytes clip(picture.begin(), picture.begin() + 2);
+  for (int i = 0; i < commentSegments; ++i) {
+    const Bytes comment = {0xFF, 0xFE, 0xFF, 0xFF};
+    clip.insert(clip.end(), comment.begin(), comment.end());
+    clip.insert(clip.end(), 65533, 0);
+  }
+  clip.insert(clip.end(), picture.begin() + 2, picture.end());
+  for (int k = 0; k < frames; ++k) {
+    const Bytes tiny = {0xFF, 0xD8, 0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F, 0x00, uint8_t(k), 0x01};
+    clip.insert(clip.end(), tiny.begin(), tiny.end());
+  }
+  return clip;
+}
+
+TEST_F(ZrvDemuxTest, SharedHeaderFramesBeyondTheExportsBoundAreRefused) {
+  // A header of 262 KB: 300 frames would be 79 MB handed on, 60 are 16 MB.
+  struct Case {
+    int frames;
+    bool refused;
+  };
+  for (const Case& c : {Case{300, true}, Case{60, false}}) {
+    const Bytes bytes = SharedHeaderClip(FrameFile(s_shared, 0), 4, c.frames);
+    ClipLayout layout;
+    std::string why;
+    ASSERT_TRUE(layout.Read(bytes.data(), uint32_t(bytes.size()), why)) << why;
+    ASSERT_TRUE(layout.sharedHeader());
+    ASSERT_EQ(layout.frames(), uint32_t(c.frames) + 1);
+    ASSERT_GT(layout.Frame(1).headLength, 262000u);
+    const std::string clip = s_dir->File("shared-" + std::to_string(c.frames) + ".zrv");
+    WriteFile(clip, bytes);
+    for (const char* source : {"file", "queue"}) {
+      DemuxPipeline run(clip, source);
+      std::string error;
+      EXPECT_EQ(run.Preroll(&error), !c.refused) << c.frames << " " << source;
+      if (c.refused) {
+        EXPECT_NE(error.find("shared header"), std::string::npos) << error;
+        continue;
+      }
+      run.PlayToEnd();
+      EXPECT_EQ(run["video_0"].packets.size(), size_t(c.frames) + 1) << source;
+    }
+  }
+}
+
+TEST_F(ZrvDemuxTest, SoundLongerThanTheClipCarriesIsLeftOut) {
+  // Ten minutes are 30,000 blocks; a clip of a few kilobytes carries no more.
+  const Bytes picture = FrameFile(s_tone, 0);
+  struct Case {
+    int blocks;
+    bool sound;
+    gint64 duration;
+  };
+  for (const Case& c : {Case{29000, true, gint64(580 * GST_SECOND)}, Case{31000, false, gint64(200 * GST_MSECOND)}}) {
+    Bytes bytes = picture;
+    const std::string magic = "#!AMR\n";
+    bytes.insert(bytes.end(), magic.begin(), magic.end());
+    bytes.insert(bytes.end(), size_t(c.blocks), 0x7C);
+    const std::string clip = s_dir->File("nodata-" + std::to_string(c.blocks) + ".zrv");
+    WriteFile(clip, bytes);
+    DemuxPipeline run(clip, "file");
+    ASSERT_TRUE(run.Preroll()) << c.blocks;
+    EXPECT_EQ(run.Duration(), c.duration) << c.blocks;
+    run.PlayToEnd();
+    EXPECT_EQ(run.PadNames().size(), c.sound ? 2u : 1u) << c.blocks;
+    ASSERT_EQ(run["video_0"].packets.size(), 1u);
+    EXPECT_EQ(run["video_0"].packets[0].duration, GstClockTime(c.duration));
+  }
+}
+
+TEST_F(ZrvDemuxTest, AStreamIsGatheredUpTo128MiBAndRefusedBeyond) {
+  GstHarness* h = gst_harness_new_with_padnames("zrvdemux", "sink", nullptr);
+  gst_harness_set_src_caps_str(h, "video/x-zrv");
+  // One MiB, handed on again and again: the harness's source tells no size.
+  GstBuffer* mebibyte = gst_buffer_new_allocate(nullptr, 1 << 20, nullptr);
+  gst_buffer_memset(mebibyte, 0, 0x5A, 1 << 20);
+  int accepted = 0;
+  while (accepted < 200 && gst_harness_push(h, gst_buffer_ref(mebibyte)) == GST_FLOW_OK) ++accepted;
+  EXPECT_EQ(accepted, 128);
+  // Refused for good: no end of the stream makes it play.
+  EXPECT_EQ(gst_harness_push(h, gst_buffer_ref(mebibyte)), GST_FLOW_ERROR);
+  gst_harness_push_event(h, gst_event_new_eos());
+  EXPECT_EQ(gst_harness_buffers_received(h), 0u);
+  gst_buffer_unref(mebibyte);
+  gst_harness_teardown(h);
 }
 
 }  // namespace
