@@ -8,24 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <jpeglib.h>
+#include "image/jpeg_errors.h"
 
 namespace {
-
-// The library's standard error manager followed by the jump back to the
-// reader or writer.
-struct JumpingErrorManager {
-  jpeg_error_mgr standard;
-  std::jmp_buf jump;
-};
-
-// Formats the message (which nothing shows) and returns to the jump point
-// instead of ending the process.
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  char message[JMSG_LENGTH_MAX];
-  (*cinfo->err->format_message)(cinfo, message);
-  std::longjmp(reinterpret_cast<JumpingErrorManager*>(cinfo->err)->jump, 1);
-}
 
 constexpr int kDesiredColours = 128;
 
@@ -45,9 +30,8 @@ int CImageJPG::Read(const std::string& path) {
   // No object with a destructor lives in this frame: the library may jump
   // back into it from anywhere below.
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
-  cinfo.err = jpeg_std_error(&errors.standard);
-  errors.standard.error_exit = JumpBack;
+  JpegErrorJump errors;
+  cinfo.err = JumpOnJpegError(errors);
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     std::fclose(file);
@@ -118,9 +102,8 @@ int CImageJPG::Write(const std::string& path) {
   const bool regular = ::fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
 
   jpeg_compress_struct cinfo;
-  JumpingErrorManager errors;
-  cinfo.err = jpeg_std_error(&errors.standard);
-  errors.standard.error_exit = JumpBack;
+  JpegErrorJump errors;
+  cinfo.err = JumpOnJpegError(errors);
   if (setjmp(errors.jump)) {
     // A half-written JPEG would pass for a picture; it goes.
     jpeg_destroy_compress(&cinfo);

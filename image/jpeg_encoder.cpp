@@ -5,20 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <jpeglib.h>
+#include "image/jpeg_errors.h"
 
 namespace {
-
-struct ErrorJump {
-  jpeg_error_mgr standard;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1);
-}
-
-void Silent(j_common_ptr, int) {}
 
 int RoundUp(int value, int step) { return (value + step - 1) / step * step; }
 
@@ -27,7 +16,7 @@ int RoundUp(int value, int step) { return (value + step - 1) / step * step; }
 // One compressor for all the frames: its tables and buffers are set up once.
 struct JpegEncoder::State {
   jpeg_compress_struct cinfo;
-  ErrorJump errors;
+  JpegErrorJump errors;
   unsigned char* buffer = nullptr;  // libjpeg's memory destination for one stream
   unsigned long bufferSize = 0;
 
@@ -42,9 +31,7 @@ struct JpegEncoder::State {
 };
 
 JpegEncoder::JpegEncoder(int quality) : m_state(new State), m_quality(quality) {
-  m_state->cinfo.err = jpeg_std_error(&m_state->errors.standard);
-  m_state->errors.standard.error_exit = JumpBack;
-  m_state->errors.standard.emit_message = Silent;
+  m_state->cinfo.err = JumpOnJpegError(m_state->errors);
   jpeg_create_compress(&m_state->cinfo);
 }
 

@@ -4,27 +4,17 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
+#include "image/jpeg_errors.h"
 
 namespace {
-
-struct ErrorJump {
-  jpeg_error_mgr standard;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<ErrorJump*>(cinfo->err)->jump, 1);
-}
 
 // Only plain data lives in this frame: the library may jump back into it.
 // Returns the malloc'ed stream in *out, or false.
 bool Transcode(const uint8_t* in, size_t inSize, unsigned char** out, unsigned long* outSize) {
   jpeg_decompress_struct src;
   jpeg_compress_struct dst;
-  ErrorJump errors;  // shared: an error in either object comes back here
-  src.err = dst.err = jpeg_std_error(&errors.standard);
-  errors.standard.error_exit = JumpBack;
+  JpegErrorJump errors;  // shared: an error in either object comes back here
+  src.err = dst.err = JumpOnJpegError(errors);
   jpeg_create_decompress(&src);
   jpeg_create_compress(&dst);
   if (setjmp(errors.jump)) {
@@ -35,7 +25,7 @@ bool Transcode(const uint8_t* in, size_t inSize, unsigned char** out, unsigned l
   jpeg_mem_src(&src, in, static_cast<unsigned long>(inSize));
   jpeg_read_header(&src, TRUE);
   if (src.jpeg_color_space != JCS_YCbCr || src.num_components != 3)
-    JumpBack(reinterpret_cast<j_common_ptr>(&src));
+    std::longjmp(errors.jump, 1);
   jvirt_barray_ptr* coefficients = jpeg_read_coefficients(&src);
 
   jpeg_copy_critical_parameters(&src, &dst);

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include <jpeglib.h>
+#include "image/jpeg_errors.h"
 
 #include "image/image_limits.h"
 
@@ -15,27 +15,10 @@ namespace {
 // stays below this; the picture itself is bounded by kMaxImagePixels.
 constexpr long kMaxDecoderMemory = 256L * 1024 * 1024;
 
-struct JumpingErrorManager {
-  jpeg_error_mgr standard;
-  std::jmp_buf jump;
-};
-
-[[noreturn]] void JumpBack(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JumpingErrorManager*>(cinfo->err)->jump, 1);
-}
-
-// Warnings about damaged data are not printed, only counted: the caller
-// decides what a frame that decodes with gaps is worth.
-void Silent(j_common_ptr cinfo, int level) {
-  if (level < 0) ++cinfo->err->num_warnings;
-}
-
 // Sets up `cinfo` to read `data`; the caller has set the jump point.
-void StartReading(jpeg_decompress_struct& cinfo, JumpingErrorManager& errors, const uint8_t* data,
+void StartReading(jpeg_decompress_struct& cinfo, JpegErrorJump& errors, const uint8_t* data,
                   size_t size) {
-  cinfo.err = jpeg_std_error(&errors.standard);
-  errors.standard.error_exit = JumpBack;
-  errors.standard.emit_message = Silent;
+  cinfo.err = JumpOnJpegError(errors);
   jpeg_create_decompress(&cinfo);
   cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
@@ -48,7 +31,7 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height) {
   if (!data || size == 0) return false;
   // No object with a destructor lives in this frame: libjpeg may jump back.
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
+  JpegErrorJump errors;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -63,7 +46,7 @@ bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height) {
 bool DecodeJpegRgb(const uint8_t* data, size_t size, RgbPicture& picture) {
   if (!data || size == 0) return false;
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
+  JpegErrorJump errors;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -230,7 +213,7 @@ void ReadAveragedPlanes(jpeg_decompress_struct& cinfo, Yuv420Picture& picture, b
 bool DecodeJpegYuv420(const uint8_t* data, size_t size, Yuv420Picture& picture) {
   if (!data || size == 0) return false;
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
+  JpegErrorJump errors;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -247,7 +230,7 @@ PlanesDecode DecodeJpegPlanes(const uint8_t* data, size_t size, Yuv420Picture& p
                               int height, bool* clean) {
   if (!data || size == 0) return PlanesDecode::failed;
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
+  JpegErrorJump errors;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return PlanesDecode::failed;
@@ -276,7 +259,7 @@ PlanesDecode DecodeJpegPlanes(const uint8_t* data, size_t size, Yuv420Picture& p
 bool JpegDecodes(const uint8_t* data, size_t size, int& width, int& height, bool& clean) {
   if (!data || size == 0) return false;
   jpeg_decompress_struct cinfo;
-  JumpingErrorManager errors;
+  JpegErrorJump errors;
   if (setjmp(errors.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
