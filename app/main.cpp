@@ -4,10 +4,12 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/display_start.h"
 #include "app/quit_signals.h"
 #include "player/player_dlg.h"
 
@@ -53,8 +55,9 @@ int RunPlayer(char* program, const std::string& file, int signalPipe) {
   // player's own.
   int qtArgc = 1;
   char* qtArgv[] = {program, nullptr};
-  CPlayerApp app(qtArgc, qtArgv);
-  return app.InitInstance(file, signalPipe);
+  std::unique_ptr<CPlayerApp> app;
+  StartWithDisplay([&] { app = std::make_unique<CPlayerApp>(qtArgc, qtArgv); });
+  return app->InitInstance(file, signalPipe);
 }
 
 }  // namespace
