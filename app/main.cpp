@@ -45,7 +45,13 @@ class CPlayerApp : public QApplication {
       QCoreApplication::exit();
     });
     dlg.OnInitDialog(file.empty() ? QStringList() : QStringList{QString::fromStdString(file)});
-    if (caught == 0) dlg.exec();
+    if (caught == 0) {
+      // The main window, shown as any program's and not run as a modal
+      // dialog: the program ends when it closes.
+      QObject::connect(&dlg, &QDialog::finished, this, &QCoreApplication::quit);
+      dlg.show();
+      exec();
+    }
     return caught;
   }
 };
