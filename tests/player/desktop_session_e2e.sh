@@ -25,6 +25,10 @@ start_window_manager
 # data and configuration folders below.
 desk="$work/desktop"
 mkdir -p "$desk/data/applications" "$desk/system/applications" "$desk/config" "$desk/config-system"
+# The system's MIME database without its applications: where mimetype
+# (libfile-mimeinfo-perl) is installed, xdg-open types files with it, and
+# without a database it takes the manual for text/plain.
+ln -s /usr/share/mime "$desk/system/mime"
 # record NAME: a program that writes its arguments to $desk/NAME.args.
 record() {
   printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/%s.args"\n' "$desk" "$1" >"$desk/$1"
