@@ -23,8 +23,8 @@ struct IconName {
 };
 constexpr IconName kIcons[] = {
     {"128.png", "apps", "zrvplayer.png"},
-    {"151.png", "mimetypes", "application-x-zrv.png"},
-    {"150.png", "mimetypes", "application-x-gzrv.png"},
+    {"151.png", "mimetypes", "video-x-zrv.png"},
+    {"150.png", "mimetypes", "video-x-gzrv.png"},
 };
 
 bool WriteAtomically(const fs::path& path, const std::string& contents) {
@@ -83,26 +83,30 @@ std::string DesktopEntry(const std::string& executable) {
          "Categories=AudioVideo;Video;Player;\n"
          "Keywords=zrv;gzrv;clip;movie;camera;phone;\n"
          "Keywords[zh_CN]=视频;手机;录像;\n"
-         "MimeType=application/x-zrv;application/x-gzrv;\n";
+         "MimeType=video/x-zrv;video/x-gzrv;\n";
 }
 
+// Clips are videos: players and file managers that take video/* pass other
+// types over. The application/ names of earlier releases stay as aliases,
+// so that associations made with them keep working.
 std::string MimePackage() {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-         "  <mime-type type=\"application/x-zrv\">\n"
+         "  <mime-type type=\"video/x-zrv\">\n"
          "    <comment>ZRV clip</comment>\n"
          "    <comment xml:lang=\"zh_CN\">ZRV视频</comment>\n"
-         "    <icon name=\"application-x-zrv\"/>\n"
+         "    <icon name=\"video-x-zrv\"/>\n"
          "    <generic-icon name=\"video-x-generic\"/>\n"
-         "    <alias type=\"video/x-zrv\"/>\n"
+         "    <alias type=\"application/x-zrv\"/>\n"
          "    <glob pattern=\"*.zrv\"/>\n"
          "  </mime-type>\n"
-         "  <mime-type type=\"application/x-gzrv\">\n"
+         "  <mime-type type=\"video/x-gzrv\">\n"
          "    <comment>GZRV clip</comment>\n"
          "    <comment xml:lang=\"zh_CN\">GZRV视频</comment>\n"
-         "    <icon name=\"application-x-gzrv\"/>\n"
+         "    <icon name=\"video-x-gzrv\"/>\n"
          "    <generic-icon name=\"video-x-generic\"/>\n"
-         "    <sub-class-of type=\"application/x-zrv\"/>\n"
+         "    <alias type=\"application/x-gzrv\"/>\n"
+         "    <sub-class-of type=\"video/x-zrv\"/>\n"
          "    <glob pattern=\"*.gzrv\"/>\n"
          "  </mime-type>\n"
          "</mime-info>\n";
@@ -112,7 +116,7 @@ std::string ThumbnailerEntry(const std::string& tool) {
   return "[Thumbnailer Entry]\n"
          "TryExec=" + EscapeString(tool) + "\n"
          "Exec=" + DesktopExecProgram(tool) + " thumbnail -s %s %i %o\n"
-         "MimeType=application/x-zrv;application/x-gzrv;\n";
+         "MimeType=video/x-zrv;video/x-gzrv;\n";
 }
 
 // Runs a desktop database tool, when it is installed, and waits for it.

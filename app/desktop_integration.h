@@ -41,7 +41,7 @@ bool WriteDesktopFiles(const std::string& dataDir, const std::string& executable
 // package, and the per-user entry and thumbnailer entry that name this
 // executable are removed instead):
 //   applications/zrvplayer.desktop        the entry, Exec= the executable, %f
-//   mime/packages/zrvplayer.xml           application/x-zrv and application/x-gzrv
+//   mime/packages/zrvplayer.xml           video/x-zrv and video/x-gzrv (old names aliases)
 //   icons/hicolor/SIZE/apps|mimetypes/    the icons found in `iconSource`
 //   thumbnailers/zrvplayer.thumbnailer    the zrvtool beside the executable
 //                                         makes the clips' previews

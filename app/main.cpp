@@ -4,10 +4,12 @@
 #include <QSocketNotifier>
 #include <QStringList>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/display_start.h"
 #include "app/quit_signals.h"
 #include "player/player_dlg.h"
 
@@ -43,7 +45,13 @@ class CPlayerApp : public QApplication {
       QCoreApplication::exit();
     });
     dlg.OnInitDialog(file.empty() ? QStringList() : QStringList{QString::fromStdString(file)});
-    if (caught == 0) dlg.exec();
+    if (caught == 0) {
+      // The main window, shown as any program's and not run as a modal
+      // dialog: the program ends when it closes.
+      QObject::connect(&dlg, &QDialog::finished, this, &QCoreApplication::quit);
+      dlg.show();
+      exec();
+    }
     return caught;
   }
 };
@@ -53,8 +61,9 @@ int RunPlayer(char* program, const std::string& file, int signalPipe) {
   // player's own.
   int qtArgc = 1;
   char* qtArgv[] = {program, nullptr};
-  CPlayerApp app(qtArgc, qtArgv);
-  return app.InitInstance(file, signalPipe);
+  std::unique_ptr<CPlayerApp> app;
+  StartWithDisplay([&] { app = std::make_unique<CPlayerApp>(qtArgc, qtArgv); });
+  return app->InitInstance(file, signalPipe);
 }
 
 }  // namespace

@@ -46,6 +46,12 @@ install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/icons DESTINATION ${CMAKE_IN
 # So is the manual's HTML, which the player opens where no CHM viewer is.
 install(DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/manual DESTINATION ${CMAKE_INSTALL_DATADIR}/zrvplayer)
 
+# The KDE thumbnail plugin, when KF5 was found, in a component of its own
+# (kde/CMakeLists.txt installs it) so that a package of its own takes it.
+if(TARGET zrvthumbnail)
+  add_dependencies(zrv_installable zrvthumbnail)
+endif()
+
 # The two companions are targets of their own folders; each is installed
 # when the project has it, whatever the order its folder is added in.
 function(zrv_install_companions)

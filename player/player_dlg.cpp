@@ -25,14 +25,18 @@
 #include "player/percent_slider.h"
 #include "player/picture_area.h"
 #include "player/texts.h"
+#include "player/window_role.h"
 #include "ui/dialog_units.h"
 #include "ui/running_companions.h"
 
 CPlayerDlg::CPlayerDlg(QWidget* parent) : QDialog(parent) {
   setWindowTitle(texts::kTitle);
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+  // The program's main window: an ordinary top-level window to the window
+  // manager and to screen readers, though the class is a dialog's.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
+  AnnouncePlayerAsMainWindow();
   setAcceptDrops(true);
   setWindowIcon(ProgramIcon(128));
   CreateControls();

@@ -96,6 +96,7 @@ class CPlayerDlg : public QDialog {
   void reject() override;
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
@@ -127,6 +128,8 @@ class CPlayerDlg : public QDialog {
   PrivateTempDir m_tempDir;
   bool m_alwaysOnTop = true;
   RunningCompanions* m_companions = nullptr;  // owned by the window
+  bool m_manualHandedOver = false;  // stepped down for the manual's viewer
+  bool m_leftForManual = false;     // the user has been away since then
   ImageWarningHandler m_previousImageWarning;
   bool m_imageWarningInstalled = false;
   bool m_closed = false;

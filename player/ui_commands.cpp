@@ -1,4 +1,6 @@
 // The commands that open the auxiliary dialogs and programs.
+#include <QEvent>
+
 #include "player/icons.h"
 #include "player/player_dlg.h"
 #include "ui/about_dialog.h"
@@ -8,7 +10,29 @@
 
 void CPlayerDlg::OnAbout() { ShowAboutDialog(this, ProgramIcon(157)); }
 void CPlayerDlg::OnCheckVersion() { CheckForUpdate(this); }
-void CPlayerDlg::OnManual() { OpenManual(); }
+
+// The browser or help viewer must come up above the player: it steps down
+// while it hands the manual over, and takes its place again once the user
+// has been to another window and comes back to it (the viewer is not its
+// child, so its end cannot be watched as a companion's is).
+void CPlayerDlg::OnManual() {
+  if (!OpenManual()) return;
+  m_manualHandedOver = true;
+  m_leftForManual = false;
+  UpdateOnTop();
+}
+
+void CPlayerDlg::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && m_manualHandedOver) {
+    if (!isActiveWindow()) {
+      m_leftForManual = true;
+    } else if (m_leftForManual) {
+      m_manualHandedOver = m_leftForManual = false;
+      UpdateOnTop();
+    }
+  }
+  QDialog::changeEvent(event);
+}
 void CPlayerDlg::OnVideoConvert() { StartCompanionAbove(Companion::VideoConvert); }
 void CPlayerDlg::OnZrvChanger() { StartCompanionAbove(Companion::ZrvChanger); }
 
@@ -19,4 +43,6 @@ void CPlayerDlg::StartCompanionAbove(Companion companion) {
   if (StartCompanion(companion, QString(), &pid) && m_companions->Add(pid)) UpdateOnTop();
 }
 
-void CPlayerDlg::UpdateOnTop() { PlaceOnTop(m_alwaysOnTop && m_companions->count() == 0); }
+void CPlayerDlg::UpdateOnTop() {
+  PlaceOnTop(m_alwaysOnTop && m_companions->count() == 0 && !m_manualHandedOver);
+}

@@ -52,9 +52,9 @@ QString ManualToOpen(const QString& programDir) {
   return haveHtml ? html : QString();
 }
 
-void OpenManual(const QString& programDir) {
+bool OpenManual(const QString& programDir) {
   const QString manual = ManualToOpen(programDir);
-  if (!manual.isEmpty()) QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+  return !manual.isEmpty() && QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }
 
 QString CompanionProgramName(Companion companion) {

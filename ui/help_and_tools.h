@@ -27,7 +27,8 @@ bool DesktopOpensChm();
 // file would only download it); empty when neither is there.
 QString ManualToOpen(const QString& programDir = QString());
 // Menu item 32786: opens ManualToOpen() with the desktop's application.
-void OpenManual(const QString& programDir = QString());
+// True when it was handed to the desktop.
+bool OpenManual(const QString& programDir = QString());
 
 enum class Companion {
   VideoConvert,  // menu item 32782, "ClipConvert.exe"

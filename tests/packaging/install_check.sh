@@ -21,6 +21,17 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work
 check_tree "$prefix" "$prefix" "$build"
 check_plugin "$prefix" "$work"
 
+# The KDE thumbnail plugin, when the build has one: where KIO looks, and
+# alone in the kde component, which a package of its own takes.
+if [ -e "$build/qt5plugins/kf5/thumbcreator/zrvthumbnail.so" ]; then
+  kde_dir="lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/qt5/plugins/kf5/thumbcreator"
+  [ -f "$prefix/$kde_dir/zrvthumbnail.so" ] || fail "the KDE plugin is not in $kde_dir"
+  cmake --install "$build" --prefix "$work/kde" --component kde >"$work/kde.log" ||
+    { cat "$work/kde.log"; fail "cmake --install --component kde"; }
+  kde_files=$(cd "$work/kde" && find . -type f -o -type l | sort)
+  [ "$kde_files" = "./$kde_dir/zrvthumbnail.so" ] || fail "the kde component holds: $kde_files"
+fi
+
 # The manual pages render without a warning and document every command and
 # every option that zrvtool's own help names.
 for page in zrvtool zrvplayer; do

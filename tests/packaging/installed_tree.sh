@@ -23,8 +23,8 @@ check_tree() {
   local size
   for size in 16 22 24 32 48 64 128 256; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/zrvplayer.png"
-               "share/icons/hicolor/${size}x${size}/mimetypes/application-x-zrv.png"
-               "share/icons/hicolor/${size}x${size}/mimetypes/application-x-gzrv.png")
+               "share/icons/hicolor/${size}x${size}/mimetypes/video-x-zrv.png"
+               "share/icons/hicolor/${size}x${size}/mimetypes/video-x-gzrv.png")
   done
   # The companions are installed when the project builds them.
   [ -e "$build/bin/ClipConvert.exe" ] && expected+=(lib/zrvplayer/ClipConvert.exe)
@@ -59,7 +59,7 @@ check_tree() {
     fail "the thumbnailer entry does not run $final/bin/zrvtool"
   grep -qxF "TryExec=$final/bin/zrvplayer" "$root/share/applications/zrvplayer.desktop" ||
     fail "the desktop entry has no TryExec for $final/bin/zrvplayer"
-  grep -qxF "MimeType=application/x-zrv;application/x-gzrv;" "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
+  grep -qxF "MimeType=video/x-zrv;video/x-gzrv;" "$root/share/thumbnailers/zrvplayer.thumbnailer" ||
     fail "the thumbnailer entry lacks the MIME types"
 
   # GPL version 3 or later, everywhere it is said; the release's date is the
@@ -75,18 +75,35 @@ check_tree() {
   grep -qF "date=\"$released\"" "$metainfo" || fail "the release date is not $released: $(grep '<release ' "$metainfo")"
 
   # The MIME package compiles, and *.zrv and *.gzrv come out of it.
-  local mime
-  mime=$(mktemp -d)
-  mkdir "$mime/packages"
+  local data mime
+  data=$(mktemp -d)
+  mime=$data/mime
+  mkdir -p "$mime/packages"
   cp "$root/share/mime/packages/zrvplayer.xml" "$mime/packages/"
   update-mime-database "$mime" >/dev/null 2>&1 || fail "update-mime-database refuses the MIME package"
-  grep -q ':application/x-zrv:\*\.zrv$' "$mime/globs2" || fail "no *.zrv glob"
-  grep -q ':application/x-gzrv:\*\.gzrv$' "$mime/globs2" || fail "no *.gzrv glob"
-  # The plugin's caps name clips too, so that a player claiming video/x-zrv
-  # is offered for them; the stored associations keep their names.
-  grep -qxF 'video/x-zrv application/x-zrv' "$mime/aliases" || fail "video/x-zrv is no alias of application/x-zrv"
-  grep -qxF 'application/x-gzrv application/x-zrv' "$mime/subclasses" || fail "GZRV clips are not ZRV clips"
-  rm -rf "$mime"
+  grep -q ':video/x-zrv:\*\.zrv$' "$mime/globs2" || fail "no *.zrv glob"
+  grep -q ':video/x-gzrv:\*\.gzrv$' "$mime/globs2" || fail "no *.gzrv glob"
+  # Clips are videos, for players that take video/*; associations stored
+  # under the names of earlier releases keep working through the aliases.
+  grep -qxF 'application/x-zrv video/x-zrv' "$mime/aliases" || fail "application/x-zrv is no alias of video/x-zrv"
+  grep -qxF 'application/x-gzrv video/x-gzrv' "$mime/aliases" || fail "application/x-gzrv is no alias of video/x-gzrv"
+  grep -qxF 'video/x-gzrv video/x-zrv' "$mime/subclasses" || fail "GZRV clips are not ZRV clips"
+  # What GLib programs and xdg-open (through mimetype) make of a clip whose
+  # bytes start as a JPEG picture's: the name decides.
+  local clip tool type
+  for clip in a.zrv a.gzrv; do
+    printf '\xff\xd8\xff\xe0\x00\x10JFIF\x00' >"$data/$clip"
+    for tool in gio mimetype; do
+      if [ $tool = gio ]; then
+        type=$(XDG_DATA_HOME=$data XDG_DATA_DIRS=$data:/usr/share gio info -a standard::content-type "$data/$clip" |
+               sed -n 's/^ *standard::content-type: //p')
+      else
+        type=$(XDG_DATA_HOME=$data XDG_DATA_DIRS=$data:/usr/share mimetype -b "$data/$clip")
+      fi
+      [ "$type" = "video/x-${clip#a.}" ] || fail "$tool types $clip '$type'"
+    done
+  done
+  rm -rf "$data"
 }
 
 # GStreamer's plugin folder relative to its prefix (lib/x86_64-linux-gnu/gstreamer-1.0).

@@ -62,7 +62,7 @@ def main():
 
 def run(player, t, clip, shot_path):
     app = at.find_app("zrvplayer", pid=player.pid)
-    window = at.find(app, name="ZRV Player V1.8", role="dialog")
+    window = at.find(app, name="ZRV Player V1.8", role="frame")
     time.sleep(0.5)
 
     # Names and descriptions.

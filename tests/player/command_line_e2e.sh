@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real zrvplayer's command line: --help and --version print and end
-# without a display; an unknown option is refused in one escaped line; after
+# without a display; without one it refuses to start in one line; an unknown
+# option is refused in one escaped line; after
 # "--" a file whose name begins with "-" is opened, in a real X server.
 #   command_line_e2e.sh BIN_DIR
 set -euo pipefail
@@ -21,6 +22,16 @@ err=$(nodisplay $'-\e[2J.zrv' 2>&1 >/dev/null) || status=$?
 [ "$status" -eq 2 ] || fail "an unknown option ends with status $status"
 [ "$(printf '%s' "$err" | wc -l)" -eq 0 ] && [[ "$err" == *"'-\\x1b[2J.zrv'"* ]] ||
   fail "the refusal of an unknown option reads: $err"
+
+# Started without a display, or with one that is not there: one line that
+# says what it needs, status 1, not Qt's abort.
+for display in "" ":97"; do
+  status=0
+  err=$(env -u WAYLAND_DISPLAY DISPLAY="$display" QT_QPA_PLATFORM=xcb "$bin/zrvplayer" 2>&1 >/dev/null) || status=$?
+  [ "$status" -eq 1 ] || fail "without a display (DISPLAY='$display') zrvplayer ends with status $status: $err"
+  [ "$(printf '%s' "$err" | wc -l)" -eq 0 ] && [[ "$err" == *"graphical session"*"zrvtool"* ]] ||
+    fail "without a display (DISPLAY='$display') zrvplayer says: $err"
+done
 
 # In an X server: "--" and a file named "-x.zrv", opened from its folder.
 source "$(dirname "$0")/x_session.sh"

@@ -30,14 +30,14 @@ TEST(DesktopIntegration, FilesNameTheExecutableAndAreRewrittenAfterAMove) {
   ASSERT_TRUE(WriteFileAssociation(share, "/opt/old/zrvplayer", icons));
   const std::string entry = share + "/applications/zrvplayer.desktop";
   EXPECT_NE(Text(entry).find("\nExec=/opt/old/zrvplayer %f\n"), std::string::npos);
-  EXPECT_NE(Text(entry).find("\nMimeType=application/x-zrv;application/x-gzrv;\n"), std::string::npos);
+  EXPECT_NE(Text(entry).find("\nMimeType=video/x-zrv;video/x-gzrv;\n"), std::string::npos);
   const std::string mime = Text(share + "/mime/packages/zrvplayer.xml");
-  EXPECT_NE(mime.find("<mime-type type=\"application/x-zrv\">"), std::string::npos);
+  EXPECT_NE(mime.find("<mime-type type=\"video/x-zrv\">"), std::string::npos);
   EXPECT_NE(mime.find("<glob pattern=\"*.zrv\"/>"), std::string::npos);
   EXPECT_NE(mime.find("<glob pattern=\"*.gzrv\"/>"), std::string::npos);
   const std::string theme = share + "/icons/hicolor/48x48/";
-  EXPECT_EQ(ReadFile(theme + "mimetypes/application-x-zrv.png"), Bytes{'1'});
-  EXPECT_EQ(ReadFile(theme + "mimetypes/application-x-gzrv.png"), Bytes{'0'});
+  EXPECT_EQ(ReadFile(theme + "mimetypes/video-x-zrv.png"), Bytes{'1'});
+  EXPECT_EQ(ReadFile(theme + "mimetypes/video-x-gzrv.png"), Bytes{'0'});
   EXPECT_EQ(ReadFile(theme + "apps/zrvplayer.png"), Bytes{'8'});
 
   ASSERT_TRUE(WriteFileAssociation(share, "/opt/new place/zrvplayer", icons));
@@ -57,7 +57,7 @@ TEST_F(PlayerTest, StartUpRegistersTheRunningProgram) {
   EXPECT_NE(ReadFile(entry).size(), 0u);
   const Bytes b = ReadFile(entry);
   EXPECT_NE(std::string(b.begin(), b.end()).find("Exec=" + DesktopExecLine(program)), std::string::npos);
-  EXPECT_TRUE(FileExists(m_dir.File("share/icons/hicolor/48x48/mimetypes/application-x-zrv.png")));
+  EXPECT_TRUE(FileExists(m_dir.File("share/icons/hicolor/48x48/mimetypes/video-x-zrv.png")));
 }
 
 TEST(DesktopIntegration, TheProgramOfAnExecLineIsReadBackAsItWasWritten) {

@@ -4,9 +4,11 @@
 # - Tool > Video Convert: the companion's window comes up above the player,
 #   which is always on top by default; the player is on top again once the
 #   companion has ended.
+# - The player's window is a normal window, not a modal dialog (xprop).
 # - Help > software manual, through a real xdg-open in a desktop of the
 #   test's own: the HTML manual goes to the browser when no application
-#   opens CHM files, the help file to the CHM viewer when one does.
+#   opens CHM files, the help file to the CHM viewer when one does; the
+#   player steps down below the browser until the user comes back to it.
 # - Installed entries (a system data folder) that start this very program:
 #   no per-user copies are written.
 #   desktop_session_e2e.sh BIN_DIR [SCREENSHOT]
@@ -23,6 +25,10 @@ start_window_manager
 # data and configuration folders below.
 desk="$work/desktop"
 mkdir -p "$desk/data/applications" "$desk/system/applications" "$desk/config" "$desk/config-system"
+# The system's MIME database without its applications: where mimetype
+# (libfile-mimeinfo-perl) is installed, xdg-open types files with it, and
+# without a database it takes the manual for text/plain.
+ln -s /usr/share/mime "$desk/system/mime"
 # record NAME: a program that writes its arguments to $desk/NAME.args.
 record() {
   printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/%s.args"\n' "$desk" "$1" >"$desk/$1"
@@ -37,6 +43,8 @@ default() {
   echo "$2=$1.desktop" >>"$desk/config/mimeapps.list"
 }
 default browser text/html
+# The browser shows a window, as a real one does.
+printf '#!/bin/sh\nprintf "%%s\\n" "$@" >"%s/browser.args"\nexec xmessage -name manualviewer manual\n' "$desk" >"$desk/browser"
 
 start() {
   env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID \
@@ -79,6 +87,10 @@ wait_until_managed() {
 
 start
 on_top "$window" || fail "the player is not on top at start"
+# The program's main window: a normal one, not a modal dialog.
+type=$(xprop -id "$window" _NET_WM_WINDOW_TYPE)
+[[ "$type" == *_NET_WM_WINDOW_TYPE_NORMAL* ]] || fail "the player's window type: $type"
+xprop -id "$window" _NET_WM_STATE | grep -q _NET_WM_STATE_MODAL && fail "the player's window is modal"
 
 # Tool > Video Convert.
 menu "$tool_menu" 1
@@ -115,6 +127,28 @@ for _ in $(seq 100); do [ -s "$desk/browser.args" ] && break; sleep 0.1; done
 opened=$(cat "$desk/browser.args" 2>/dev/null || true)
 [ "$opened" = "$bin/manual/index.html" ] || [ "$opened" = "file://$bin/manual/index.html" ] ||
   fail "without a CHM viewer the browser got '$opened', not the HTML manual"
+# The player steps down so that the browser comes up above it, and takes its
+# place again when the user comes back to it.
+viewer=
+for _ in $(seq 100); do
+  viewer=$(xdotool search --onlyvisible --classname manualviewer 2>/dev/null | tail -n 1 || true)
+  [ -n "$viewer" ] && break
+  sleep 0.1
+done
+if [ -z "$viewer" ]; then
+  fail "the browser showed no window"
+else
+  wait_until_managed "$viewer" || fail "the window manager did not take the browser's window"
+  for _ in $(seq 50); do on_top "$window" || break; sleep 0.1; done
+  sleep 0.5
+  on_top "$window" && fail "the player stayed on top over the browser"
+  [ "$(stacking_place "$viewer")" -gt "$(stacking_place "$window")" ] ||
+    fail "the browser's window is not above the player"
+  xdotool windowactivate "$window"
+  for _ in $(seq 50); do on_top "$window" && break; sleep 0.1; done
+  on_top "$window" || fail "the player is not on top again once the user came back to it"
+  kill "$(xprop -id "$viewer" _NET_WM_PID | awk '{print $3}')" 2>/dev/null || true
+fi
 
 # With one, the help file in it.
 default chmviewer application/vnd.ms-htmlhelp

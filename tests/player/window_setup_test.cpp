@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -129,9 +130,9 @@ TEST_F(PlayerTest, EscapeAndEnterDoNothingAndOnTopToggles) {
   EXPECT_TRUE(w.privateTempDir().empty());
 }
 
-TEST_F(PlayerTest, OnTopTogglesInAModalRunWithoutEndingIt) {
-  // The program runs its window modally; a window hidden on the way would end
-  // that run, and with it the program.
+TEST_F(PlayerTest, OnTopTogglesWhileTheProgramRunsWithoutEndingIt) {
+  // The program shows its window and runs until the window closes; a window
+  // hidden on the way would end that run, and with it the program.
   CPlayerDlg& w = StartWindow();
   bool stillRunning = false;
   QRect placeBefore, placeAfter;
@@ -150,9 +151,34 @@ TEST_F(PlayerTest, OnTopTogglesInAModalRunWithoutEndingIt) {
       w.action(ids::kFileQuit)->trigger();
     });
   });
-  w.exec();
+  QObject::connect(&w, &QDialog::finished, qApp, &QCoreApplication::quit);
+  w.show();
+  QApplication::exec();
   EXPECT_TRUE(stillRunning);
   EXPECT_EQ(placeAfter, placeBefore);
+}
+
+TEST_F(PlayerTest, TheWindowIsAnOrdinaryMainWindow) {
+  CPlayerDlg& w = StartWindow();
+  w.show();
+  ASSERT_TRUE(w.isVisible());
+  ASSERT_NE(w.windowHandle(), nullptr);
+  // To the window manager: a normal top-level window without a modal state.
+  EXPECT_EQ(w.windowHandle()->type(), Qt::Window);
+  EXPECT_EQ(w.windowHandle()->modality(), Qt::NonModal);
+  EXPECT_FALSE(w.isModal());
+  // To screen readers: a frame (Qt's window role), named by its title.
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(&w);
+  ASSERT_NE(accessible, nullptr);
+  EXPECT_EQ(accessible->role(), QAccessible::Window);
+  EXPECT_EQ(accessible->text(QAccessible::Name), w.windowTitle());
+  // The rest as it was: minimise and close boxes, no maximise box, on top.
+  const Qt::WindowFlags flags = w.windowHandle()->flags();
+  EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+  EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+  EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+  w.action(ids::kFileQuit)->trigger();
 }
 
 TEST_F(PlayerTest, TheImageLayersWarningIsAMessageBoxOverTheWindow) {

@@ -55,7 +55,7 @@ same_picture() {
 }
 
 # tumbler: the queue on the session bus, the preview in the private cache.
-answer=$(dbus-run-session -- /usr/bin/python3 "$here/thumbnail_services.py" tumbler "$uri" application/x-zrv) || true
+answer=$(dbus-run-session -- /usr/bin/python3 "$here/thumbnail_services.py" tumbler "$uri" video/x-zrv) || true
 [ "$answer" = ready ] || fail "tumbler: $answer"
 cached="$XDG_CACHE_HOME/thumbnails/normal/$(printf '%s' "$uri" | md5sum | cut -d' ' -f1).png"
 [ -s "$cached" ] || fail "tumbler reported the preview ready, but $cached is missing or empty"
@@ -80,7 +80,7 @@ unshare --mount --propagation private bash -euo pipefail -c '
   cp "$bin/zrvtool" /usr/local/games/zrvtool
   rm -rf "$XDG_DATA_HOME/thumbnailers"
   "$bin/zrv_install_desktop" "$XDG_DATA_HOME" /usr/local/games/zrvplayer /usr/local/games/zrvtool "$bin/icons"
-  dbus-run-session -- /usr/bin/python3 "$here/thumbnail_services.py" gnome "$uri" application/x-zrv "$work/gnome.png" \
+  dbus-run-session -- /usr/bin/python3 "$here/thumbnail_services.py" gnome "$uri" video/x-zrv "$work/gnome.png" \
     >"$work/gnome.txt" || true'
 answer=$(cat "$work/gnome.txt")
 [ "${answer%% *}" = ready ] || fail "GNOME's factory: $answer"

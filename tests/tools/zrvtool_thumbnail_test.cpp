@@ -135,7 +135,7 @@ TEST_F(ZrvtoolThumbnail, TheEntryWrittenAtStartMakesThePreviewAFileManagerAsksFo
   ASSERT_TRUE(FileExists(entry));
   EXPECT_EQ(Text(entry).rfind("[Thumbnailer Entry]\n", 0), 0u);
   EXPECT_EQ(Value(entry, "TryExec"), folder + "/zrvtool");
-  EXPECT_EQ(Value(entry, "MimeType"), "application/x-zrv;application/x-gzrv;");
+  EXPECT_EQ(Value(entry, "MimeType"), "video/x-zrv;video/x-gzrv;");
 
   const std::string clip = m_dir.File("holiday clip.zrv");
   ASSERT_EQ(RunProgram({Zrvtool(), "make", "--frames", "12", clip}).exitCode, 0);

@@ -4,46 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "container/frame_content.h"
-#include "container/frame_file.h"
-#include "image/jpeg_rgb.h"
 #include "tools/zrvtool/commands.h"
 #include "tools/zrvtool/output_path.h"
+#include "image/clip_preview.h"
 #include "image/png_bytes.h"
-#include "image/thumbnail_picture.h"
 
 namespace {
 
 constexpr uint32_t kDefaultSize = 256;
 constexpr uint32_t kMaxSize = 4096;
-// Frames are handed to the decoder until their streams together reach this
-// many bytes: a small clip whose thousands of frames each borrow a large
-// shared header would otherwise cost minutes before the preview gives up.
-constexpr uint64_t kMaxBytesDecoded = 64u << 20;
-
-// Frame k's standalone JPEG stream in one piece, the header put in front of
-// a later frame of a shared-header clip.
-void FrameStream(const LoadedClip& clip, uint32_t k, std::vector<uint8_t>& stream) {
-  const FrameStreamPieces pieces = FrameStreamOf(clip.bytes.data(), clip.index, k);
-  stream.assign(pieces.head, pieces.head + pieces.headLength);
-  stream.insert(stream.end(), pieces.body, pieces.body + pieces.bodyLength);
-}
-
-bool ChooseFrame(const LoadedClip& clip, RgbPicture& chosen) {
-  const FrameContent content(clip.bytes.data(), clip.index);
-  std::vector<uint8_t> stream;
-  uint64_t bytesDecoded = 0;
-  return ChoosePreviewFrame(clip.index.frameCount, [&](uint32_t k, RgbPicture& frame) {
-    // Frames without picture data, and repeats of a frame that did not
-    // decode, are passed over without a decoder.
-    if (!content.HasScanData(k) || content.RepeatsPrevious(k)) return PreviewFrame::damaged;
-    if (bytesDecoded > kMaxBytesDecoded) return PreviewFrame::giveUp;
-    FrameStream(clip, k, stream);
-    bytesDecoded += stream.size();
-    return DecodeJpegRgb(stream.data(), stream.size(), frame) ? PreviewFrame::decoded
-                                                              : PreviewFrame::damaged;
-  }, chosen);
-}
 
 // Written in place, into the file the path names: a thumbnail service such
 // as tumbler makes the output file, keeps it open and reads the picture
@@ -80,14 +49,11 @@ int RunThumbnail(int argc, char** argv) {
   if (!LoadClip(clipPath, clip)) return kExitRefused;
   if (SameFile(clipPath, outPath))
     return Refuse("'" + outPath + "' is the clip itself; it would be overwritten");
-  RgbPicture frame(0, 0);
-  if (!ChooseFrame(clip, frame)) return Refuse("no frame of '" + clipPath + "' decodes");
-
-  int width = 0, height = 0;
-  FitSize(frame.width, frame.height, int(size), width, height);
+  RgbPicture preview(0, 0);
+  if (!MakeClipPreview(clip, int(size), preview))
+    return Refuse("no frame of '" + clipPath + "' decodes");
   std::vector<uint8_t> png;
-  if (!EncodePng(Resample(frame, width, height), png))
-    return Refuse("cannot encode the picture as PNG");
+  if (!EncodePng(preview, png)) return Refuse("cannot encode the picture as PNG");
   if (!WriteInPlace(outPath, png)) return Refuse("cannot write '" + outPath + "'");
   return kExitOk;
 }
