@@ -50,10 +50,17 @@ class MediaInput {
   int shownHeight() const;
   // The container's idea of the video's length in ms; 0 when it has none.
   double declaredDurationMs() const;
+  // The video stream's own length in ms (not the longest stream's, as
+  // Matroska and MPEG-TS give for the file); 0 when it has none.
+  double videoDurationMs() const;
+  // The file's size in bytes.
+  int64_t fileSize() const { return m_reading.size; }
 
   // Opens a decoder for the video (or the audio) stream. False, with
-  // `error`, when FFmpeg has none for its codec.
-  bool OpenVideoDecoder(std::string& error);
+  // `error`, when FFmpeg has none for its codec. The video's pictures are
+  // wanted at `width` x `height` or larger: a format that can decode them
+  // smaller does.
+  bool OpenVideoDecoder(int width, int height, std::string& error);
   bool OpenAudioDecoder(std::string& error);
   // The kind of the last failure of Open or of a decoder's opening.
   const ImportFailure& failure() const { return m_failure; }
