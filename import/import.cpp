@@ -378,7 +378,7 @@ bool Importer::Run() {
   if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error, error);
 
   MediaInput first;
-  if (!first.Open(file, m_options.cancel, error)) return Refuse(first, error);
+  if (!first.Open(file, m_options.cancel, error, m_options.audioTrack)) return Refuse(first, error);
   const AVStream* video = first.video();
   const double originMs = video->start_time != AV_NOPTS_VALUE ? Ms(video->start_time, video->time_base) : 0;
   m_startMs = originMs + m_options.startSeconds * 1000.0;
@@ -432,7 +432,7 @@ bool Importer::Run() {
 
   // The second pass decodes the pictures.
   MediaInput second;
-  if (!second.Open(file, m_options.cancel, error) ||
+  if (!second.Open(file, m_options.cancel, error, m_options.audioTrack) ||
       !second.OpenVideoDecoder(m_options.width, m_options.height, error))
     return Refuse(second, error);
   m_input = &second;
@@ -485,6 +485,7 @@ VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>*
   facts.width = input.shownWidth();
   facts.height = input.shownHeight();
   facts.sound = input.audio() != nullptr;
+  facts.soundTracks = input.audioStreams();
   return facts;
 }
 

@@ -182,7 +182,7 @@ bool MediaInput::Fail(ImportProblem problem, std::string detail, std::string sen
   return false;
 }
 
-bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error) {
+bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error, int audioTrack) {
   m_path = file.path();
   const std::string name = "'" + m_path + "'";
   m_reading.fd = file.fd();
@@ -243,8 +243,22 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
   if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC))
     return Fail(ImportProblem::noVideoStream, {}, name + " has no video stream", error);
   m_video = m_format->streams[video];
-  const int audio = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
-  if (audio >= 0) m_audio = m_format->streams[audio];
+  AVStream *chosen = nullptr, *first = nullptr, *marked = nullptr;
+  for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+    AVStream* stream = m_format->streams[i];
+    if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    if (++m_audioStreams == audioTrack) chosen = stream;
+    if (!first) first = stream;
+    if (!marked && (stream->disposition & AV_DISPOSITION_DEFAULT)) marked = stream;
+  }
+  if (audioTrack > m_audioStreams) {
+    m_failure = {ImportProblem::badOptions, m_path, {}};
+    error = name + " has " + std::to_string(m_audioStreams) + " sound track" + (m_audioStreams == 1 ? "" : "s") +
+            ", not a sound track " + std::to_string(audioTrack);
+    m_failure.detail = error;
+    return false;
+  }
+  m_audio = audioTrack > 0 ? chosen : marked ? marked : first;
   m_rotation = RotationOf(m_video);
   for (unsigned i = 0; i < m_format->nb_streams; ++i) {
     AVStream* stream = m_format->streams[i];

@@ -35,12 +35,15 @@ class MediaInput {
   // once `cancel` (may be null) holds true, and the reading of the
   // container's head (the facts) after kOpenSeconds. On failure `error` says
   // why in a sentence that names the file.
-  bool Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error);
+  // The sound is the track `audioTrack` counted from 1 (0: the one marked
+  // default, else the first).
+  bool Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error, int audioTrack = 0);
   static constexpr int kOpenSeconds = 10;
 
   AVFormatContext* format() const { return m_format; }
   AVStream* video() const { return m_video; }
   AVStream* audio() const { return m_audio; }  // null without sound
+  int audioStreams() const { return m_audioStreams; }
 
   // The picture's clockwise rotation for display, 0, 90, 180 or 270, from
   // the stream's display matrix.
@@ -94,6 +97,7 @@ class MediaInput {
   AVCodecContext* m_videoDecoder = nullptr;
   AVCodecContext* m_audioDecoder = nullptr;
   int m_rotation = 0;
+  int m_audioStreams = 0;
   std::string m_path;
   ImportFailure m_failure;
 };

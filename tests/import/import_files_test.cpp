@@ -248,3 +248,31 @@ TEST(ImportFiles, FramesAreBaselineJpegThatOldDecodersTake) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ImportFiles, TheSoundTrackIsTheOneMarkedDefaultOrTheOneAskedFor) {
+  TempDir dir;
+  // Two tracks, 440 Hz first and 880 Hz second, the second marked default.
+  const std::string video = dir.File("two.mkv");
+  Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=64x48:rate=10:duration=2", "-f", "lavfi", "-i",
+          "sine=frequency=440:sample_rate=8000:duration=2", "-f", "lavfi", "-i",
+          "sine=frequency=880:sample_rate=8000:duration=2", "-map", "0", "-map", "1", "-map", "2",
+          "-c:v", "libx264", "-preset", "ultrafast", "-c:a", "pcm_s16le", "-disposition:a:0", "0",
+          "-disposition:a:1", "default", video});
+  const std::pair<std::vector<std::string>, double> cases[] = {
+      {{}, 880}, {{"--audio-track", "1"}, 440}, {{"--audio-track", "2"}, 880}};
+  for (const auto& [args, frequency] : cases) {
+    std::vector<std::string> all = args;
+    all.insert(all.end(), {"--force", video, dir.File("t.zrv")});
+    const ProgramResult r = Import(all);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NEAR(SoxTrack(dir, dir.File("t.zrv")).frequency, frequency, 40) << frequency;
+  }
+  const ProgramResult third = Import({"--audio-track", "3", video, dir.File("3.zrv")});
+  EXPECT_EQ(third.exitCode, 1);
+  EXPECT_NE(third.err.find("has 2 sound tracks, not a sound track 3"), std::string::npos) << third.err;
+  EXPECT_FALSE(FileExists(dir.File("3.zrv")));
+}
+
+}  // namespace
