@@ -276,3 +276,26 @@ TEST(ImportFiles, TheSoundTrackIsTheOneMarkedDefaultOrTheOneAskedFor) {
 }
 
 }  // namespace
+
+namespace {
+
+// Packed 4:2:2 stores two pixels in four bytes: a crop that counted the
+// chroma's step as the pixel's shifted the picture by its own offset.
+TEST(ImportFiles, APackedSourceCroppedIsTheSourceCropped) {
+  TempDir dir;
+  for (const std::string format : {"yuyv422", "uyvy422", "yuv420p"}) {
+    const std::string video = dir.File(format + ".avi"), clip = dir.File(format + ".zrv");
+    Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=320x240:rate=10:duration=1", "-pix_fmt", format, "-c:v",
+            "rawvideo", video});
+    ASSERT_EQ(Import({"--size", "96x96", "--fit", "crop", "--force", video, clip}).exitCode, 0) << format;
+    int w = 0, h = 0;
+    const Bytes ours = SourceFrameRgb(dir, clip, 0, w, h);
+    ASSERT_EQ(w, 96);
+    ASSERT_EQ(h, 96);
+    Ffmpeg({"-i", video, "-vf", "select=eq(n\\,0),crop=240:240,scale=96:96", "-frames:v", "1", "-pix_fmt",
+            "rgb24", "-f", "rawvideo", dir.File("crop.rgb")});
+    EXPECT_GT(LumaPsnr(ours, 96, ReadFile(dir.File("crop.rgb")), 96, 96, 96), 24.0) << format;
+  }
+}
+
+}  // namespace
