@@ -221,7 +221,9 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
     }
     av_packet_unref(packet);
     if (!ok) break;
-    if (videoAtMs > m_limitMs && (!sound || soundAtMs > m_limitMs)) break;
+    // A second past the end: pictures come out of order by a few frames.
+    const double doneMs = m_limitMs + kSoundPrimingMs;
+    if (videoAtMs > doneMs && (!sound || soundAtMs > doneMs)) break;
     Progress(int(kFirstPassPermille * m_input->ReadFraction()));
   }
   if (ok && sound) ok = DecodeAudio(nullptr);
