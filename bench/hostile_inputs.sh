@@ -178,8 +178,12 @@ fi
 
 # Videos for zrvtool import, at most 1 MiB each: junk, an MP4 cut before its
 # index, an MP4 with its index first cut in its data, frames declared beyond
-# 8192 x 8192, 30000 tiny frames, and two frames six hours apart. Besides time
-# and memory, the bytes written count: at most 64 MB.
+# 8192 x 8192, 30000 tiny frames, two frames six hours apart; 24 s of picture
+# with one second of sound two hours in (MP4 and MKV), one picture that
+# claims an hour, a photo, a JPEG declaring 16384 x 16384, 8192 x 8192 H.264
+# skip frames, 8192 x 8192 FFV1, and a picture one pixel wide cropped.
+# Besides time and memory, the bytes written count: at most 64 MB.
+# IMPORTS (space-separated) chooses a part, e.g. IMPORTS="late-sound.mkv".
 if "$bin/zrvtool" --help 2>&1 | grep -q "^ *import"; then
   head -c 1048576 /dev/urandom >junk.mp4
   ffmpeg -v error -y -f lavfi -i testsrc2=size=320x240:rate=25:duration=10 -f lavfi -i sine=duration=10 \
@@ -191,12 +195,33 @@ if "$bin/zrvtool" --help 2>&1 | grep -q "^ *import"; then
   ffmpeg -v error -y -f lavfi -i color=black:size=16x16:rate=100:duration=300 -c:v ffv1 tiny-frames.mkv
   ffmpeg -v error -y -f lavfi -i color=black:size=16x16:rate=1:duration=2 -vf "setpts=N*21600/TB" \
     -fps_mode passthrough -c:v ffv1 six-hours-apart.mkv
-  for video in junk.mp4 cut-before-index.mp4 cut-in-data.mp4 huge-frames.mkv tiny-frames.mkv \
-    six-hours-apart.mkv; do
+  ffmpeg -v error -y -f lavfi -i testsrc2=size=160x120:rate=10:duration=24 \
+    -f lavfi -i sine=duration=1:sample_rate=44100 -c:v libx264 -preset ultrafast -crf 45 \
+    -c:a aac -b:a 16k -bsf:a "setts=ts=TS+7200*44100" late-sound.mp4
+  ffmpeg -v error -y -i late-sound.mp4 -c copy late-sound.mkv
+  ffmpeg -v error -y -f lavfi -i "testsrc2=size=320x240:rate=1/3600" -frames:v 1 -c:v libx264 \
+    -preset ultrafast still-hour.mp4
+  ffmpeg -v error -y -f lavfi -i testsrc2=size=64x48 -frames:v 1 photo.jpg
+  python3 - <<'PY2'
+jpeg = bytearray(open("photo.jpg", "rb").read())
+at = jpeg.index(b"\xff\xc0")
+jpeg[at + 5:at + 9] = (16384).to_bytes(2, "big") * 2
+open("jpeg-16384.jpg", "wb").write(jpeg)
+open("raw1x64", "wb").write(bytes(range(64)) * 50)
+PY2
+  ffmpeg -v error -y -f rawvideo -pix_fmt gray -s 1x64 -r 25 -i raw1x64 -vf setsar=100 -c:v ffv1 one-pixel-wide.mkv
+  ffmpeg -v error -y -f lavfi -i color=black:size=8192x8192:rate=25 -frames:v 150 -c:v libx264 \
+    -preset ultrafast skip-frames-8192.mp4
+  ffmpeg -v error -y -f lavfi -i color=black:size=8192x8192:rate=25 -frames:v 10 -c:v ffv1 ffv1-8192.mkv
+  for video in ${IMPORTS:-junk.mp4 cut-before-index.mp4 cut-in-data.mp4 huge-frames.mkv tiny-frames.mkv \
+    six-hours-apart.mkv late-sound.mp4 late-sound.mkv still-hour.mp4 photo.jpg jpeg-16384.jpg \
+    one-pixel-wide.mkv skip-frames-8192.mp4 ffv1-8192.mkv}; do
     size=$(stat -c %s "$video")
     [ "$size" -le 1048576 ] || { echo "$video is $size bytes, more than 1 MiB" >&2; exit 1; }
     rm -f out.zrv
-    run "$video import" import --force "$video" out.zrv
+    fit=pad
+    [ "$video" = one-pixel-wide.mkv ] && fit=crop
+    run "$video import" import --force --fit $fit "$video" out.zrv
     written=$( (stat -c %s out.zrv 2>/dev/null || echo 0) | tr -d ' ')
     printf '%-44s %6.1f MB written\n' "" "$(echo "scale=1; $written / 1048576" | bc)"
   done

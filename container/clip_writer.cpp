@@ -1,7 +1,9 @@
 #include "container/clip_writer.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -49,6 +51,17 @@ class MappedFile {
 
 }  // namespace
 
+namespace {
+
+// The system's reason goes with the failure (a full disk, a size limit);
+// read right after the write or close that failed.
+std::string CannotWrite(const std::string& destination) {
+  const int error = errno;
+  return "cannot write '" + destination + "'" + (error ? std::string(": ") + std::strerror(error) : "");
+}
+
+}  // namespace
+
 bool ClipWriter::Create(const std::string& destination, ClipLayout layout, bool replace,
                         std::string& error) {
   m_layout = layout;
@@ -84,7 +97,7 @@ bool ClipWriter::AddFrame(const uint8_t* jpeg, size_t size, const FrameNamer& na
                   why);
     written = m_file.Write(kStartOfImage, 2) && m_file.Write(jpeg + header, size - header);
   }
-  if (!written) return Fail("cannot write '" + m_file.destination() + "'", why);
+  if (!written) return Fail(CannotWrite(m_file.destination()), why);
   return true;
 }
 
@@ -96,8 +109,9 @@ bool ClipWriter::Finish(const std::vector<uint8_t>& track, const FrameNamer& nam
   m_audioStart = uint32_t(m_file.size());
   const int readBack = m_file.Write(track.data(), track.size()) ? m_file.DuplicateDescriptor() : -1;
   if (!m_file.Close() || readBack < 0) {
+    const std::string message = CannotWrite(m_file.destination());
     if (readBack >= 0) ::close(readBack);
-    return Fail("cannot write '" + m_file.destination() + "'", why);
+    return Fail(message, why);
   }
   MappedFile clip(readBack);
   if (!clip.data()) return Fail("cannot read the clip back", why);

@@ -2,6 +2,7 @@
 #include "import/import.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -17,6 +18,7 @@ extern "C" {
 
 #include "audio/amr_encoder.h"
 #include "container/clip_writer.h"
+#include "container/frame_content.h"
 #include "container/frame_index.h"
 #include "export/av_error.h"
 #include "image/image_limits.h"
@@ -37,6 +39,15 @@ constexpr double kSilentFps = 5;
 constexpr uint64_t kMaxFramesPerPacket = 100;
 // The part of the progress that the first pass (reading, sound) takes.
 constexpr int kFirstPassPermille = 250;
+// A picture lasts until the next one; the last one its declared duration,
+// but no longer than this: a duration is a claim, not content.
+constexpr double kLastPictureMaxMs = 5000;
+// The clip may be this many times the video's size, and always this large:
+// a small file cannot make a large clip however long it claims to be.
+constexpr uint64_t kClipBytesPerVideoByte = 48;
+constexpr uint64_t kClipBytesFloor = 60'000'000;
+// Sound this long before the start is decoded only to prime the decoder.
+constexpr double kSoundPrimingMs = 1000;
 
 using Clock = std::chrono::steady_clock;
 
@@ -66,6 +77,9 @@ struct FirstPass {
   uint64_t videoPackets = 0;
   double videoEndMs = 0;  // after the import's start
 };
+
+// A read that fails otherwise than at the end is damage, in either pass.
+bool ReadEnded(int read) { return read == AVERROR_EOF; }
 
 class Importer {
  public:
@@ -107,6 +121,8 @@ class Importer {
   }
 
   bool ReadTimeLine(FirstPass& pass);
+  bool DeclaredJpegSizeAllowed(const AVPacket* packet);
+  bool ClipWithinBound(size_t frameBytes);
   bool DecodeAudio(AVPacket* packet);
   bool WriteFrames();
   bool Emit(const AVFrame* frame, uint64_t serial);
@@ -132,11 +148,15 @@ class Importer {
   std::vector<uint8_t> m_jpeg;
   uint64_t m_encodedSerial = 0;  // the decoded frame m_jpeg shows; 0 for none
   uint32_t m_next = 0;           // the next clip frame
+  uint64_t m_trackBytes = 0;
 };
 
 bool Importer::DecodeAudio(AVPacket* packet) {
   AVCodecContext* decoder = m_input->audioDecoder();
-  if (avcodec_send_packet(decoder, packet) < 0) return true;  // a damaged packet is silence
+  const int sent = avcodec_send_packet(decoder, packet);
+  if (sent == AVERROR(ENOMEM)) return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+  // A packet the decoder refuses is a gap in the sound: silence.
+  if (sent < 0 && packet) return true;
   while (avcodec_receive_frame(decoder, m_audioFrame) == 0) {
     const int64_t at = m_audioFrame->best_effort_timestamp;
     const double timeMs =
@@ -146,11 +166,15 @@ bool Importer::DecodeAudio(AVPacket* packet) {
     av_frame_unref(m_audioFrame);
     if (!added) return Refuse(ImportProblem::soundUnusable, m_name + " cannot be imported: " + error, error);
   }
+  std::string error;
+  if (!packet && !m_sound.Drain(error))
+    return Refuse(ImportProblem::soundUnusable, m_name + " cannot be imported: " + error, error);
   return true;
 }
 
 // Reads every packet once: the video's time line (without decoding it) and
-// the sound, decoded and encoded as it comes.
+// the sound, decoded and encoded as it comes. Stops once both streams have
+// passed the part asked for.
 bool Importer::ReadTimeLine(FirstPass& pass) {
   AVFormatContext* format = m_input->format();
   const AVStream* video = m_input->video();
@@ -158,6 +182,8 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
   AVPacket* packet = av_packet_alloc();
   if (!packet) return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
   const double frameMs = video->avg_frame_rate.num > 0 ? 1000.0 / av_q2d(video->avg_frame_rate) : 40.0;
+  const bool sound = audio && m_withTrack;
+  double videoAtMs = -std::numeric_limits<double>::infinity(), soundAtMs = videoAtMs;
   bool ok = true;
   for (;;) {
     if (Cancelled()) {
@@ -165,30 +191,57 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
       break;
     }
     const int read = av_read_frame(format, packet);
-    if (read == AVERROR_EOF) break;
+    if (ReadEnded(read)) break;
     if (read < 0) {
       ok = Refuse(ImportProblem::damaged, m_name + " is damaged or truncated (" + AvErrorText(read) + ")",
                     AvErrorText(read));
       break;
     }
     ++pass.packets;
+    const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
     if (packet->stream_index == video->index) {
       ++pass.videoPackets;
-      const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+      if (pass.videoPackets == 1) ok = DeclaredJpegSizeAllowed(packet);
       if (stamp != AV_NOPTS_VALUE) {
         const double lasts = packet->duration > 0 ? Ms(packet->duration, video->time_base) : frameMs;
-        pass.videoEndMs = std::max(pass.videoEndMs, Ms(stamp, video->time_base) + lasts - m_startMs);
+        videoAtMs = Ms(stamp, video->time_base) - m_startMs;
+        pass.videoEndMs = std::max(pass.videoEndMs, videoAtMs + std::min(lasts, kLastPictureMaxMs));
       }
-    } else if (audio && packet->stream_index == audio->index && m_withTrack) {
+    } else if (sound && packet->stream_index == audio->index) {
+      if (stamp != AV_NOPTS_VALUE) {
+        soundAtMs = Ms(stamp, audio->time_base) - m_startMs;
+        const double endsMs = soundAtMs + (packet->duration > 0 ? Ms(packet->duration, audio->time_base) : 0);
+        // Sound well before the start needs no decoding.
+        if (endsMs < -kSoundPrimingMs) {
+          av_packet_unref(packet);
+          continue;
+        }
+      }
       ok = DecodeAudio(packet);
     }
     av_packet_unref(packet);
     if (!ok) break;
+    // A second past the end: pictures come out of order by a few frames.
+    const double doneMs = m_limitMs + kSoundPrimingMs;
+    if (videoAtMs > doneMs && (!sound || soundAtMs > doneMs)) break;
     Progress(int(kFirstPassPermille * m_input->ReadFraction()));
   }
-  if (ok && audio && m_withTrack) ok = DecodeAudio(nullptr);
+  if (ok && sound) ok = DecodeAudio(nullptr);
   av_packet_free(&packet);
   return ok;
+}
+
+// A JPEG video's size is in its first frame's header; one too large is
+// refused by the decoder before the size is known to say it.
+bool Importer::DeclaredJpegSizeAllowed(const AVPacket* packet) {
+  if (m_input->video()->codecpar->codec_id != AV_CODEC_ID_MJPEG) return true;
+  JpegSegmentWalk walk;
+  walk.Feed(packet->data, uint64_t(packet->size));
+  if (walk.width() == 0 || walk.height() == 0 || ImageAreaAllowed(uint64_t(walk.width()), uint64_t(walk.height())))
+    return true;
+  return Refuse(ImportProblem::framesTooLarge, m_name + " declares frames of " + std::to_string(walk.width()) +
+                                                   " x " + std::to_string(walk.height()) +
+                                                   ", larger than the 8192 x 8192 that can be read");
 }
 
 bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
@@ -197,6 +250,7 @@ bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
       return Refuse(ImportProblem::cannotWrite, "a frame of " + m_name + " cannot be converted");
     m_encodedSerial = serial;
   }
+  if (!ClipWithinBound(m_jpeg.size())) return false;
   std::string why;
   const FrameNamer name = [](uint32_t k) { return "frame " + std::to_string(k); };
   if (!m_clip.AddFrame(m_jpeg.data(), m_jpeg.size(), name, why)) return Refuse(ImportProblem::cannotWrite, why, why);
@@ -205,21 +259,41 @@ bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
   return true;
 }
 
+// The clip so far, this frame, and the frames still to come at this frame's
+// size: a clip beyond the bound is refused as soon as its first frame
+// shows it coming, not once it is written.
+bool Importer::ClipWithinBound(size_t frameBytes) {
+  const uint64_t bound = std::max(kClipBytesFloor, kClipBytesPerVideoByte * uint64_t(m_input->fileSize()));
+  const uint64_t expected = m_clip.size() + uint64_t(m_timing.frames - m_next) * frameBytes + m_trackBytes;
+  if (m_clip.size() + frameBytes + m_trackBytes <= bound && (m_next > 0 || expected <= bound)) return true;
+  return Refuse(ImportProblem::tooLong, m_name + " cannot be imported: its clip would be " +
+                                            std::to_string(expected / 1'000'000) + " MB, more than " +
+                                            std::to_string(bound / 1'000'000) + " MB for a video of its size");
+}
+
 // Decodes the video and writes clip frame k as the latest picture shown at
-// or before k x L / n.
+// or before k x L / n. Pictures that stand alone (intra-only formats) are
+// decoded only when a clip frame shows them.
 bool Importer::WriteFrames() {
   AVCodecContext* decoder = m_input->videoDecoder();
   const AVStream* video = m_input->video();
+  const AVCodecDescriptor* codec = avcodec_descriptor_get(video->codecpar->codec_id);
+  const bool standAlone = codec && (codec->props & AV_CODEC_PROP_INTRA_ONLY);
   AVPacket* packet = av_packet_alloc();
+  AVPacket* waiting = av_packet_alloc();  // a standalone picture not yet known to be needed
   AVFrame* frame = av_frame_alloc();
   AVFrame* held = av_frame_alloc();  // the latest picture before the next clip frame's time
-  if (!packet || !frame || !held) {
+  const auto freeAll = [&]() {
     av_packet_free(&packet);
+    av_packet_free(&waiting);
     av_frame_free(&frame);
     av_frame_free(&held);
+  };
+  if (!packet || !waiting || !frame || !held) {
+    freeAll();
     return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
   }
-  uint64_t serial = 0, heldSerial = 0;
+  uint64_t serial = 0, heldSerial = 0, decoded = 0;
   bool ok = true, ended = false;
   const auto takeFrames = [&]() {
     while (ok && m_next < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
@@ -240,6 +314,18 @@ bool Importer::WriteFrames() {
       heldSerial = serial;
     }
   };
+  // The decoder's account of a packet: a damaged one is a missing picture,
+  // as a damaged sound packet is silence; no memory ends the import.
+  const auto send = [&](const AVPacket* p) {
+    const int sent = avcodec_send_packet(decoder, p);
+    if (sent == AVERROR(ENOMEM)) ok = Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+    ++decoded;
+    takeFrames();
+  };
+  const auto timeOf = [&](const AVPacket* p) {
+    const int64_t stamp = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
+    return stamp == AV_NOPTS_VALUE ? 0.0 : Ms(stamp, video->time_base) - m_startMs;
+  };
   while (ok && m_next < m_timing.frames && !ended) {
     if (Cancelled()) {
       ok = false;
@@ -248,12 +334,27 @@ bool Importer::WriteFrames() {
     const int read = av_read_frame(m_input->format(), packet);
     if (read < 0) {
       ended = true;
-      avcodec_send_packet(decoder, nullptr);
+      if (!ReadEnded(read)) {
+        ok = Refuse(ImportProblem::damaged, m_name + " is damaged or truncated (" + AvErrorText(read) + ")",
+                    AvErrorText(read));
+        break;
+      }
+      if (waiting->data) send(waiting);
+      if (ok) send(nullptr);
     } else if (packet->stream_index == video->index) {
-      avcodec_send_packet(decoder, packet);  // a damaged packet shows as a missing picture
+      if (!standAlone) {
+        send(packet);
+      } else {
+        // The waiting picture is shown when a clip frame falls between it
+        // and this one; the first one always is.
+        if (waiting->data && (decoded == 0 || m_timing.FramesBefore(timeOf(waiting)) <
+                                                  m_timing.FramesBefore(timeOf(packet))))
+          send(waiting);
+        av_packet_unref(waiting);
+        av_packet_move_ref(waiting, packet);
+      }
     }
     av_packet_unref(packet);
-    takeFrames();
   }
   if (ok && heldSerial == 0) ok = Refuse(ImportProblem::noDecodableFrame, "no frame of " + m_name + " can be decoded");
   // The video's last picture stays until the clip ends.
@@ -261,9 +362,7 @@ bool Importer::WriteFrames() {
     ok = Emit(held, heldSerial);
     if (ok && Cancelled()) ok = false;
   }
-  av_packet_free(&packet);
-  av_frame_free(&frame);
-  av_frame_free(&held);
+  freeAll();
   return ok;
 }
 
@@ -281,7 +380,7 @@ bool Importer::Run() {
   if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error, error);
 
   MediaInput first;
-  if (!first.Open(file, m_options.cancel, error)) return Refuse(first, error);
+  if (!first.Open(file, m_options.cancel, error, m_options.audioTrack)) return Refuse(first, error);
   const AVStream* video = first.video();
   const double originMs = video->start_time != AV_NOPTS_VALUE ? Ms(video->start_time, video->time_base) : 0;
   m_startMs = originMs + m_options.startSeconds * 1000.0;
@@ -296,18 +395,27 @@ bool Importer::Run() {
   }
 
   m_input = &first;
+  if (m_options.startSeconds > 0) {
+    // The sound before the start is not read either.
+    const int64_t target = int64_t(m_startMs / 1000.0 / av_q2d(video->time_base));
+    av_seek_frame(first.format(), video->index, target, AVSEEK_FLAG_BACKWARD);
+  }
   FirstPass pass;
   const bool read = ReadTimeLine(pass);
   av_frame_free(&m_audioFrame);
   if (!read) return false;
   if (pass.videoPackets == 0) return Refuse(ImportProblem::noDecodableFrame, m_name + " holds no video frames");
-  const double declaredMs = first.declaredDurationMs();
+  const double declaredMs = first.videoDurationMs();
   const double videoEndMs = pass.videoEndMs + m_startMs - originMs;
+  // The sound counts while it goes with the picture: after a gap that
+  // begins past the picture's end it is left out.
+  const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.EndWithin(pass.videoEndMs) : 0;
+  if (pass.videoPackets == 1 && soundEndMs <= 0)
+    return Refuse(ImportProblem::notAVideo, m_name + " is a single picture, not a video", "a single picture");
   if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < declaredMs * 0.9 - 1000)
     return Refuse(ImportProblem::damaged,
                   m_name + " is truncated: it declares " + Seconds(declaredMs) + " of video and holds " +
                   Seconds(videoEndMs));
-  const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.endMs() : 0;
   const double spanMs = std::min(m_limitMs, std::max(pass.videoEndMs, soundEndMs));
   if (spanMs <= 0)
     return Refuse(ImportProblem::startBeyondEnd,
@@ -321,11 +429,14 @@ bool Importer::Run() {
     return Refuse(ImportProblem::damaged, m_name + " is damaged: its time stamps claim " + Seconds(spanMs) + " for " +
                   std::to_string(pass.packets) + " packets");
   if (m_withTrack) m_sound.Finish(m_timing.TrackFrames());
+  m_trackBytes = m_withTrack ? m_sound.track().size() : 0;
   if (Cancelled()) return false;
 
   // The second pass decodes the pictures.
   MediaInput second;
-  if (!second.Open(file, m_options.cancel, error) || !second.OpenVideoDecoder(error)) return Refuse(second, error);
+  if (!second.Open(file, m_options.cancel, error, m_options.audioTrack) ||
+      !second.OpenVideoDecoder(m_options.width, m_options.height, error))
+    return Refuse(second, error);
   m_input = &second;
   if (m_options.startSeconds > 0) {
     const AVStream* stream = second.video();
@@ -376,6 +487,7 @@ VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>*
   facts.width = input.shownWidth();
   facts.height = input.shownHeight();
   facts.sound = input.audio() != nullptr;
+  facts.soundTracks = input.audioStreams();
   return facts;
 }
 

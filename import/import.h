@@ -51,6 +51,9 @@ struct ImportOptions {
   // The AMR mode in bit/s (NB: 4750 to 12200, WB: 6600 to 23850); 0 takes
   // the band's highest.
   int bitrate = 0;
+  // The video's sound track to take, counted from 1; 0 takes the one the
+  // container marks as default, else the first.
+  int audioTrack = 0;
   double startSeconds = 0;      // where in the video to begin
   double durationSeconds = 0;   // how much to take; 0 for all that follows
   bool force = false;           // replace an existing output; without it one is refused
@@ -72,6 +75,7 @@ struct VideoFacts {
   int width = 0;            // the picture as shown (rotation applied)
   int height = 0;
   bool sound = false;       // the video has an audio stream
+  int soundTracks = 0;      // how many
 };
 
 struct ImportResult {

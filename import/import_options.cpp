@@ -35,6 +35,7 @@ std::string CheckImportOptions(const ImportOptions& o) {
     return std::string("the bit rate of ") + (o.sound == ImportSound::amrWb ? "AMR-WB" : "AMR-NB") +
            " must be one of " + modes + " kbit/s";
   }
+  if (o.audioTrack < 0) return "the sound track is counted from 1";
   if (!(o.startSeconds >= 0) || !std::isfinite(o.startSeconds)) return "the start must be 0 or later";
   if (!(o.durationSeconds >= 0) || !std::isfinite(o.durationSeconds))
     return "the duration must be 0 (all) or more";

@@ -5,6 +5,7 @@
 // track the player shows a frame every 200 ms: n = the span in 200 ms steps.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 // A track's frames last 20 ms; a clip without one shows a frame every 200 ms.
@@ -18,12 +19,18 @@ struct ImportTiming {
 
   // Frame k's time after the start of the import, in ms.
   double FrameTimeMs(uint32_t k) const { return double(k) * double(lengthMs) / double(frames); }
+  // How many clip frames are taken before `timeMs`.
+  uint32_t FramesBefore(double timeMs) const {
+    const double k = std::ceil(timeMs * double(frames) / double(lengthMs));
+    return k <= 0 ? 0 : k >= double(frames) ? frames : uint32_t(k);
+  }
   // The track's AMR frames (L / 20).
   int64_t TrackFrames() const { return lengthMs / kAmrFrameMs; }
   double Fps() const { return double(frames) * 1000.0 / double(lengthMs); }
 };
 
 // The timing of a span of `spanMs` ms at `fps` frames a second, with a track
-// (silent or not) or, with `withTrack` false, at the player's 200 ms. At
-// least one frame, and a track of at least one AMR frame.
+// (silent or not) or, with `withTrack` false, at the player's 200 ms. The
+// length is the span's whole steps, never a step over; at least one frame,
+// and a track of at least one AMR frame.
 ImportTiming MakeImportTiming(double spanMs, double fps, bool withTrack);

@@ -93,6 +93,7 @@ std::string EncodeImportOptions(const ImportOptions& o) {
                             {"layout", std::to_string(int(o.layout))},
                             {"sound", std::to_string(int(o.sound))},
                             {"bitrate", std::to_string(o.bitrate)},
+                            {"audio-track", std::to_string(o.audioTrack)},
                             {"start", Number(o.startSeconds)},
                             {"duration", Number(o.durationSeconds)},
                             {"force", o.force ? "1" : "0"}});
@@ -110,6 +111,7 @@ bool DecodeImportOptions(const std::string& line, ImportOptions& o) {
   const int sound = int(NumberOf(f, "sound"));
   o.sound = sound == 1 ? ImportSound::amrWb : sound == 2 ? ImportSound::none : ImportSound::amrNb;
   o.bitrate = int(NumberOf(f, "bitrate"));
+  o.audioTrack = int(NumberOf(f, "audio-track"));
   o.startSeconds = NumberOf(f, "start");
   o.durationSeconds = NumberOf(f, "duration");
   o.force = TextOf(f, "force") == "1";

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
@@ -36,8 +37,21 @@ int RefuseOtherFiles(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
   return AVERROR(EPERM);
 }
 
+const uint8_t* DisplayMatrixOf(const AVStream* stream) {
+#if LIBAVCODEC_VERSION_INT >= AV_VERSION_INT(60, 30, 100)
+  // FFmpeg 6.1 moved stream side data into the codec parameters; 7 removed the old call.
+  const AVPacketSideData* data = av_packet_side_data_get(
+      stream->codecpar->coded_side_data, stream->codecpar->nb_coded_side_data, AV_PKT_DATA_DISPLAYMATRIX);
+  return data && data->size >= 9 * sizeof(int32_t) ? data->data : nullptr;
+#else
+  size_t size = 0;
+  const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+  return size >= 9 * sizeof(int32_t) ? matrix : nullptr;
+#endif
+}
+
 int RotationOf(const AVStream* stream) {
-  const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+  const uint8_t* matrix = DisplayMatrixOf(stream);
   if (!matrix) return 0;
   const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
   if (std::isnan(counterClockwise)) return 0;
@@ -61,8 +75,18 @@ bool DeclaredSizesAllowed(const AVFormatContext* format, const std::string& name
   return true;
 }
 
+// Decoding at a fraction of the size (MJPEG's lowres) while the picture
+// stays at least twice the size wanted: the scaler's result is the same,
+// for a part of the work.
+int LowresFor(const AVCodec* codec, const AVCodecParameters* p, int width, int height) {
+  const int wanted = 2 * std::max(width, height);
+  int lowres = 0;
+  while (lowres < codec->max_lowres && std::min(p->width, p->height) >> (lowres + 1) >= wanted) ++lowres;
+  return lowres;
+}
+
 bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& path,
-                 std::string& error, ImportFailure& failure) {
+                 std::string& error, ImportFailure& failure, int lowres = 0) {
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) {
     failure = {ImportProblem::formatNotDecodable, path, avcodec_get_name(stream->codecpar->codec_id)};
@@ -83,6 +107,7 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   context->max_pixels = int64_t(kMaxImagePixels);
   // One thread: frame threads cost a quarter more CPU time for the same work.
   context->thread_count = 1;
+  context->lowres = lowres;
   const int opened = avcodec_open2(context, codec, nullptr);
   if (opened < 0) {
     failure = {ImportProblem::formatNotDecodable, path, AvErrorText(opened)};
@@ -157,7 +182,7 @@ bool MediaInput::Fail(ImportProblem problem, std::string detail, std::string sen
   return false;
 }
 
-bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error) {
+bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error, int audioTrack) {
   m_path = file.path();
   const std::string name = "'" + m_path + "'";
   m_reading.fd = file.fd();
@@ -218,8 +243,22 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
   if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC))
     return Fail(ImportProblem::noVideoStream, {}, name + " has no video stream", error);
   m_video = m_format->streams[video];
-  const int audio = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
-  if (audio >= 0) m_audio = m_format->streams[audio];
+  AVStream *chosen = nullptr, *first = nullptr, *marked = nullptr;
+  for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+    AVStream* stream = m_format->streams[i];
+    if (stream->codecpar->codec_type != AVMEDIA_TYPE_AUDIO) continue;
+    if (++m_audioStreams == audioTrack) chosen = stream;
+    if (!first) first = stream;
+    if (!marked && (stream->disposition & AV_DISPOSITION_DEFAULT)) marked = stream;
+  }
+  if (audioTrack > m_audioStreams) {
+    m_failure = {ImportProblem::badOptions, m_path, {}};
+    error = name + " has " + std::to_string(m_audioStreams) + " sound track" + (m_audioStreams == 1 ? "" : "s") +
+            ", not a sound track " + std::to_string(audioTrack);
+    m_failure.detail = error;
+    return false;
+  }
+  m_audio = audioTrack > 0 ? chosen : marked ? marked : first;
   m_rotation = RotationOf(m_video);
   for (unsigned i = 0; i < m_format->nb_streams; ++i) {
     AVStream* stream = m_format->streams[i];
@@ -246,8 +285,22 @@ double MediaInput::declaredDurationMs() const {
   return 0;
 }
 
-bool MediaInput::OpenVideoDecoder(std::string& error) {
-  return OpenDecoder(m_video, m_videoDecoder, m_path, error, m_failure);
+double MediaInput::videoDurationMs() const {
+  if (m_video->duration > 0 && m_video->duration != AV_NOPTS_VALUE)
+    return double(m_video->duration) * av_q2d(m_video->time_base) * 1000.0;
+  // Matroska gives each stream's length as a tag, H:MM:SS.nnnnnnnnn.
+  const AVDictionaryEntry* tag = av_dict_get(m_video->metadata, "DURATION", nullptr, 0);
+  unsigned hours = 0, minutes = 0;
+  double seconds = 0;
+  if (tag && std::sscanf(tag->value, "%u:%u:%lf", &hours, &minutes, &seconds) == 3)
+    return ((hours * 60.0 + minutes) * 60.0 + seconds) * 1000.0;
+  return 0;
+}
+
+bool MediaInput::OpenVideoDecoder(int width, int height, std::string& error) {
+  const AVCodec* codec = avcodec_find_decoder(m_video->codecpar->codec_id);
+  const int lowres = codec ? LowresFor(codec, m_video->codecpar, width, height) : 0;
+  return OpenDecoder(m_video, m_videoDecoder, m_path, error, m_failure, lowres);
 }
 
 bool MediaInput::OpenAudioDecoder(std::string& error) {

@@ -35,12 +35,15 @@ class MediaInput {
   // once `cancel` (may be null) holds true, and the reading of the
   // container's head (the facts) after kOpenSeconds. On failure `error` says
   // why in a sentence that names the file.
-  bool Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error);
+  // The sound is the track `audioTrack` counted from 1 (0: the one marked
+  // default, else the first).
+  bool Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error, int audioTrack = 0);
   static constexpr int kOpenSeconds = 10;
 
   AVFormatContext* format() const { return m_format; }
   AVStream* video() const { return m_video; }
   AVStream* audio() const { return m_audio; }  // null without sound
+  int audioStreams() const { return m_audioStreams; }
 
   // The picture's clockwise rotation for display, 0, 90, 180 or 270, from
   // the stream's display matrix.
@@ -50,10 +53,17 @@ class MediaInput {
   int shownHeight() const;
   // The container's idea of the video's length in ms; 0 when it has none.
   double declaredDurationMs() const;
+  // The video stream's own length in ms (not the longest stream's, as
+  // Matroska and MPEG-TS give for the file); 0 when it has none.
+  double videoDurationMs() const;
+  // The file's size in bytes.
+  int64_t fileSize() const { return m_reading.size; }
 
   // Opens a decoder for the video (or the audio) stream. False, with
-  // `error`, when FFmpeg has none for its codec.
-  bool OpenVideoDecoder(std::string& error);
+  // `error`, when FFmpeg has none for its codec. The video's pictures are
+  // wanted at `width` x `height` or larger: a format that can decode them
+  // smaller does.
+  bool OpenVideoDecoder(int width, int height, std::string& error);
   bool OpenAudioDecoder(std::string& error);
   // The kind of the last failure of Open or of a decoder's opening.
   const ImportFailure& failure() const { return m_failure; }
@@ -87,6 +97,7 @@ class MediaInput {
   AVCodecContext* m_videoDecoder = nullptr;
   AVCodecContext* m_audioDecoder = nullptr;
   int m_rotation = 0;
+  int m_audioStreams = 0;
   std::string m_path;
   ImportFailure m_failure;
 };

@@ -88,10 +88,11 @@ FitGeometry FitPicture(int sourceWidth, int sourceHeight, double pixelAspect, in
   const double keep = cutShownWidth ? frameAspect / aspect : aspect / frameAspect;
   const bool cutStoredWidth = cutShownWidth != turned;
   if (cutStoredWidth) {
-    g.cropWidth = std::clamp(EvenDown(int(std::lround(sourceWidth * keep))), 2, sourceWidth);
+    // Even where the picture allows it; a picture 1 sample across keeps it.
+    g.cropWidth = std::clamp(EvenDown(int(std::lround(sourceWidth * keep))), std::min(2, sourceWidth), sourceWidth);
     g.cropLeft = EvenDown((sourceWidth - g.cropWidth) / 2);
   } else {
-    g.cropHeight = std::clamp(EvenDown(int(std::lround(sourceHeight * keep))), 2, sourceHeight);
+    g.cropHeight = std::clamp(EvenDown(int(std::lround(sourceHeight * keep))), std::min(2, sourceHeight), sourceHeight);
     g.cropTop = EvenDown((sourceHeight - g.cropHeight) / 2);
   }
   return g;
@@ -129,11 +130,13 @@ bool PictureFitter::Draw(const AVFrame* frame) {
     }
     const int left = chroma ? g.cropLeft >> desc->log2_chroma_w : g.cropLeft;
     const int top = chroma ? g.cropTop >> desc->log2_chroma_h : g.cropTop;
-    // Bytes a pixel of this plane: the largest step of a component in it.
-    int step = 1;
+    // Bytes a pixel of this plane: the smallest step of a component in it.
+    // In packed 4:2:2 (Y U Y V) luma steps 2 bytes and chroma 4, for two
+    // pixels; the offset counts pixels, so luma's step is the one.
+    int step = 0;
     for (int c = 0; c < desc->nb_components; ++c)
-      if (desc->comp[c].plane == plane) step = std::max(step, desc->comp[c].step);
-    if (desc->flags & AV_PIX_FMT_FLAG_PAL) step = 1;
+      if (desc->comp[c].plane == plane && (step == 0 || desc->comp[c].step < step)) step = desc->comp[c].step;
+    if (step == 0 || (desc->flags & AV_PIX_FMT_FLAG_PAL)) step = 1;
     source[plane] = frame->data[plane] + ptrdiff_t(top) * frame->linesize[plane] + ptrdiff_t(left) * step;
   }
 

@@ -14,86 +14,119 @@ extern "C" {
 
 namespace {
 
-// A first sound sample later than this is a broken time stamp, not a video.
-constexpr double kLatestStartMs = 24.0 * 3600 * 1000;
+// Time stamps that differ from where the sound so far ends by less than
+// this are the container's rounding, not a gap or an overlap.
+constexpr double kFollowToleranceMs = 15;
+// Silent frames encoded before one is taken for all: the encoder's state
+// settles from the sound before it.
+constexpr int kSilenceSettlingFrames = 8;
+// Beyond any clip: keeps the sample arithmetic far from overflowing.
+constexpr double kFarthestSample = 1e15;
 
 }  // namespace
 
 SoundTrackBuilder::~SoundTrackBuilder() { swr_free(&m_resampler); }
 
 bool SoundTrackBuilder::Open(AmrBand band, int bitrate, double limitMs) {
+  m_band = band;
   m_rate = AmrSampleRate(band);
-  m_limitMs = limitMs;
-  const char* magic = AmrMagic(band);
-  m_magicLength = std::strlen(magic);
-  m_track.assign(magic, magic + m_magicLength);
-  return m_encoder.Open(band, bitrate);
+  if (!m_encoder.Open(band, bitrate)) return false;
+  m_frameSamples = int64_t(m_encoder.frameSamples());
+  m_limitSamples = std::min(kFarthestSample, limitMs * m_rate / 1000.0 + double(m_frameSamples));
+  return true;
 }
 
-double SoundTrackBuilder::endMs() const {
-  return (double(m_frameEnds.size()) * double(m_encoder.frameSamples()) + double(m_pending.size())) *
-         1000.0 / m_rate;
+double SoundTrackBuilder::endMs() const { return double(m_frontier) * 1000.0 / m_rate; }
+
+double SoundTrackBuilder::EndWithin(double pictureEndMs) const {
+  const double lastSlot = pictureEndMs * m_rate / 1000.0 / double(m_frameSamples);
+  int64_t previous = -1, end = 0;
+  const auto follows = [&](int64_t slot) { return double(slot) <= lastSlot || (previous >= 0 && slot == previous + 1); };
+  for (const int64_t slot : m_slots) {
+    if (!follows(slot)) return double(end) * 1000.0 / m_rate;
+    previous = slot;
+    end = (slot + 1) * m_frameSamples;
+  }
+  if (m_pendingSlot >= 0 && follows(m_pendingSlot))
+    end = m_pendingSlot * m_frameSamples + int64_t(m_pending.size());
+  return double(end) * 1000.0 / m_rate;
+}
+
+void SoundTrackBuilder::EncodePending() {
+  if (m_pendingSlot < 0) return;
+  m_pending.resize(size_t(m_frameSamples), 0);
+  m_encoder.EncodeFrame(m_pending.data(), m_frames);
+  m_frameEnds.push_back(m_frames.size());
+  m_slots.push_back(m_pendingSlot);
+  m_pending.clear();
+  m_pendingSlot = -1;
 }
 
 void SoundTrackBuilder::Place(const int16_t* samples, size_t count) {
-  const size_t frame = m_encoder.frameSamples();
-  const double limitSamples = m_limitMs * m_rate / 1000.0 + double(frame);
+  // Samples before the start, or over sound already placed, are dropped.
+  const int64_t skip = std::min<int64_t>(int64_t(count), std::max<int64_t>(0, m_frontier - m_position));
+  samples += skip;
+  count -= size_t(skip);
+  m_position += skip;
   while (count > 0) {
-    if (double(m_frameEnds.size() * frame) > limitSamples) return;  // beyond what is needed
-    const size_t take = std::min(count, frame - m_pending.size());
+    if (double(m_position) >= m_limitSamples) {
+      m_position += int64_t(count);
+      return;
+    }
+    const int64_t slot = m_position / m_frameSamples, offset = m_position % m_frameSamples;
+    if (slot != m_pendingSlot) {
+      EncodePending();
+      m_pendingSlot = slot;
+    }
+    // A gap within one 20 ms step is silence too.
+    if (int64_t(m_pending.size()) < offset) m_pending.resize(size_t(offset), 0);
+    const size_t take = std::min(count, size_t(m_frameSamples - offset));
     m_pending.insert(m_pending.end(), samples, samples + take);
     samples += take;
     count -= take;
-    if (m_pending.size() == frame) {
-      m_encoder.EncodeFrame(m_pending.data(), m_track);
-      m_frameEnds.push_back(m_track.size());
-      m_pending.clear();
-    }
+    m_position += int64_t(take);
+    m_frontier = std::max(m_frontier, m_position);
+    if (int64_t(m_pending.size()) == m_frameSamples) EncodePending();
   }
 }
 
-void SoundTrackBuilder::EncodeSilence(int64_t frames) {
-  // The encoder soon gives the same bytes for every frame of silence; from
-  // then on they are repeated instead of encoded again.
-  const std::vector<int16_t> silence(m_encoder.frameSamples(), 0);
-  std::vector<uint8_t> last;
-  for (int64_t i = 0; i < frames; ++i) {
-    const size_t begin = m_track.size();
-    if (last.empty()) {
-      m_encoder.EncodeFrame(silence.data(), m_track);
-      const size_t previous = m_frameEnds.size() >= 2 ? m_frameEnds[m_frameEnds.size() - 2] : 0;
-      const size_t previousEnd = m_frameEnds.empty() ? 0 : m_frameEnds.back();
-      if (i > 0 && m_track.size() - begin == previousEnd - previous &&
-          std::equal(m_track.begin() + long(begin), m_track.end(), m_track.begin() + long(previous)))
-        last.assign(m_track.begin() + long(begin), m_track.end());
-    } else {
-      m_track.insert(m_track.end(), last.begin(), last.end());
-    }
-    m_frameEnds.push_back(m_track.size());
+bool SoundTrackBuilder::Convert(const uint8_t* const* input, int samples, std::string& error) {
+  const int room = swr_get_out_samples(m_resampler, samples);
+  if (room < 0) {
+    error = "its sound cannot be converted";
+    return false;
   }
+  m_converted.resize(size_t(room) + 1);
+  uint8_t* out = reinterpret_cast<uint8_t*>(m_converted.data());
+  const int got = swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(input), samples);
+  if (got < 0) {
+    error = "its sound cannot be converted: " + AvErrorText(got);
+    return false;
+  }
+  Place(m_converted.data(), size_t(got));
+  return true;
+}
+
+bool SoundTrackBuilder::Drain(std::string& error) {
+  return !m_resampler || Convert(nullptr, 0, error);
 }
 
 bool SoundTrackBuilder::AddFrame(const AVFrame* frame, double timeMs, std::string& error) {
-  if (frame->nb_samples <= 0) return true;
+  if (frame->nb_samples <= 0 || frame->sample_rate <= 0) return true;
+  if (!std::isfinite(timeMs)) timeMs = m_expectedMs;
   if (!m_placed) {
     m_placed = true;
-    if (timeMs > kLatestStartMs) {
-      error = "its sound starts " + std::to_string(int64_t(timeMs / 1000)) +
-              " s into the video, which its time stamps cannot mean";
-      return false;
-    }
-    const int64_t at = std::llround(std::min(timeMs, m_limitMs) * m_rate / 1000.0);
-    if (at < 0) m_skip = -at;
-    // Silence up to the sound's first sample.
-    if (at > 0) {
-      const int64_t frame = int64_t(m_encoder.frameSamples());
-      EncodeSilence(at / frame);
-      const std::vector<int16_t> zeros(size_t(at % frame), 0);
-      Place(zeros.data(), zeros.size());
-    }
+    m_position = std::llround(std::clamp(timeMs * m_rate / 1000.0, -kFarthestSample, kFarthestSample));
+  } else if (std::abs(timeMs - m_expectedMs) > kFollowToleranceMs) {
+    const double jump = std::clamp((timeMs - m_expectedMs) * m_rate / 1000.0, -kFarthestSample, kFarthestSample);
+    m_position = std::clamp<int64_t>(m_position + std::llround(jump), int64_t(-kFarthestSample),
+                                     int64_t(kFarthestSample));
   }
+  m_expectedMs = timeMs + double(frame->nb_samples) * 1000.0 / frame->sample_rate;
   if (!m_resampler || frame->format != m_inputFormat || frame->sample_rate != m_inputRate ||
       frame->ch_layout.nb_channels != m_inputChannels) {
+    // What the old resampler still holds belongs before this frame.
+    if (!Drain(error)) return false;
     swr_free(&m_resampler);
     AVChannelLayout mono = AV_CHANNEL_LAYOUT_MONO;
     // Channels without named positions are taken in the usual order.
@@ -113,38 +146,29 @@ bool SoundTrackBuilder::AddFrame(const AVFrame* frame, double timeMs, std::strin
     m_inputRate = frame->sample_rate;
     m_inputChannels = frame->ch_layout.nb_channels;
   }
-  const int room = swr_get_out_samples(m_resampler, frame->nb_samples);
-  if (room < 0) {
-    error = "its sound cannot be converted";
-    return false;
-  }
-  m_converted.resize(size_t(room));
-  uint8_t* out = reinterpret_cast<uint8_t*>(m_converted.data());
-  const int got = swr_convert(m_resampler, &out, room, const_cast<const uint8_t**>(frame->extended_data),
-                              frame->nb_samples);
-  if (got < 0) {
-    error = "its sound cannot be converted: " + AvErrorText(got);
-    return false;
-  }
-  size_t count = size_t(got);
-  const int16_t* samples = m_converted.data();
-  const size_t dropped = size_t(std::min<int64_t>(m_skip, int64_t(count)));
-  m_skip -= int64_t(dropped);
-  Place(samples + dropped, count - dropped);
-  return true;
+  return Convert(frame->extended_data, frame->nb_samples, error);
 }
 
 void SoundTrackBuilder::Finish(int64_t amrFrames) {
-  // A last part frame is completed with silence.
-  if (!m_pending.empty() && int64_t(m_frameEnds.size()) < amrFrames) {
-    m_pending.resize(m_encoder.frameSamples(), 0);
-    m_encoder.EncodeFrame(m_pending.data(), m_track);
-    m_frameEnds.push_back(m_track.size());
+  if (m_pendingSlot >= 0 && m_pendingSlot < amrFrames) EncodePending();
+  // The encoder gives no two silent frames alike; one of them, repeated,
+  // decodes as silence and costs no encoding per frame.
+  std::vector<uint8_t> silence;
+  const std::vector<int16_t> zeros(size_t(m_frameSamples), 0);
+  for (int i = 0; i < kSilenceSettlingFrames; ++i) {
+    silence.clear();
+    m_encoder.EncodeFrame(zeros.data(), silence);
   }
-  m_pending.clear();
-  if (int64_t(m_frameEnds.size()) > amrFrames) {
-    m_frameEnds.resize(size_t(amrFrames));
-    m_track.resize(m_frameEnds.empty() ? m_magicLength : m_frameEnds.back());
+  const char* magic = AmrMagic(m_band);
+  m_track.assign(magic, magic + std::strlen(magic));
+  size_t next = 0;
+  for (int64_t slot = 0; slot < amrFrames; ++slot) {
+    while (next < m_slots.size() && m_slots[next] < slot) ++next;
+    if (next < m_slots.size() && m_slots[next] == slot) {
+      const size_t begin = next ? m_frameEnds[next - 1] : 0;
+      m_track.insert(m_track.end(), m_frames.begin() + long(begin), m_frames.begin() + long(m_frameEnds[next]));
+    } else {
+      m_track.insert(m_track.end(), silence.begin(), silence.end());
+    }
   }
-  EncodeSilence(amrFrames - int64_t(m_frameEnds.size()));
 }

@@ -60,6 +60,17 @@ TEST(ImportContract, WhatIsNoVideoIsRefusedAndNothingIsLeft) {
   EXPECT_TRUE(HiddenFiles(dir.File("out")).empty());
 }
 
+// A file that cannot grow (a full disk; here a size limit, whose signal is
+// ignored as a full disk sends none) is refused with the system's reason.
+TEST(ImportContract, AWriteThatFailsSaysTheSystemsReason) {
+  TempDir dir;
+  const ProgramResult r = RunProgram({"/bin/bash", "-c", "trap '' XFSZ; ulimit -f 16; exec \"$0\" \"$@\"",
+                                      BuiltProgram("zrvtool"), "import", TestVideo("mute.mp4"), dir.File("full.zrv")});
+  ExpectOneLineRefusal(r, "cannot write '" + dir.File("full.zrv") + "': File too large");
+  EXPECT_FALSE(FileExists(dir.File("full.zrv")));
+  EXPECT_TRUE(HiddenFiles(dir.path()).empty());
+}
+
 TEST(ImportContract, AnExistingOutputIsKeptWithoutForceAndTheVideoNeverOverwritten) {
   TempDir dir;
   const std::string out = dir.File("old.zrv");

@@ -9,25 +9,26 @@
 
 namespace {
 
-TEST(ImportTiming, TheTrackLengthIsWhole20MsFramesAndTheFramesFollowTheAskedRate) {
-  const ImportTiming t = MakeImportTiming(10'009, 8, true);
-  EXPECT_EQ(t.lengthMs, 10'000);
-  EXPECT_EQ(t.TrackFrames(), 500);
-  EXPECT_EQ(t.frames, 80u);
-  EXPECT_DOUBLE_EQ(t.FrameTimeMs(1), 125);
-  EXPECT_DOUBLE_EQ(t.FrameTimeMs(80), 10'000);
+TEST(ImportTiming, TheTrackLengthIsTheSpansWhole20MsFramesNeverOneOver) {
+  // {span, L, n at 8 fps}: n = round(L x fps / 1000); 3020 ms is 24.16 frames.
+  const struct {
+    double span;
+    int64_t length;
+    uint32_t frames;
+  } cases[] = {{10'009, 10'000, 80}, {3'029, 3'020, 24}, {3'039.9, 3'020, 24}, {6'013.9, 6'000, 48}, {3, 20, 1}};
+  for (const auto& c : cases) {
+    const ImportTiming t = MakeImportTiming(c.span, 8, true);
+    EXPECT_EQ(t.lengthMs, c.length) << c.span;
+    EXPECT_EQ(t.TrackFrames(), c.length / 20) << c.span;
+    EXPECT_EQ(t.frames, c.frames) << c.span;
+    EXPECT_DOUBLE_EQ(t.FrameTimeMs(t.frames), double(c.length)) << c.span;
+  }
+}
 
-  // n = round(L x fps / 1000): 3020 ms at 8 fps is 24.16 frames.
-  const ImportTiming odd = MakeImportTiming(3'013, 8, true);
-  EXPECT_EQ(odd.lengthMs, 3'020);
-  EXPECT_EQ(odd.frames, 24u);
-  EXPECT_DOUBLE_EQ(odd.FrameTimeMs(10), 10 * 3020.0 / 24);
-  EXPECT_NEAR(odd.Fps(), 24 / 3.02, 1e-9);
-
-  // Nothing is ever empty: a track of one AMR frame, one picture.
-  const ImportTiming tiny = MakeImportTiming(3, 8, true);
-  EXPECT_EQ(tiny.lengthMs, 20);
-  EXPECT_EQ(tiny.frames, 1u);
+TEST(ImportTiming, FramesBeforeATimeCountTheClipFramesTakenEarlier) {
+  const ImportTiming t = MakeImportTiming(10'000, 8, true);  // a frame every 125 ms
+  const std::pair<double, uint32_t> cases[] = {{-5, 0}, {0, 0}, {0.1, 1}, {125, 1}, {125.1, 2}, {9'990, 80}, {1e12, 80}};
+  for (const auto& [time, before] : cases) EXPECT_EQ(t.FramesBefore(time), before) << time;
 }
 
 TEST(ImportTiming, WithoutATrackFramesLast200Ms) {
@@ -106,6 +107,25 @@ TEST(PictureFit, CropFillsTheFrameAndCutsTheOverhangEvenly) {
   EXPECT_EQ(g.cropWidth, 240);
   EXPECT_EQ(g.cropHeight, 196);
   EXPECT_EQ(g.cropTop, 62);
+}
+
+TEST(PictureFit, CropOfAPictureOneSampleAcrossStaysInsideIt) {
+  // {width, height, pixel aspect}: cut across a side of one or two samples.
+  const struct {
+    int width, height;
+    double aspect;
+  } cases[] = {{1, 1, 1.0}, {1, 64, 100.0}, {64, 1, 0.01}, {2, 1, 1.0}, {1, 2, 1.0}, {3, 1, 1.0}};
+  for (const auto& c : cases) {
+    for (int rotation : {0, 90}) {
+      const FitGeometry g = FitPicture(c.width, c.height, c.aspect, rotation, 176, 144, ImportFit::crop);
+      EXPECT_GE(g.cropWidth, 1) << c.width << "x" << c.height;
+      EXPECT_GE(g.cropHeight, 1) << c.width << "x" << c.height;
+      EXPECT_LE(g.cropLeft + g.cropWidth, c.width) << c.width << "x" << c.height;
+      EXPECT_LE(g.cropTop + g.cropHeight, c.height) << c.width << "x" << c.height;
+      EXPECT_GE(g.cropLeft, 0);
+      EXPECT_GE(g.cropTop, 0);
+    }
+  }
 }
 
 }  // namespace

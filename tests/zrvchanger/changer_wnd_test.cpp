@@ -207,6 +207,18 @@ TEST_F(ChangerWindowTest, TheTargetsChoicesAndWhatEachSays) {
   EXPECT_EQ(t.options().fps, 12);
   EXPECT_TRUE(t.fpsBox()->isEnabled());
 
+  // The sound track: the video's default one, or the one chosen while
+  // there is sound to take it from.
+  EXPECT_EQ(t.trackBox()->text(), "default");
+  EXPECT_EQ(t.options().audioTrack, 0);
+  t.trackBox()->setValue(2);
+  EXPECT_EQ(t.options().audioTrack, 2);
+  EXPECT_FALSE(t.explanationOf(t.trackBox()).isEmpty());
+  t.soundBox()->setCurrentIndex(2);
+  EXPECT_FALSE(t.trackBox()->isEnabled());
+  EXPECT_EQ(t.options().audioTrack, 0);
+  t.soundBox()->setCurrentIndex(1);
+
   // Fit, quality and layout, each with its own line.
   const QString pad = t.explanationOf(t.fitBox());
   t.fitBox()->setCurrentIndex(1);

@@ -98,6 +98,12 @@ CChangerOptions::CChangerOptions(QWidget* parent) : QWidget(parent) {
   m_soundLine = ExplanationLine();
   addRow(ct::kSound, m_sound, nullptr, m_soundLine);
 
+  m_track = new QSpinBox;
+  m_track->setRange(0, 16);
+  m_track->setSpecialValueText(Text(ct::kTrackDefault));
+  m_trackLine = ExplanationLine();
+  addRow(ct::kTrack, m_track, nullptr, m_trackLine);
+
   m_layout = new QComboBox;
   m_layout->addItem(Text(ct::kLayoutPlain), int(ImportLayout::plain));
   m_layout->addItem(Text(ct::kLayoutShared), int(ImportLayout::sharedHeader));
@@ -123,6 +129,7 @@ ImportOptions CChangerOptions::options() const {
   options.fps = m_fps->value();
   options.quality = m_quality->value();
   options.sound = ImportSound(m_sound->currentData().toInt());
+  if (options.sound != ImportSound::none) options.audioTrack = m_track->value();
   options.layout = ImportLayout(m_layout->currentData().toInt());
   return options;
 }
@@ -130,7 +137,7 @@ ImportOptions CChangerOptions::options() const {
 QString CChangerOptions::explanationOf(const QWidget* control) const {
   const std::pair<const QWidget*, const QLabel*> lines[] = {
       {m_size, m_sizeLine}, {m_width, m_sizeLine},       {m_height, m_sizeLine}, {m_fit, m_fitLine},
-      {m_fps, m_fpsLine},   {m_quality, m_qualityLine}, {m_sound, m_soundLine}, {m_layout, m_layoutLine}};
+      {m_fps, m_fpsLine},   {m_quality, m_qualityLine}, {m_sound, m_soundLine}, {m_track, m_trackLine}, {m_layout, m_layoutLine}};
   for (const auto& [shown, line] : lines)
     if (shown == control) return line->text();
   return {};
@@ -153,6 +160,7 @@ void CChangerOptions::OnSoundChosen(int) {
   // Without a track the player's 200 ms a frame is the only rate there is.
   m_fps->setEnabled(!silent);
   m_fps->setValue(silent ? kSilentFps : m_chosenFps);
+  m_track->setEnabled(!silent);
   ExplainAll();
 }
 
@@ -163,6 +171,7 @@ void CChangerOptions::Explain(QWidget* control, QLabel* line, const QString& tex
                        : control == m_fps ? Label(ct::kFps)
                        : control == m_quality ? Label(ct::kQuality)
                        : control == m_sound ? Label(ct::kSound)
+                       : control == m_track ? Label(ct::kTrack)
                                             : Label(ct::kLayout);
   Describe(control, name, text);
 }
@@ -177,5 +186,6 @@ void CChangerOptions::ExplainAll() {
   Explain(m_quality, m_qualityLine, Text(ct::kQualityTip));
   static constexpr MessagePair kSoundLines[] = {ct::kSoundNbTip, ct::kSoundWbTip, ct::kSoundNoneTip};
   Explain(m_sound, m_soundLine, Text(kSoundLines[std::clamp(m_sound->currentIndex(), 0, 2)]));
+  Explain(m_track, m_trackLine, Text(ct::kTrackTip));
   Explain(m_layout, m_layoutLine, Text(m_layout->currentIndex() == 0 ? ct::kLayoutPlainTip : ct::kLayoutSharedTip));
 }

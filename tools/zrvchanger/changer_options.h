@@ -1,5 +1,5 @@
 // The target of the ZRV Changer: picture size (a preset or a size of one's
-// own), fit, frame rate, picture quality, sound and layout, each with a line
+// own), fit, frame rate, picture quality, sound, sound track and layout, each with a line
 // that says what the chosen value means.
 #pragma once
 
@@ -35,6 +35,7 @@ class CChangerOptions : public QWidget {
   QSpinBox* fpsBox() const { return m_fps; }
   QSpinBox* qualityBox() const { return m_quality; }
   QComboBox* soundBox() const { return m_sound; }
+  QSpinBox* trackBox() const { return m_track; }
   QComboBox* layoutBox() const { return m_layout; }
   // The explanation shown beside `control`.
   QString explanationOf(const QWidget* control) const;
@@ -53,12 +54,14 @@ class CChangerOptions : public QWidget {
   QSpinBox* m_fps = nullptr;
   QSpinBox* m_quality = nullptr;
   QComboBox* m_sound = nullptr;
+  QSpinBox* m_track = nullptr;  // 0: the video's default track
   QComboBox* m_layout = nullptr;
   QLabel* m_sizeLine = nullptr;
   QLabel* m_fitLine = nullptr;
   QLabel* m_fpsLine = nullptr;
   QLabel* m_qualityLine = nullptr;
   QLabel* m_soundLine = nullptr;
+  QLabel* m_trackLine = nullptr;
   QLabel* m_layoutLine = nullptr;
   int m_chosenFps = int(kDefaultImportFps);  // restored when sound comes back
 };

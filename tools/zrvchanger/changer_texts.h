@@ -71,6 +71,10 @@ inline constexpr MessagePair kSoundWbTip = {"16 kHz 宽带语音：更清楚，�
 inline constexpr MessagePair kSoundNoneTip = {"没有声音：画面固定为每秒 5 个",
                                               "No sound: the pictures are shown 5 a second"};
 
+inline constexpr MessagePair kTrack = {"音轨：", "Sound track:"};
+inline constexpr MessagePair kTrackDefault = {"默认", "default"};
+inline constexpr MessagePair kTrackTip = {"视频有几条音轨时取哪一条；默认取视频标为默认的那条",
+                                          "Which of the video's sound tracks to take; by default the one it marks"};
 inline constexpr MessagePair kLayout = {"布局：", "Layout:"};
 inline constexpr MessagePair kLayoutPlain = {"普通", "Plain"};
 inline constexpr MessagePair kLayoutShared = {"共用文件头", "Shared header"};

@@ -76,7 +76,7 @@ int ParseArguments(int argc, char** argv, ImportRequest& request) {
     }
     const bool takesValue = arg == "--size" || arg == "--fit" || arg == "--fps" || arg == "--quality" ||
                             arg == "--layout" || arg == "--sound" || arg == "--bitrate" ||
-                            arg == "--start" || arg == "--duration" || arg == "--out-dir";
+                            arg == "--audio-track" || arg == "--start" || arg == "--duration" || arg == "--out-dir";
     if (!takesValue) {
       if (arg.size() > 1 && arg[0] == '-') return UsageError(kImportCommand, "unknown option " + arg);
       request.paths.push_back(arg);
@@ -115,6 +115,10 @@ int ParseArguments(int argc, char** argv, ImportRequest& request) {
       if (!ParseNumber(value, number) || number > 100)
         return UsageError(kImportCommand, "--bitrate takes the AMR mode in kbit/s, e.g. 12.2");
       o.bitrate = int(std::lround(number * 1000));
+    } else if (arg == "--audio-track") {
+      if (!ParseUint32(value, whole) || whole == 0 || whole > 1000)
+        return UsageError(kImportCommand, "--audio-track takes the sound track's number, from 1");
+      o.audioTrack = int(whole);
     } else if (arg == "--start" || arg == "--duration") {
       if (!ParseTime(value, number))
         return UsageError(kImportCommand, arg + " takes seconds or h:mm:ss");
@@ -128,6 +132,8 @@ int ParseArguments(int argc, char** argv, ImportRequest& request) {
   if (o.sound == ImportSound::none && !request.fpsGiven) o.fps = 5;
   if (o.bitrate != 0 && o.sound == ImportSound::none)
     return UsageError(kImportCommand, "--bitrate needs a sound track");
+  if (o.audioTrack != 0 && o.sound == ImportSound::none)
+    return UsageError(kImportCommand, "--audio-track needs a sound track");
   if (const std::string wrong = CheckImportOptions(o); !wrong.empty())
     return UsageError(kImportCommand, wrong);
   return kExitOk;
