@@ -1,9 +1,9 @@
-#include "gst/clip_layout.h"
+#include "container/clip_layout.h"
 
 #include <algorithm>
 #include <numeric>
 
-#include "gst/clip_sniffer.h"
+#include "container/clip_sniffer.h"
 
 namespace {
 
