@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <strings.h>
 
+#include "container/clip_file.h"
+
 namespace {
 
 constexpr int64_t kSoundBlockUs = kSoundBlockNs / 1000;
@@ -54,6 +56,12 @@ bool ClipDemuxer::Open(const ReadClipBytes& read, uint64_t length, std::string& 
           " bytes may make";
     return false;
   }
+  const double soundMs = double(m_layout.soundBlocks()) * (kSoundBlockNs / 1000000);
+  if (m_layout.timedBySound() && soundMs > LongestSoundMs(length)) {
+    why = "its sound track lasts " + SoundLengthText(soundMs) + ", more than a clip of " + std::to_string(length) +
+          " bytes can carry";
+    return false;
+  }
   Seek(0);
   return true;
 }
@@ -81,17 +89,19 @@ ClipUnit ClipDemuxer::SoundUnit(int64_t b) const {
 }
 
 ClipUnit ClipDemuxer::Next() {
-  const bool framesLeft = m_nextFrame < m_layout.frames();
-  const bool soundLeft = hasSound() && m_nextBlock < m_layout.soundBlocks();
-  ClipUnit unit;
-  if (framesLeft && (!soundLeft || m_layout.FrameStartNs(m_nextFrame) / 1000 <= m_nextBlock * kSoundBlockUs))
-    unit = FrameUnit(m_nextFrame++);
-  else if (soundLeft)
-    unit = SoundUnit(m_nextBlock++);
-  else
-    return unit;
-  m_timeUs = std::max(m_timeUs, unit.startUs);
-  return unit;
+  for (;;) {
+    const bool framesLeft = m_nextFrame < m_layout.frames();
+    const bool soundLeft = hasSound() && m_nextBlock < m_layout.soundBlocks();
+    ClipUnit unit;
+    if (framesLeft && (!soundLeft || m_layout.FrameStartNs(m_nextFrame) / 1000 <= m_nextBlock * kSoundBlockUs))
+      unit = FrameUnit(m_nextFrame++);
+    else if (soundLeft)
+      unit = SoundUnit(m_nextBlock++);
+    else
+      return unit;
+    m_timeUs = std::max(m_timeUs, unit.startUs);
+    if (unit.kind == ClipUnit::kSound || uint64_t(unit.headLength) + unit.size >= kShortestPicture) return unit;
+  }
 }
 
 void ClipDemuxer::Seek(int64_t us) {

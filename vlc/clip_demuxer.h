@@ -49,11 +49,18 @@ class ClipDemuxer {
   // clip of many frames cannot make gigabytes of pictures.
   static constexpr uint64_t kMinFrameBytesLimit = 64'000'000;
   static constexpr uint64_t kFrameBytesPerClipByte = 48;
+  // A frame stream shorter than this cannot hold a picture (a JPEG needs its
+  // start, a quantisation table, a frame header and a scan): such frames
+  // keep their time but go to no decoder, so that a file of FF D8 pairs
+  // does not cost half a million decoder failures.
+  static constexpr uint64_t kShortestPicture = 64;
   // The clip is read in pieces of this size while it is indexed.
   static constexpr uint32_t kIndexPiece = 256 * 1024;
 
   // Lays the clip out through `read`. False with a reason in `why` when it
-  // holds no frame, cannot be read, or its frames exceed the bound above.
+  // holds no frame, cannot be read, its frames exceed the bound above, or
+  // its sound lasts longer than a clip of its size can carry (a track of
+  // one-byte frames would be hours of silence).
   bool Open(const ReadClipBytes& read, uint64_t length, std::string& why);
 
   const ClipLayout& layout() const { return m_layout; }

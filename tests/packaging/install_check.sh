@@ -19,7 +19,9 @@ trap cleanup EXIT
 prefix="$work/a prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 check_tree "$prefix" "$prefix" "$build"
+[ -f "$prefix/$(gst_plugin_subdir)/libgstzrv.so" ] || fail "the GStreamer plugin is not installed"
 check_plugin "$prefix" "$work"
+[ -e "$build/vlc/libzrv_plugin.so" ] && check_vlc_module "$prefix" "$work"
 
 # The manual pages render without a warning and document every command and
 # every option that zrvtool's own help names.
