@@ -160,7 +160,7 @@ if [ -f "$vlc_dir/libzrv_plugin.so" ] && command -v cvlc >/dev/null; then
       >/dev/null 2>vlc.err || true
     read -r wall user sys peak < <(tail -n 1 time.txt)
     local outcome=played
-    grep -q "ZRV clip not played" vlc.err && outcome="refused: $(grep -m1 -o 'not played: .*' vlc.err | cut -c14-70)"
+    grep -q "ZRV clip not played" vlc.err && outcome="refused: $(grep -m1 -o 'not played: .*' vlc.err | cut -c13-70)"
     printf '%-44s %6.2f s wall %6.2f s CPU %7.1f MB  %s\n' "$clip cvlc" "$wall" "$(echo "$user + $sys" | bc)" \
       "$(echo "scale=1; $peak / 1024" | bc)" "$outcome"
   }

@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const PeekBytes peek = [&](uint64_t offset, uint32_t n) -> const uint8_t* {
     return offset + n <= size ? data + offset : nullptr;
   };
+  PictureFitsDecoder(data, size);
   const bool asClip = ClaimStream(peek, size, {"/x/a.zrv", false});
   const bool asPicture = ClaimStream(peek, size, {"/x/a.jpg", false});
   const bool forced = ClaimStream(peek, size, {"/x/a.mjpg", true});

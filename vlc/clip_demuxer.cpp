@@ -33,6 +33,14 @@ bool ClaimStream(const PeekBytes& peek, uint64_t length, const StreamHints& hint
   return ReadJpegStart(peek, 0, length ? length : UINT32_MAX).ok;
 }
 
+bool PictureFitsDecoder(const uint8_t* bytes, size_t size) {
+  const PeekBytes peek = [&](uint64_t offset, uint32_t n) -> const uint8_t* {
+    return offset + n <= size ? bytes + offset : nullptr;
+  };
+  const JpegStart start = ReadJpegStart(peek, 0, size);
+  return uint64_t(start.width) * start.height <= kMaxShownPixels;
+}
+
 std::string TitleOf(std::string_view path) {
   const size_t slash = path.find_last_of('/');
   std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);

@@ -27,6 +27,15 @@ struct StreamHints {
 // with VLC's own demuxers unless this one is forced.
 bool ClaimStream(const PeekBytes& peek, uint64_t length, const StreamHints& hints);
 
+// Pictures larger than this in area go to no decoder: VLC's JPEG decoder
+// and video output would hold hundreds of megabytes for one 8192 x 8192
+// picture, and no camera phone recorded more than 4096 x 4096.
+inline constexpr uint64_t kMaxShownPixels = uint64_t(4096) * 4096;
+
+// True when the JPEG stream `bytes` declares a picture of at most
+// kMaxShownPixels (or none: the decoder then refuses it cheaply).
+bool PictureFitsDecoder(const uint8_t* bytes, size_t size);
+
 // The clip's title: its file name without folder and extension.
 std::string TitleOf(std::string_view path);
 

@@ -59,6 +59,7 @@ struct DemuxState {
   std::vector<uint8_t> head;  // the shared header, when the clip has one
   std::vector<uint8_t> window;
   uint32_t windowStart = 0;
+  bool warnedLarge = false;
 };
 
 bool ReadAt(stream_t* s, uint32_t offset, uint8_t* into, uint32_t size) {
@@ -111,6 +112,13 @@ int Demux(demux_t* demux) {
   if (!block) {
     msg_Err(demux, "the clip could not be read: it became shorter or unreadable");
     return VLC_DEMUXER_EGENERIC;
+  }
+  if (unit.kind == ClipUnit::kFrame && !PictureFitsDecoder(block->p_buffer, block->i_buffer)) {
+    // The frame keeps its time; the picture before it stays on show.
+    if (!state.warnedLarge) msg_Warn(demux, "frames larger than 4096 x 4096 are not shown");
+    state.warnedLarge = true;
+    block_Release(block);
+    return VLC_DEMUXER_SUCCESS;
   }
   es_out_SetPCR(demux->out, block->i_dts);
   es_out_Send(demux->out, unit.kind == ClipUnit::kFrame ? state.video : state.sound, block);

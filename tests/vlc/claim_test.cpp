@@ -79,3 +79,34 @@ TEST(VlcClaim, TitleIsTheFileNameWithoutExtension) {
 }
 
 }  // namespace
+
+namespace {
+
+// The picture of a one-frame clip with its frame header saying width x height.
+Bytes Declaring(const Bytes& picture, uint16_t width, uint16_t height) {
+  Bytes patched = picture;
+  for (size_t i = 0; i + 9 < patched.size(); ++i)
+    if (patched[i] == 0xFF && patched[i + 1] == 0xC0) {
+      patched[i + 5] = uint8_t(height >> 8), patched[i + 6] = uint8_t(height);
+      patched[i + 7] = uint8_t(width >> 8), patched[i + 8] = uint8_t(width);
+      return patched;
+    }
+  ADD_FAILURE() << "no frame header";
+  return patched;
+}
+
+TEST(VlcClaim, PicturesTooLargeForTheDecoderAreKnownByTheirHeader) {
+  TempDir dir;
+  const Bytes picture = ReadFile(MakeClip(dir, "one.zrv", {"--frames", "1", "--size", "16x16"}));
+  ASSERT_FALSE(picture.empty());
+  const struct {
+    uint16_t width, height;
+    bool fits;
+  } cases[] = {{16, 16, true}, {4096, 4096, true}, {4097, 4096, false}, {8192, 8192, false}, {65500, 1024, false}};
+  for (const auto& c : cases) {
+    const Bytes patched = Declaring(picture, c.width, c.height);
+    EXPECT_EQ(PictureFitsDecoder(patched.data(), patched.size()), c.fits) << c.width << " x " << c.height;
+  }
+}
+
+}  // namespace
