@@ -12,7 +12,9 @@ set(CPACK_PACKAGE_NAME zrvplayer)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ZRV Player developers")
 set(CPACK_PACKAGE_CONTACT "ZRV Player developers <zrvplayer@qorvex.example>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for ZRV clips from camera phones")
+# Each package's description starts with its own summary line: CPack would
+# put one summary, CPACK_PACKAGE_DESCRIPTION_SUMMARY, in front of them all.
+set(ZRV_PLAYER_SUMMARY "player for ZRV clips from camera phones")
 set(CPACK_PACKAGE_DESCRIPTION
 "ZRV Player plays ZRV clips, the videos that old camera phones recorded:
 JPEG pictures stored back to back, optionally followed by an AMR sound
@@ -85,6 +87,7 @@ zrv_plugin_package(kde kio-thumbnail-zrv "KDE thumbnail plugin for ZRV clips"
 set(CPACK_DEBIAN_KDE_PACKAGE_SECTION kde)
 
 set(CPACK_DEBIAN_PLAYER_PACKAGE_NAME zrvplayer)
+set(CPACK_DEBIAN_PLAYER_DESCRIPTION "${ZRV_PLAYER_SUMMARY}\n${CPACK_PACKAGE_DESCRIPTION}")
 # The manual is a CHM file, which a viewer reads; without one the player opens
 # the same manual's HTML pages in the browser. The plugins bring clips to
 # other players.

@@ -37,8 +37,9 @@ for p in "${packages[@]}"; do
   [ "$(field Version "$d")" = "${version}-1" ] || fail "$p Version: $(field Version "$d")"
   [ -n "$(field Description "$d")" ] || fail "$p has no description"
   # Every file lies under /usr, with the package's own copyright.
-  dpkg-deb -c "$d" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr' && fail "$p: files outside /usr"
-  dpkg-deb -c "$d" | grep -q "usr/share/doc/$p/copyright" || fail "$p has no copyright file"
+  dpkg-deb -c "$d" | awk '{print $6}' >"$work/files"
+  grep -v '^\./$' "$work/files" | grep -v '^\./usr' && fail "$p: files outside /usr"
+  grep -qxF "./usr/share/doc/$p/copyright" "$work/files" || fail "$p has no copyright file"
   lintian --fail-on error "$d" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian on $p"; }
   cat "$work/lintian.log"
 done
