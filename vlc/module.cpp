@@ -104,24 +104,39 @@ block_t* ReadUnit(demux_t* demux, DemuxState& state, const ClipUnit& unit) {
   return block;
 }
 
+// Hands out units until a frame has gone or kUnitsPerCall have: the sound's
+// 20 ms blocks, one a call, would cost more in VLC's input loop than in
+// reading them.
+constexpr int kUnitsPerCall = 16;
+
 int Demux(demux_t* demux) {
   DemuxState& state = *reinterpret_cast<DemuxState*>(demux->p_sys);
-  const ClipUnit unit = state.clip.Next();
-  if (unit.kind == ClipUnit::kNone) return VLC_DEMUXER_EOF;
-  block_t* block = ReadUnit(demux, state, unit);
-  if (!block) {
-    msg_Err(demux, "the clip could not be read: it became shorter or unreadable");
-    return VLC_DEMUXER_EGENERIC;
+  for (int sent = 0; sent < kUnitsPerCall; ++sent) {
+    const ClipUnit unit = state.clip.Next();
+    if (unit.kind == ClipUnit::kNone) return sent ? VLC_DEMUXER_SUCCESS : VLC_DEMUXER_EOF;
+    es_out_id_t* es = unit.kind == ClipUnit::kFrame ? state.video : state.sound;
+    bool selected = true;
+    es_out_Control(demux->out, ES_OUT_GET_ES_STATE, es, &selected);
+    if (!selected) {  // played without it (--no-audio): not even read
+      es_out_SetPCR(demux->out, VLC_TS_0 + unit.startUs);
+      continue;
+    }
+    block_t* block = ReadUnit(demux, state, unit);
+    if (!block) {
+      msg_Err(demux, "the clip could not be read: it became shorter or unreadable");
+      return VLC_DEMUXER_EGENERIC;
+    }
+    if (unit.kind == ClipUnit::kFrame && !PictureFitsDecoder(block->p_buffer, block->i_buffer)) {
+      // The frame keeps its time; the picture before it stays on show.
+      if (!state.warnedLarge) msg_Warn(demux, "frames larger than 4096 x 4096 are not shown");
+      state.warnedLarge = true;
+      block_Release(block);
+      continue;
+    }
+    es_out_SetPCR(demux->out, block->i_dts);
+    es_out_Send(demux->out, es, block);
+    if (unit.kind == ClipUnit::kFrame) break;
   }
-  if (unit.kind == ClipUnit::kFrame && !PictureFitsDecoder(block->p_buffer, block->i_buffer)) {
-    // The frame keeps its time; the picture before it stays on show.
-    if (!state.warnedLarge) msg_Warn(demux, "frames larger than 4096 x 4096 are not shown");
-    state.warnedLarge = true;
-    block_Release(block);
-    return VLC_DEMUXER_SUCCESS;
-  }
-  es_out_SetPCR(demux->out, block->i_dts);
-  es_out_Send(demux->out, unit.kind == ClipUnit::kFrame ? state.video : state.sound, block);
   return VLC_DEMUXER_SUCCESS;
 }
 
