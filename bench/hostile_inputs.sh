@@ -3,7 +3,8 @@
 # through every zrvtool command that reads them, one whole process each:
 # pictures that declare sizes no frame has, frames that would be rebuilt with
 # a large shared header, a sound track of one-byte frames, frames that do not
-# decode, a first frame that lies about its size, frames of 1080p. Prints wall
+# decode, a first frame that lies about its size, frames of 1080p; then the
+# GStreamer plugin and the VLC module on them. Prints wall
 # time, CPU time, peak memory and bytes written (outputs and temporary files
 # together) per run; the target is under 3 s, 512 MB and 64 MB for each. A run
 # is stopped after 60 s or at 2 GB written.
@@ -174,6 +175,33 @@ out = sys.stdout.buffer
 for _ in range(600_000_000 // len(frame)):
     out.write(frame)
 ' 2>/dev/null | gst_run "600 MB piped in, zrvdemux" gst-launch-1.0 -q fdsrc ! zrvdemux ! fakesink || true
+fi
+
+# The VLC module on the same clips (and the GStreamer section's damaged
+# families when they were made), through cvlc with VLC's own decoders: each
+# is played for at most 2 s of its time (--run-time) and must open, play and
+# quit, or be refused with one line, within the bound. As root cvlc runs as
+# an ordinary user (bench/vlc_user.sh).
+vlc_dir=$(dirname "$bin")/vlc
+if [ -f "$vlc_dir/libzrv_plugin.so" ] && command -v cvlc >/dev/null; then
+  source "$root/bench/vlc_user.sh"
+  chmod 755 "$work"
+  chmod 644 ./*.zrv
+  vlc_run() {
+    local clip=$1
+    /usr/bin/time -f "%e %U %S %M" -o time.txt timeout 30 "${vlc_as_user[@]}" env VLC_PLUGIN_PATH="$vlc_dir" \
+      cvlc --play-and-exit --run-time=2 --vout dummy --aout dummy --no-video-title-show "$clip" \
+      >/dev/null 2>vlc.err || true
+    read -r wall user sys peak < <(tail -n 1 time.txt)
+    local outcome=played
+    grep -q "ZRV clip not played" vlc.err && outcome="refused: $(grep -m1 -o 'not played: .*' vlc.err | cut -c13-70)"
+    printf '%-44s %6.2f s wall %6.2f s CPU %7.1f MB  %s\n' "$clip cvlc" "$wall" "$(echo "$user + $sys" | bc)" \
+      "$(echo "scale=1; $peak / 1024" | bc)" "$outcome"
+  }
+  for clip in ${CLIPS:-clip-*.zrv shared-empty.zrv shared-tiny.zrv nodata.zrv undecodable.zrv lying.zrv frames-1080p.zrv} \
+    gst-*.zrv; do
+    [ -f "$clip" ] && vlc_run "$clip"
+  done
 fi
 
 # Videos for zrvtool import, at most 1 MiB each: junk, an MP4 cut before its

@@ -16,6 +16,9 @@
 #   P/lib/<multiarch>/gstreamer-1.0/libgstzrv.so   the GStreamer plugin, where
 #                           GStreamer's own plugins lie relative to its prefix:
 #                           with P = /usr (the package), GStreamer's plugin folder
+#   P/lib/<multiarch>/vlc/plugins/demux/libzrv_plugin.so   the VLC module, the
+#                           same way relative to VLC's prefix (when it is built)
+#   P/share/doc/PACKAGE/    copyright and changelog of each plugin's package
 include(GNUInstallDirs)
 
 set(ZRV_PROGRAM_DIR lib/zrvplayer)
@@ -36,7 +39,27 @@ pkg_get_variable(ZRV_GST_PLUGINS_DIR gstreamer-1.0 pluginsdir)
 file(RELATIVE_PATH ZRV_GST_PLUGIN_SUBDIR ${ZRV_GST_PREFIX} ${ZRV_GST_PLUGINS_DIR})
 set(ZRV_GST_PLUGIN_INSTALL_DIR ${ZRV_GST_PLUGIN_SUBDIR} CACHE STRING
   "Where the GStreamer plugin goes, relative to the install prefix")
-install(TARGETS gstzrv LIBRARY DESTINATION ${ZRV_GST_PLUGIN_INSTALL_DIR})
+install(TARGETS gstzrv LIBRARY DESTINATION ${ZRV_GST_PLUGIN_INSTALL_DIR} COMPONENT gstreamer)
+
+# VLC's demux modules' folder, the same way; VLC reads a cache of its plugins
+# there, refreshed by vlc-cache-gen when the module goes into VLC's own folder.
+if(TARGET zrv_plugin)
+  pkg_get_variable(ZRV_VLC_PREFIX vlc-plugin prefix)
+  pkg_get_variable(ZRV_VLC_PLUGINS_DIR vlc-plugin pluginsdir)
+  file(RELATIVE_PATH ZRV_VLC_PLUGIN_SUBDIR ${ZRV_VLC_PREFIX} ${ZRV_VLC_PLUGINS_DIR})
+  set(ZRV_VLC_PLUGIN_INSTALL_DIR ${ZRV_VLC_PLUGIN_SUBDIR}/demux CACHE STRING
+    "Where the VLC module goes, relative to the install prefix")
+  install(TARGETS zrv_plugin LIBRARY DESTINATION ${ZRV_VLC_PLUGIN_INSTALL_DIR} COMPONENT vlc)
+  get_filename_component(ZRV_VLC_LIB_DIR ${ZRV_VLC_PLUGINS_DIR} DIRECTORY)
+  install(CODE "
+    set(cache_gen \"${ZRV_VLC_LIB_DIR}/vlc-cache-gen\")
+    if(\"\$ENV{DESTDIR}\" STREQUAL \"\" AND EXISTS \"\${cache_gen}\" AND
+       \"\${CMAKE_INSTALL_PREFIX}/${ZRV_VLC_PLUGIN_SUBDIR}\" STREQUAL \"${ZRV_VLC_PLUGINS_DIR}\")
+      message(STATUS \"Refreshing VLC's plugin cache\")
+      execute_process(COMMAND \"\${cache_gen}\" \"${ZRV_VLC_PLUGINS_DIR}\")
+    endif()" COMPONENT vlc)
+  add_dependencies(zrv_installable zrv_plugin)
+endif()
 
 install(TARGETS zrvplayer zrvtool zrvtool-export RUNTIME DESTINATION ${ZRV_PROGRAM_DIR})
 install(FILES "${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/ZRV Player帮助.chm" DESTINATION ${ZRV_PROGRAM_DIR})
@@ -131,3 +154,8 @@ add_custom_command(OUTPUT ${ZRV_DOC_DIR}/changelog.Debian.gz
 add_custom_target(zrv_changelog ALL DEPENDS ${ZRV_DOC_DIR}/changelog.Debian.gz)
 install(FILES res/debian/copyright ${ZRV_DOC_DIR}/changelog.Debian.gz
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# Every package carries them in its own folder, as Debian asks.
+function(zrv_install_package_docs component package)
+  install(FILES res/debian/copyright ${ZRV_DOC_DIR}/changelog.Debian.gz
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${package} COMPONENT ${component})
+endfunction()

@@ -1,6 +1,6 @@
 #include "gst/zrv_typefind.h"
 
-#include "gst/clip_sniffer.h"
+#include "container/clip_sniffer.h"
 
 namespace {
 

@@ -19,7 +19,9 @@ trap cleanup EXIT
 prefix="$work/a prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; fail "cmake --install"; }
 check_tree "$prefix" "$prefix" "$build"
+[ -f "$prefix/$(gst_plugin_subdir)/libgstzrv.so" ] || fail "the GStreamer plugin is not installed"
 check_plugin "$prefix" "$work"
+[ -e "$build/vlc/libzrv_plugin.so" ] && check_vlc_module "$prefix" "$work"
 
 # The KDE thumbnail plugin, when the build has one: where KIO looks, and
 # alone in the kde component, which a package of its own takes.

@@ -18,7 +18,6 @@ check_tree() {
     share/metainfo/example.qorvex.zrvplayer.metainfo.xml
     share/man/man1/zrvtool.1.gz share/man/man1/zrvplayer.1.gz
     share/doc/zrvplayer/copyright share/doc/zrvplayer/changelog.Debian.gz
-    "$(gst_plugin_subdir)/libgstzrv.so"
   )
   local size
   for size in 16 22 24 32 48 64 128 256; do
@@ -134,6 +133,29 @@ check_plugin() {
   grep -qF "Duration: 0:00:02.000000000" <<<"$report" || fail "gst-discoverer-1.0: $report"
   grep -qF "Sample rate: 8000" <<<"$report" || fail "gst-discoverer-1.0 finds no sound: $report"
   unset GST_PLUGIN_PATH GST_REGISTRY
+}
+
+# VLC's plugin folder relative to its prefix (lib/x86_64-linux-gnu/vlc/plugins).
+vlc_plugin_subdir() {
+  local dir prefix
+  dir=$(pkg-config --variable=pluginsdir vlc-plugin)
+  prefix=$(pkg-config --variable=prefix vlc-plugin)
+  echo "${dir#"$prefix"/}"
+}
+
+# The installed VLC module is one VLC takes for a demuxer: vlc-cache-gen
+# loads every module of a copy of the folder and lists ours in its cache.
+#   check_vlc_module PREFIX_ROOT WORK_DIR
+check_vlc_module() {
+  local root=$1 work=$2
+  local module="$root/$(vlc_plugin_subdir)/demux/libzrv_plugin.so"
+  [ -f "$module" ] || fail "the VLC module is not in VLC's demux folder"
+  rm -rf "$work/vlc-plugins"
+  mkdir -p "$work/vlc-plugins/demux"
+  cp "$module" "$work/vlc-plugins/demux/"
+  "$(dirname "$(pkg-config --variable=pluginsdir vlc-plugin)")/vlc-cache-gen" "$work/vlc-plugins" ||
+    fail "vlc-cache-gen fails on the module"
+  grep -qa "ZRV clip demuxer" "$work/vlc-plugins/plugins.dat" || fail "VLC does not take the module"
 }
 
 # A path as the program of an Exec= line: quoted when it holds a blank (the

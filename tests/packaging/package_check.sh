@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The Debian package: cpack builds it from the build folder; its name, control
-# fields and files are checked, lintian must report no error, and the
-# programs unpacked from it (dpkg-deb -x) make and read a clip.
+# The Debian packages: cpack builds them from the build folder (the player's
+# and one for each plugin); their names, control fields and files are
+# checked, lintian must report no error, the plugins unpacked from
+# them load in their hosts, and the programs unpacked from the player's
+# (dpkg-deb -x) make and read a clip.
 #   package_check.sh BUILD_DIR VERSION
 set -euo pipefail
 build=$1
@@ -13,30 +15,70 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
-deb="$work/out/zrvplayer_${version}-1_$(dpkg --print-architecture).deb"
-[ -f "$deb" ] || { ls "$work/out"; fail "no $(basename "$deb")"; }
+arch=$(dpkg --print-architecture)
+deb_of() { echo "$work/out/${1}_${version}-1_${arch}.deb"; }
+deb=$(deb_of zrvplayer)
 
-field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package)" = zrvplayer ] || fail "Package: $(field Package)"
-[ "$(field Version)" = "${version}-1" ] || fail "Version: $(field Version)"
-[ -n "$(field Description)" ] || fail "no description"
-# Dependencies come from the libraries the programs are linked with.
-for library in libgstreamer1.0-0 libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libopencore-amrnb0 libsdl2-2.0-0; do
-  field Depends | grep -qE "(^|, )$library( |,|$)" || fail "Depends lacks $library: $(field Depends)"
+# One package for the player and one for each plugin that was built; the KDE
+# plugin's exactly when its install component has files.
+packages=(zrvplayer gstreamer1.0-zrv)
+[ -e "$build/vlc/libzrv_plugin.so" ] && packages+=(vlc-plugin-zrv)
+rm -rf "$work/kde"
+cmake --install "$build" --component kde --prefix "$work/kde" >/dev/null 2>&1 || true
+[ -n "$(find "$work/kde" -type f 2>/dev/null)" ] && packages+=(kio-thumbnail-zrv)
+made=$(cd "$work/out" && ls ./*.deb | sed 's|^\./||' | sort | tr '\n' ' ')
+expected=$(for p in "${packages[@]}"; do basename "$(deb_of "$p")"; done | sort | tr '\n' ' ')
+[ "$made" = "$expected" ] || fail "packages made: $made; expected: $expected"
+
+field() { dpkg-deb -f "${2:-$deb}" "$1"; }
+for p in "${packages[@]}"; do
+  d=$(deb_of "$p")
+  [ "$(field Package "$d")" = "$p" ] || fail "Package: $(field Package "$d")"
+  [ "$(field Version "$d")" = "${version}-1" ] || fail "$p Version: $(field Version "$d")"
+  [ -n "$(field Description "$d")" ] || fail "$p has no description"
+  # Every file lies under /usr, with the package's own copyright.
+  dpkg-deb -c "$d" | awk '{print $6}' >"$work/files"
+  grep -v '^\./$' "$work/files" | grep -v '^\./usr' && fail "$p: files outside /usr"
+  grep -qxF "./usr/share/doc/$p/copyright" "$work/files" || fail "$p has no copyright file"
+  lintian --fail-on error "$d" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian on $p"; }
+  cat "$work/lintian.log"
 done
 
-# Every file lies under /usr.
-dpkg-deb -c "$deb" | awk '{print $6}' | grep -v '^\./$' | grep -v '^\./usr' && fail "files outside /usr"
+# Dependencies come from the libraries the programs are linked with; the
+# player pulls in neither GStreamer nor VLC, and suggests the plugins.
+for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libopencore-amrnb0 libsdl2-2.0-0; do
+  field Depends | grep -qE "(^|, )$library( |,|$)" || fail "Depends lacks $library: $(field Depends)"
+done
+field Depends | grep -qE "gstreamer|vlc" && fail "the player depends on a plugin host: $(field Depends)"
+for p in "${packages[@]:1}"; do
+  field Suggests | grep -qE "(^|, )$p(,|$)" || fail "the player does not suggest $p: $(field Suggests)"
+done
+gst_deb=$(deb_of gstreamer1.0-zrv)
+field Depends "$gst_deb" | grep -qE "(^|, )libgstreamer1.0-0 " || fail "gstreamer1.0-zrv Depends: $(field Depends "$gst_deb")"
+
 dpkg-deb -x "$deb" "$work/root"
 check_tree "$work/root/usr" /usr "$build"
+[ -e "$work/root$(pkg-config --variable=pluginsdir gstreamer-1.0)" ] && fail "the player package holds the GStreamer plugin"
+dpkg-deb -x "$gst_deb" "$work/root"
 [ -f "$work/root$(pkg-config --variable=pluginsdir gstreamer-1.0)/libgstzrv.so" ] ||
   fail "the plugin is not in GStreamer's plugin folder"
 check_plugin "$work/root/usr" "$work"
 gzip -dc "$work/root/usr/share/doc/zrvplayer/changelog.Debian.gz" | head -n 1 |
   grep -qF "zrvplayer (${version}-1)" || fail "the changelog does not start with this version"
 
-lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian reports errors"; }
-cat "$work/lintian.log"
+# The VLC module's package: built for VLC's plugin ABI, and VLC's plugin
+# cache refreshed when it is installed or removed.
+if [ -e "$build/vlc/libzrv_plugin.so" ]; then
+  vlc_deb=$(deb_of vlc-plugin-zrv)
+  abi=$(grep -o 'MODULE_SYMBOL [0-9a-z_]*' "$(pkg-config --variable=includedir vlc-plugin)/vlc/plugins/vlc_plugin.h" |
+    cut -d' ' -f2 | tr _ -)
+  field Depends "$vlc_deb" | grep -qE "(^|, )vlc-plugin-abi-$abi(,|$)" || fail "vlc-plugin-zrv Depends: $(field Depends "$vlc_deb")"
+  field Depends "$vlc_deb" | grep -qE "(^|, )libvlccore[0-9]+ " || fail "vlc-plugin-zrv Depends: $(field Depends "$vlc_deb")"
+  dpkg-deb --ctrl-tarfile "$vlc_deb" | tar -xO ./triggers |
+    grep -qxF "activate-noawait $(pkg-config --variable=pluginsdir vlc-plugin)" || fail "vlc-plugin-zrv has no cache trigger"
+  dpkg-deb -x "$vlc_deb" "$work/root"
+  check_vlc_module "$work/root/usr" "$work"
+fi
 
 # The unpacked programs at work.
 tool="$work/root/usr/bin/zrvtool"

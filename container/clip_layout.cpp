@@ -1,10 +1,10 @@
-#include "gst/clip_layout.h"
+#include "container/clip_layout.h"
 
 #include <algorithm>
 #include <numeric>
 
 #include "container/clip_file.h"
-#include "gst/clip_sniffer.h"
+#include "container/clip_sniffer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gst/clip_sniffer.h"
+#include "container/clip_sniffer.h"
 
 #include <algorithm>
 #include <cstring>
