@@ -93,5 +93,9 @@ set(CPACK_DEBIAN_PLAYER_DESCRIPTION "${ZRV_PLAYER_SUMMARY}\n${CPACK_PACKAGE_DESC
 # other players.
 list(JOIN ZRV_PLUGIN_PACKAGES ", " ZRV_PLUGIN_SUGGESTS)
 set(CPACK_DEBIAN_PLAYER_PACKAGE_SUGGESTS "xchm, ${ZRV_PLUGIN_SUGGESTS}")
+# Under a bare window manager xdg-open types a file by asking mimetype, when
+# it is there, which reads the clip types' globs; without it, file(1) calls
+# a clip a JPEG picture and an image viewer opens it.
+set(CPACK_DEBIAN_PLAYER_PACKAGE_RECOMMENDS "libfile-mimeinfo-perl")
 
 include(CPack)

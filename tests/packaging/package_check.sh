@@ -49,7 +49,8 @@ done
 for library in libc6 libqt6widgets6 libjpeg62-turbo libpng16-16 libopencore-amrnb0 libsdl2-2.0-0; do
   field Depends | grep -qE "(^|, )$library( |,|$)" || fail "Depends lacks $library: $(field Depends)"
 done
-field Depends | grep -qE "gstreamer|vlc" && fail "the player depends on a plugin host: $(field Depends)"
+field Depends | grep -qE "gstreamer|vlc|libkf5" && fail "the player depends on a plugin host: $(field Depends)"
+[ "$(field Recommends)" = libfile-mimeinfo-perl ] || fail "the player recommends: $(field Recommends)"
 for p in "${packages[@]:1}"; do
   field Suggests | grep -qE "(^|, )$p(,|$)" || fail "the player does not suggest $p: $(field Suggests)"
 done
