@@ -59,7 +59,7 @@ void SetUp(jpeg_compress_struct& cinfo, int width, int height, int quality, unsi
 }
 
 // Only plain data lives in these frames: libjpeg may jump back into them.
-bool CompressRgb(jpeg_compress_struct& cinfo, ErrorJump& errors, const RgbPicture& picture,
+bool CompressRgb(jpeg_compress_struct& cinfo, JpegErrorJump& errors, const RgbPicture& picture,
                  int quality, unsigned char** buffer, unsigned long* size) {
   if (setjmp(errors.jump)) {
     jpeg_abort_compress(&cinfo);
@@ -75,7 +75,7 @@ bool CompressRgb(jpeg_compress_struct& cinfo, ErrorJump& errors, const RgbPictur
   return true;
 }
 
-bool CompressYuv(jpeg_compress_struct& cinfo, ErrorJump& errors, const Yuv420Picture& picture,
+bool CompressYuv(jpeg_compress_struct& cinfo, JpegErrorJump& errors, const Yuv420Picture& picture,
                  int quality, unsigned char** buffer, unsigned long* size) {
   if (setjmp(errors.jump)) {
     jpeg_abort_compress(&cinfo);
