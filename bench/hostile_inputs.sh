@@ -241,9 +241,27 @@ PY2
   ffmpeg -v error -y -f lavfi -i color=black:size=8192x8192:rate=25 -frames:v 150 -c:v libx264 \
     -preset ultrafast skip-frames-8192.mp4
   ffmpeg -v error -y -f lavfi -i color=black:size=8192x8192:rate=25 -frames:v 10 -c:v ffv1 ffv1-8192.mkv
+  # No videos, but files that make FFmpeg reach other files or the network:
+  # a concatenation script naming a private video, one naming a playlist
+  # with a file:// address, an HLS playlist, a DASH manifest, an SDP session
+  # (which bound two UDP ports for 21 s), plain text. Each must be refused
+  # at once; the tests watch them with strace.
+  mkdir -p sec
+  ffmpeg -v error -y -i full.mp4 -c copy sec/private.ts
+  printf 'ffconcat version 1.0\nfile sec/private.ts\n' >concat-script.mp4
+  printf '#EXTM3U\n#EXT-X-TARGETDURATION:10\n#EXTINF:10,\nfile://%s/sec/private.ts\n#EXT-X-ENDLIST\n' "$PWD" \
+    >hls-playlist.mp4
+  cp hls-playlist.mp4 list.m3u8
+  printf 'ffconcat version 1.0\nfile list.m3u8\n' >concat-to-playlist.mp4
+  printf '<?xml version="1.0"?>\n<MPD xmlns="urn:mpeg:dash:schema:mpd:2011" type="static" mediaPresentationDuration="PT10S" minBufferTime="PT1S" profiles="urn:mpeg:dash:profile:isoff-on-demand:2011"><Period><AdaptationSet mimeType="video/mp2t"><Representation id="1" bandwidth="1000" width="320" height="240"><BaseURL>file://%s/sec/private.ts</BaseURL></Representation></AdaptationSet></Period></MPD>\n' \
+    "$PWD" >dash-manifest.mp4
+  printf 'v=0\no=- 0 0 IN IP4 127.0.0.1\ns=x\nc=IN IP4 0.0.0.0\nt=0 0\nm=video 5004 RTP/AVP 96\na=rtpmap:96 H264/90000\n' \
+    >sdp-session.mp4
+  printf 'Dear all,\nhere are the pictures of the holiday.\n' >notes.txt
   for video in ${IMPORTS:-junk.mp4 cut-before-index.mp4 cut-in-data.mp4 huge-frames.mkv tiny-frames.mkv \
     six-hours-apart.mkv late-sound.mp4 late-sound.mkv still-hour.mp4 photo.jpg jpeg-16384.jpg \
-    one-pixel-wide.mkv skip-frames-8192.mp4 ffv1-8192.mkv}; do
+    one-pixel-wide.mkv skip-frames-8192.mp4 ffv1-8192.mkv concat-script.mp4 concat-to-playlist.mp4 \
+    hls-playlist.mp4 dash-manifest.mp4 sdp-session.mp4 notes.txt}; do
     size=$(stat -c %s "$video")
     [ "$size" -le 1048576 ] || { echo "$video is $size bytes, more than 1 MiB" >&2; exit 1; }
     rm -f out.zrv
