@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,9 +19,8 @@ constexpr uint32_t kMaxFrames = MAX_FRAME_OFFSETS - 1;
 // long clip costs no copy of it.
 class MappedFile {
  public:
-  explicit MappedFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
+  // Maps the open file `fd` (the pending clip: it may have no name yet).
+  explicit MappedFile(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
       void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
@@ -31,7 +29,6 @@ class MappedFile {
         m_size = size_t(st.st_size);
       }
     }
-    ::close(fd);
   }
   ~MappedFile() {
     if (m_data) ::munmap(const_cast<uint8_t*>(m_data), m_size);
@@ -94,10 +91,10 @@ bool ClipWriter::Finish(const std::vector<uint8_t>& track, const FrameNamer& nam
     return Fail("the clip would be 4 GiB or more, more than a player can index", why);
   m_hasSound = !track.empty();
   m_audioStart = uint32_t(m_file.size());
-  if (!m_file.Write(track.data(), track.size()) || !m_file.Close())
+  if (!m_file.Write(track.data(), track.size()) || !m_file.Flush())
     return Fail("cannot write '" + m_file.destination() + "'", why);
 
-  MappedFile clip(m_file.path());
+  MappedFile clip(m_file.fd());
   if (!clip.data()) return Fail("cannot read the clip back", why);
   FrameIndex index;
   BuildFrameIndex(clip.data(), uint32_t(clip.size()), index);
