@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/quit_signals.h"
+#include "signals/quit_signals.h"
 #include "player/player_dlg.h"
 
 namespace {

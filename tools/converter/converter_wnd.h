@@ -96,6 +96,9 @@ class CConverterWnd : public QWidget {
   void OnConvert();
   void OnCancel();
   void OnOpenOutputFolder();
+  // Closes the window as "Stop and close" does, without asking: a run stops
+  // and its unfinished file is gone when this returns.
+  void StopAndClose();
   // Files and folders dropped on the window.
   void OnDropFiles(const QStringList& localPaths);
 
@@ -214,6 +217,7 @@ class CConverterWnd : public QWidget {
   int m_failed = 0;
   QString m_lastOutputFolder;
   std::atomic<bool> m_cancelRequested{false};
+  bool m_closeWithoutAsking = false;
 
   // Declared last: stopped first, while everything their tasks touch lives.
   std::unique_ptr<WorkQueue> m_factsQueue;
