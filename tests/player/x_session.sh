@@ -128,8 +128,8 @@ signal_during_conversion() {
   xdotool windowactivate --sync "$window" 2>/dev/null || true
   xdotool key shift+Tab space
   wait_for "$program never held its output open" holds_pending_file "$pid" >/dev/null
-  # Some way into the conversion, past the set-up that the import does not
-  # yet interrupt (a video without sound has its silence made first).
+  # Some way into the conversion: the import does not yet interrupt the
+  # reopening of its input that follows the output's creation.
   sleep 1
   if [ "$ignore" = nohup ]; then
     kill -HUP "$pid"
