@@ -158,17 +158,22 @@ TEST(PendingFile, OtherThreadsKeepTheUmaskWhileOutputsAreMade) {
       ::unlink(path.c_str());
     }
   });
-  int published = 0;
-  for (int i = 0; i < 200; ++i) {
+  // Thousands of outputs begun, since a changed umask would last only a
+  // moment each time; a few of them published.
+  int made = 0, published = 0;
+  for (int i = 0; i < 5000; ++i) {
     PendingFile file;
     std::string error;
     const PendingKind kind = i % 2 ? PendingKind::hidden : PendingKind::unnamed;
-    if (file.Create(dir.File("out.zrv"), true, error, kind) && file.Publish(error)) ++published;
+    if (!file.Create(dir.File("out.zrv"), true, error, kind)) continue;
+    ++made;
+    if (i % 250 == 0 && file.Publish(error)) ++published;
   }
   done = true;
   other.join();
-  EXPECT_EQ(published, 200);
-  EXPECT_GT(created, 200);  // the two threads really ran side by side
+  EXPECT_EQ(made, 5000);
+  EXPECT_EQ(published, 20);
+  EXPECT_GT(created, 100);  // the two threads really ran side by side
   EXPECT_TRUE(wrong.empty()) << wrong.size() << " files got another mode, e.g. " << wrong.front();
   EXPECT_EQ(ModeOf(dir.File("out.zrv")), expected);
 }
