@@ -117,29 +117,6 @@ INSTANTIATE_TEST_SUITE_P(
                     PendingProblem::none, kOld}),
     [](const ::testing::TestParamInfo<PublishCase>& info) { return std::string(info.param.what); });
 
-TEST(PendingFile, RefusesAFolderAndAnExistingFileUnlessReplacingBeforeMakingAnything) {
-  TempDir dir;
-  WriteFile(dir.File("old.zrv"), kOld);
-  const struct {
-    std::string destination;
-    bool replace;
-    PendingProblem problem;
-  } cases[] = {
-      {dir.path(), true, PendingProblem::isFolder},
-      {dir.File("old.zrv"), false, PendingProblem::exists},
-      {dir.File("missing/clip.zrv"), true, PendingProblem::folderNotWritable},
-  };
-  for (const auto& c : cases) {
-    PendingFile file;
-    std::string error;
-    EXPECT_FALSE(file.Create(c.destination, c.replace, error)) << c.destination;
-    EXPECT_FALSE(file.opened());
-    EXPECT_EQ(file.failure().problem, c.problem) << c.destination;
-    EXPECT_FALSE(error.empty());
-  }
-  EXPECT_EQ(FolderNames(dir.path()), std::vector<std::string>({"old.zrv"}));
-}
-
 // Files that another thread creates while outputs are made and published
 // get the umask's mode: the umask is never changed, not even for a moment.
 TEST(PendingFile, OtherThreadsKeepTheUmaskWhileOutputsAreMade) {
