@@ -16,10 +16,11 @@ constexpr uint8_t kStartOfImage[2] = {0xFF, 0xD8};
 constexpr uint32_t kMaxFrames = MAX_FRAME_OFFSETS - 1;
 
 // The written clip mapped into memory for the scan, so that reading back a
-// long clip costs no copy of it.
+// long clip costs no copy of it. Mapped from the descriptor that wrote it,
+// not reopened by name: it may have no name yet, and a confined writer may
+// open nothing.
 class MappedFile {
  public:
-  // Maps the open file `fd` (the pending clip: it may have no name yet).
   explicit MappedFile(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/import.h"
 
 #include <algorithm>
@@ -23,13 +24,13 @@ extern "C" {
 #include "import/import_timing.h"
 #include "import/media_input.h"
 #include "import/picture_fit.h"
+#include "import/video_file.h"
 #include "import/sound_track.h"
 
 namespace {
 
 constexpr uint32_t kMaxClipFrames = MAX_FRAME_OFFSETS - 1;  // one entry is the end marker
-constexpr int kMinSide = 16, kMaxSide = 8192;
-constexpr double kMinFps = 1, kMaxFps = 30, kSilentFps = 5;
+constexpr double kSilentFps = 5;
 // Time stamps that claim many more frames of clip than the video holds
 // packets are broken (or made to cost): a real video has a packet at least
 // every few seconds.
@@ -100,6 +101,7 @@ class Importer {
   }
   bool Refuse(const MediaInput& input, const std::string& error) {
     m_result.failure = input.failure();
+    m_result.cancelled = m_result.failure.problem == ImportProblem::cancelled;
     m_result.error = error;
     return false;
   }
@@ -269,12 +271,17 @@ bool Importer::Run() {
   if (SameExistingFile(m_output, m_video))
     return Refuse(ImportProblem::outputIsVideo, "'" + m_output + "' is the video itself; it is never overwritten");
   std::string error;
-  MediaInput first;
-  if (!first.Open(m_video, error)) return Refuse(first, error);
+  // Everything the import reads and writes is opened before the first byte
+  // of the video is parsed; then the process may give up opening anything.
+  VideoFile file;
+  if (!file.Open(m_video, m_result.failure, error)) return Refuse(m_result.failure.problem, error, m_result.failure.detail);
   const ClipLayout layout =
       m_options.layout == ImportLayout::sharedHeader ? ClipLayout::sharedHeader : ClipLayout::plain;
   if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(ImportProblem::cannotWrite, error, error);
+  if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error, error);
 
+  MediaInput first;
+  if (!first.Open(file, m_options.cancel, error)) return Refuse(first, error);
   const AVStream* video = first.video();
   const double originMs = video->start_time != AV_NOPTS_VALUE ? Ms(video->start_time, video->time_base) : 0;
   m_startMs = originMs + m_options.startSeconds * 1000.0;
@@ -318,7 +325,7 @@ bool Importer::Run() {
 
   // The second pass decodes the pictures.
   MediaInput second;
-  if (!second.Open(m_video, error) || !second.OpenVideoDecoder(error)) return Refuse(second, error);
+  if (!second.Open(file, m_options.cancel, error) || !second.OpenVideoDecoder(error)) return Refuse(second, error);
   m_input = &second;
   if (m_options.startSeconds > 0) {
     const AVStream* stream = second.video();
@@ -349,34 +356,18 @@ bool Importer::Run() {
 
 }  // namespace
 
-std::string CheckImportOptions(const ImportOptions& o) {
-  if (o.width < kMinSide || o.width > kMaxSide || o.height < kMinSide || o.height > kMaxSide)
-    return "the size must be from 16 x 16 to 8192 x 8192";
-  if (!(o.fps >= kMinFps && o.fps <= kMaxFps)) return "the frame rate must be from 1 to 30";
-  if (o.sound == ImportSound::none && o.fps != kSilentFps)
-    return "without sound the player shows 5 frames a second: the frame rate must be 5";
-  if (o.quality < 1 || o.quality > 100) return "the quality must be from 1 to 100";
-  if (o.sound != ImportSound::none && o.bitrate != 0 && !AmrModeSupported(BandOf(o.sound), o.bitrate)) {
-    std::string modes;
-    for (int mode : AmrModes(BandOf(o.sound))) {
-      char text[16];
-      std::snprintf(text, sizeof text, "%s%g", modes.empty() ? "" : ", ", mode / 1000.0);
-      modes += text;
-    }
-    return std::string("the bit rate of ") + (o.sound == ImportSound::amrWb ? "AMR-WB" : "AMR-NB") +
-           " must be one of " + modes + " kbit/s";
-  }
-  if (!(o.startSeconds >= 0) || !std::isfinite(o.startSeconds)) return "the start must be 0 or later";
-  if (!(o.durationSeconds >= 0) || !std::isfinite(o.durationSeconds))
-    return "the duration must be 0 (all) or more";
-  return "";
-}
-
-VideoFacts ReadVideoFacts(const std::string& videoPath) {
+VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>* cancel,
+                          const Confinement& confine) {
   av_log_set_level(AV_LOG_QUIET);
   VideoFacts facts;
+  VideoFile file;
+  if (!file.Open(videoPath, facts.failure, facts.error)) return facts;
+  if (confine && !confine(facts.error)) {
+    facts.failure = {ImportProblem::cannotOpen, videoPath, facts.error};
+    return facts;
+  }
   MediaInput input;
-  if (!input.Open(videoPath, facts.error)) {
+  if (!input.Open(file, cancel, facts.error)) {
     facts.failure = input.failure();
     return facts;
   }

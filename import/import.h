@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Importing a video into a ZRV clip: any file FFmpeg's libraries read that
 // has a video stream becomes JPEG frames back to back, optionally followed by
 // an AMR track. The frame rate of the clip comes from its sound: the player
@@ -34,6 +35,11 @@ inline constexpr int kDefaultImportHeight = 144;
 inline constexpr double kDefaultImportFps = 8;
 inline constexpr int kDefaultImportQuality = 75;
 
+// Called once the video and the output are open, before the first byte of
+// the video is parsed: where a process gives up the right to open anything
+// more. False, with a sentence in `error`, stops the work.
+using Confinement = std::function<bool(std::string& error)>;
+
 struct ImportOptions {
   int width = kDefaultImportWidth;    // even or odd, 16 to 8192 a side
   int height = kDefaultImportHeight;
@@ -54,6 +60,7 @@ struct ImportOptions {
   // Looked at at least every 100 ms of work; once it holds true the import
   // stops and leaves no output. May be null.
   const std::atomic<bool>* cancel = nullptr;
+  Confinement confine;  // may be empty
 };
 
 // What a video holds, read without decoding it: for the window's list.
@@ -87,8 +94,10 @@ struct ImportResult {
 // sentence saying which value is wrong.
 std::string CheckImportOptions(const ImportOptions& options);
 
-// Reads the facts of the video at `videoPath`.
-VideoFacts ReadVideoFacts(const std::string& videoPath);
+// Reads the facts of the video at `videoPath`, stopping once `cancel` (may
+// be null) holds true; `confine` as for the import.
+VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>* cancel = nullptr,
+                          const Confinement& confine = {});
 
 // Imports the video at `videoPath` into the clip `outputPath`. The clip is
 // written under a hidden temporary name in the same folder, read back as the

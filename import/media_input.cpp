@@ -1,49 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "import/media_input.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/avstring.h>
 #include <libavutil/display.h>
 }
 
 #include "export/av_error.h"
 #include "image/image_limits.h"
+#include "import/video_file.h"
 
 namespace {
 
 constexpr int kIoBufferSize = 64 * 1024;
 
-int ReadFile(void* opaque, uint8_t* buffer, int size) {
-  const int fd = *static_cast<int*>(opaque);
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, size_t(size));
-    if (got > 0) return int(got);
-    if (got == 0) return AVERROR_EOF;
-    if (errno != EINTR) return AVERROR(errno);
-  }
-}
-
-int64_t SeekFile(void* opaque, int64_t offset, int whence) {
-  const int fd = *static_cast<int*>(opaque);
-  if (whence & AVSEEK_SIZE) {
-    struct stat st {};
-    return ::fstat(fd, &st) == 0 ? int64_t(st.st_size) : AVERROR(errno);
-  }
-  const off_t at = ::lseek(fd, off_t(offset), whence & ~AVSEEK_FORCE);
-  return at < 0 ? AVERROR(errno) : int64_t(at);
-}
+// The containers a video comes in, by FFmpeg's demuxer names. Everything
+// else is refused, above all what names other files or addresses
+// (concatenation scripts, HLS and DASH playlists, SDP and RTSP sessions,
+// image-sequence patterns) and what draws text as a picture.
+constexpr const char* kVideoContainers =
+    "mov,matroska,avi,mpeg,mpegts,flv,asf,ogg,gif,jpeg_pipe,png_pipe,bmp_pipe,webp_pipe";
 
 // The demuxer opens nothing but the one file: no references to other files
-// or addresses that a playlist or a movie's data references may name.
+// or addresses that a movie's data may name.
 int RefuseOtherFiles(AVFormatContext*, AVIOContext**, const char*, int, AVDictionary**) {
   return AVERROR(EPERM);
 }
@@ -106,83 +94,129 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
 
 }  // namespace
 
+bool MediaInput::Reading::Stopped() const {
+  return (cancel && cancel->load(std::memory_order_relaxed)) || std::chrono::steady_clock::now() > deadline;
+}
+
+int MediaInput::Read(void* opaque, uint8_t* buffer, int size) {
+  Reading& r = *static_cast<Reading*>(opaque);
+  // Checked here too: FFmpeg asks its interrupt callback only in some loops.
+  if (r.Stopped()) return AVERROR_EXIT;
+  for (;;) {
+    const ssize_t got = ::pread(r.fd, buffer, size_t(size), off_t(r.position));
+    if (got > 0) {
+      r.position += got;
+      return int(got);
+    }
+    if (got == 0) return AVERROR_EOF;
+    if (errno != EINTR) return AVERROR(errno);
+  }
+}
+
+int64_t MediaInput::Seek(void* opaque, int64_t offset, int whence) {
+  Reading& r = *static_cast<Reading*>(opaque);
+  if (whence & AVSEEK_SIZE) return r.size;
+  int64_t at = 0;
+  switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET: at = offset; break;
+    case SEEK_CUR: at = r.position + offset; break;
+    case SEEK_END: at = r.size + offset; break;
+    default: return AVERROR(EINVAL);
+  }
+  if (at < 0) return AVERROR(EINVAL);
+  r.position = at;
+  return at;
+}
+
+int MediaInput::Interrupted(void* opaque) {
+  return static_cast<const Reading*>(opaque)->Stopped() ? 1 : 0;
+}
+
 MediaInput::~MediaInput() {
   avcodec_free_context(&m_videoDecoder);
   avcodec_free_context(&m_audioDecoder);
   avformat_close_input(&m_format);
   if (m_io) av_freep(&m_io->buffer);
   avio_context_free(&m_io);
-  if (m_fd >= 0) ::close(m_fd);
 }
 
-bool MediaInput::Open(const std::string& path, std::string& error) {
-  m_path = path;
-  const std::string name = "'" + path + "'";
-  // Opened without waiting, so that a FIFO without a writer does not hang;
-  // anything but a regular file is refused.
-  m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (m_fd < 0) {
-    m_failure = {ImportProblem::cannotOpen, path, std::strerror(errno)};
-    error = "cannot open " + name + ": " + m_failure.detail;
+bool MediaInput::Fail(ImportProblem problem, std::string detail, std::string sentence, std::string& error) {
+  if (m_reading.cancel && m_reading.cancel->load(std::memory_order_relaxed)) {
+    m_failure = {ImportProblem::cancelled, m_path, {}};
+    error = "the import of '" + m_path + "' was cancelled";
     return false;
   }
-  struct stat st {};
-  if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    m_failure = {ImportProblem::notRegular, path, {}};
-    error = name + " is not a regular file";
+  if (m_reading.Stopped()) {
+    m_failure = {ImportProblem::notAVideo, m_path, "its reading took longer than " +
+                 std::to_string(kOpenSeconds) + " s"};
+    error = "'" + m_path + "' is not a video that can be read (" + m_failure.detail + ")";
     return false;
   }
-  ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
-  m_size = int64_t(st.st_size);
+  m_failure = {problem, m_path, std::move(detail)};
+  error = std::move(sentence);
+  return false;
+}
+
+bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error) {
+  m_path = file.path();
+  const std::string name = "'" + m_path + "'";
+  m_reading.fd = file.fd();
+  m_reading.size = file.size();
+  m_reading.cancel = cancel;
+  m_reading.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kOpenSeconds);
 
   auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
-  m_io = buffer ? avio_alloc_context(buffer, kIoBufferSize, 0, &m_fd, ReadFile, nullptr, SeekFile)
-                : nullptr;
+  m_io = buffer ? avio_alloc_context(buffer, kIoBufferSize, 0, &m_reading, Read, nullptr, Seek) : nullptr;
   m_format = avformat_alloc_context();
   if (!m_io || !m_format) {
     if (!m_io) av_free(buffer);
-    m_failure = {ImportProblem::outOfMemory, path, {}};
-    error = "not enough memory to read " + name;
-    return false;
+    return Fail(ImportProblem::outOfMemory, {}, "not enough memory to read " + name, error);
   }
   m_format->pb = m_io;
   m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
   m_format->io_open = RefuseOtherFiles;
-  const int opened = avformat_open_input(&m_format, path.c_str(), nullptr, nullptr);
-  if (opened < 0) {
-    // avformat_open_input frees the context on failure.
-    m_failure = {ImportProblem::notAVideo, path, AvErrorText(opened)};
-    error = name + " is not a video that can be read (" + m_failure.detail + ")";
-    return false;
+  m_format->interrupt_callback = {Interrupted, &m_reading};
+
+  // The container is recognised first, so that anything but a video is
+  // refused by what it is, before its demuxer runs.
+  const AVInputFormat* container = nullptr;
+  const int probed = av_probe_input_buffer2(m_io, &container, m_path.c_str(), nullptr, 0, 0);
+  if (probed < 0 || !container)
+    return Fail(ImportProblem::notAVideo, AvErrorText(probed),
+                name + " is not a video that can be read (" + AvErrorText(probed) + ")", error);
+  if (av_match_list(container->name, kVideoContainers, ',') <= 0) {
+    const std::string what = container->long_name ? container->long_name : container->name;
+    return Fail(ImportProblem::notAVideo, what,
+                name + " is not a video file: it reads as " + what + ", which is not imported",
+                error);
   }
+  // The same rules for every demuxer a demuxer may open inside: only
+  // these containers, and no protocol at all, so that nothing but our own
+  // reading of this one file ever reaches FFmpeg.
+  AVDictionary* rules = nullptr;
+  av_dict_set(&rules, "format_whitelist", kVideoContainers, 0);
+  av_dict_set(&rules, "protocol_whitelist", "", 0);
+  const int opened = avformat_open_input(&m_format, m_path.c_str(), container, &rules);
+  av_dict_free(&rules);
+  if (opened < 0)  // avformat_open_input frees the context on failure
+    return Fail(ImportProblem::notAVideo, AvErrorText(opened),
+                name + " is not a video that can be read (" + AvErrorText(opened) + ")", error);
   // Sizes the container declares are refused before the stream search
   // decodes a picture of that size; the decoders it opens refuse larger
   // pictures themselves.
-  if (!DeclaredSizesAllowed(m_format, name, error)) {
-    m_failure = {ImportProblem::framesTooLarge, path, {}};
-    return false;
-  }
+  if (!DeclaredSizesAllowed(m_format, name, error)) return Fail(ImportProblem::framesTooLarge, {}, error, error);
   const unsigned streams = m_format->nb_streams;
   std::vector<AVDictionary*> limits(streams, nullptr);
   for (AVDictionary*& limit : limits) av_dict_set_int(&limit, "max_pixels", int64_t(kMaxImagePixels), 0);
   const int found = avformat_find_stream_info(m_format, limits.data());
   for (AVDictionary*& limit : limits) av_dict_free(&limit);
-  if (found < 0) {
-    m_failure = {ImportProblem::notAVideo, path, {}};
-    error = name + " is not a video that can be read";
-    return false;
-  }
-  if (!DeclaredSizesAllowed(m_format, name, error)) {
-    m_failure = {ImportProblem::framesTooLarge, path, {}};
-    return false;
-  }
+  if (found < 0 || m_reading.Stopped())
+    return Fail(ImportProblem::notAVideo, {}, name + " is not a video that can be read", error);
+  if (!DeclaredSizesAllowed(m_format, name, error)) return Fail(ImportProblem::framesTooLarge, {}, error, error);
   const int video = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   // A cover picture of a sound file is no video.
-  if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC)) {
-    m_failure = {ImportProblem::noVideoStream, path, {}};
-    error = name + " has no video stream";
-    return false;
-  }
+  if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC))
+    return Fail(ImportProblem::noVideoStream, {}, name + " has no video stream", error);
   m_video = m_format->streams[video];
   const int audio = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
   if (audio >= 0) m_audio = m_format->streams[audio];
@@ -191,6 +225,8 @@ bool MediaInput::Open(const std::string& path, std::string& error) {
     AVStream* stream = m_format->streams[i];
     stream->discard = (stream == m_video || stream == m_audio) ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   }
+  // The head is read: from here on only cancel stops the reading.
+  m_reading.deadline = std::chrono::steady_clock::time_point::max();
   return true;
 }
 
@@ -219,6 +255,6 @@ bool MediaInput::OpenAudioDecoder(std::string& error) {
 }
 
 double MediaInput::ReadFraction() const {
-  if (m_size <= 0 || !m_io) return 0;
-  return std::min(1.0, double(avio_tell(m_io)) / double(m_size));
+  if (m_reading.size <= 0 || !m_io) return 0;
+  return std::min(1.0, double(avio_tell(m_io)) / double(m_reading.size));
 }

@@ -1,12 +1,19 @@
-// A video file opened for the import: our own reading of the file (regular
-// files only, nothing else opened on its behalf), FFmpeg's demuxer on it,
-// its video stream (and the first sound stream) and their decoders.
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A video opened for the import: FFmpeg's demuxer over our own reading of
+// the one file, its video stream (and the first sound stream) and their
+// decoders. Only real media containers are read, never playlists, manifests,
+// session descriptions, scripts or text, and FFmpeg may open nothing itself:
+// no other file, no address.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 #include "import/import_failure.h"
+
+class VideoFile;
 
 extern "C" {
 struct AVFormatContext;
@@ -24,9 +31,12 @@ class MediaInput {
   MediaInput(const MediaInput&) = delete;
   MediaInput& operator=(const MediaInput&) = delete;
 
-  // Opens `path` and finds its streams. On failure `error` says why in a
-  // sentence that names the file.
-  bool Open(const std::string& path, std::string& error);
+  // Reads the container of `file` and finds its streams; every read stops
+  // once `cancel` (may be null) holds true, and the reading of the
+  // container's head (the facts) after kOpenSeconds. On failure `error` says
+  // why in a sentence that names the file.
+  bool Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error);
+  static constexpr int kOpenSeconds = 10;
 
   AVFormatContext* format() const { return m_format; }
   AVStream* video() const { return m_video; }
@@ -54,8 +64,22 @@ class MediaInput {
   double ReadFraction() const;
 
  private:
-  int m_fd = -1;
-  int64_t m_size = 0;
+  // What FFmpeg's read and interrupt callbacks see.
+  struct Reading {
+    int fd = -1;
+    int64_t position = 0;
+    int64_t size = 0;
+    const std::atomic<bool>* cancel = nullptr;
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    bool Stopped() const;
+  };
+  static int Read(void* opaque, uint8_t* buffer, int size);
+  static int64_t Seek(void* opaque, int64_t offset, int whence);
+  static int Interrupted(void* opaque);
+
+  bool Fail(ImportProblem problem, std::string detail, std::string sentence, std::string& error);
+
+  Reading m_reading;
   AVIOContext* m_io = nullptr;
   AVFormatContext* m_format = nullptr;
   AVStream* m_video = nullptr;

@@ -50,7 +50,7 @@ RowOutcome ExportOne(const std::string& clip, const std::string& output, bool re
 
 }  // namespace
 
-RowFacts ReadClipRowFacts(const std::string& path) {
+RowFacts ReadClipRowFacts(const std::string& path, const std::atomic<bool>*) {
   const ClipExportFacts clip = ReadClipExportFacts(path);
   RowFacts facts;
   if (!clip.ok) {

@@ -31,4 +31,4 @@ class CConvertWnd : public CConverterWnd {
 };
 
 // What the list shows of a clip; read on the reading thread.
-RowFacts ReadClipRowFacts(const std::string& path);
+RowFacts ReadClipRowFacts(const std::string& path, const std::atomic<bool>* cancel = nullptr);

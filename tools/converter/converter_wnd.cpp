@@ -98,6 +98,7 @@ CConverterWnd::CConverterWnd(ConverterKind kind, QWidget* parent)
 
 CConverterWnd::~CConverterWnd() {
   StopRun();
+  m_closing = true;
   m_factsQueue->Stop();
 }
 
@@ -318,7 +319,7 @@ void CConverterWnd::AddPaths(const QStringList& paths) {
 
       const uint64_t id = row.id;
       m_factsQueue->Post([this, id, read = m_kind.readFacts, name = file.toStdString()] {
-        const RowFacts facts = read(name);
+        const RowFacts facts = read(name, &m_closing);
         QMetaObject::invokeMethod(this, [this, id, facts] { ShowFacts(id, facts); }, Qt::QueuedConnection);
       });
     }

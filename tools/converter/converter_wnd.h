@@ -72,7 +72,8 @@ struct ConverterKind {
   // Which files of an added folder are taken.
   std::function<bool(const QString& file)> takesFromFolder;
   // Reads one file's facts on the reading thread; must not touch the window.
-  std::function<RowFacts(const std::string& path)> readFacts;
+  // Stops soon after `cancel` holds true (the window is closing).
+  std::function<RowFacts(const std::string& path, const std::atomic<bool>* cancel)> readFacts;
 };
 
 class CConverterWnd : public QWidget {
@@ -217,6 +218,7 @@ class CConverterWnd : public QWidget {
   int m_failed = 0;
   QString m_lastOutputFolder;
   std::atomic<bool> m_cancelRequested{false};
+  std::atomic<bool> m_closing{false};  // ends a facts read under way
   bool m_closeWithoutAsking = false;
 
   // Declared last: stopped first, while everything their tasks touch lives.

@@ -8,6 +8,7 @@
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
 #include "tools/zrvchanger/changer_texts.h"
+#include "tools/zrvchanger/helper_import.h"
 #include "tools/zrvchanger/import_failure_text.h"
 #include "tools/zrvchanger/video_files.h"
 #include "ui/help_and_tools.h"
@@ -16,6 +17,16 @@ namespace ct = changer_texts;
 
 namespace {
 
+// The helper process that reads and imports the videos, beside this
+// program (or on PATH).
+std::string HelperProgram() {
+  static const std::string helper = [] {
+    const QString found = FindProgram("zrvtool-export");
+    return found.isEmpty() ? std::string("zrvtool-export") : found.toStdString();
+  }();
+  return helper;
+}
+
 ConverterKind ZrvChangerKind() {
   ConverterKind kind;
   kind.words = {ct::kTitle,        ct::kEmptyHint, ct::kListName,  ct::kBesideVideos,
@@ -23,16 +34,16 @@ ConverterKind ZrvChangerKind() {
                 ct::kVideoFilter,  ct::kAskClose,  ct::kSameOutput};
   kind.factColumns = {converter_texts::kColumnLength, ct::kColumnPicture};
   kind.takesFromFolder = HasVideoExtension;
-  kind.readFacts = ReadVideoRowFacts;
+  kind.readFacts = [helper = HelperProgram()](const std::string& path, const std::atomic<bool>* cancel) {
+    return ReadVideoRowFacts(helper, path, cancel);
+  };
   return kind;
 }
 
 RowOutcome ImportOne(const std::string& video, const std::string& output, bool replace, ImportOptions options,
                      const ProgressReport& progress, const std::atomic<bool>* cancel) {
   options.force = replace;
-  options.cancel = cancel;
-  options.progress = progress;
-  const ImportResult result = ImportVideo(video, output, options);
+  const ImportResult result = ImportInHelper(HelperProgram(), video, output, options, progress, cancel);
   RowOutcome outcome;
   outcome.ok = result.ok;
   outcome.cancelled = result.cancelled;

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 
 #include "import/import.h"
+#include "tools/zrvchanger/helper_import.h"
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
 #include "tools/zrvchanger/changer_texts.h"
@@ -16,8 +17,8 @@ bool HasVideoExtension(const QString& path) {
   return kExtensions.contains(QFileInfo(path).suffix().toLower());
 }
 
-RowFacts ReadVideoRowFacts(const std::string& path) {
-  const VideoFacts video = ReadVideoFacts(path);
+RowFacts ReadVideoRowFacts(const std::string& helper, const std::string& path, const std::atomic<bool>* cancel) {
+  const VideoFacts video = ReadFactsInHelper(helper, path, cancel);
   RowFacts facts;
   if (!video.ok) {
     facts.problem = Text(ct::kFailed).arg(ImportFailureText(video.failure, video.error));

@@ -11,6 +11,6 @@
 // (.mp4, .mov, .3gp, .mkv, .webm, .avi, .gif, ...), in any case.
 bool HasVideoExtension(const QString& path);
 
-// The video's length and picture size, read without decoding it; on the
-// reading thread.
-RowFacts ReadVideoRowFacts(const std::string& path);
+// The video's length and picture size, read without decoding it by the
+// helper process `helper`; on the reading thread.
+RowFacts ReadVideoRowFacts(const std::string& helper, const std::string& path, const std::atomic<bool>* cancel);

@@ -7,6 +7,7 @@
 
 #include "import/import.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/confined_import.h"
 #include "tools/zrvtool/export_report.h"
 #include "tools/zrvtool/import_usage.h"
 #include "tools/zrvtool/batch_run.h"
@@ -174,9 +175,8 @@ int RunImport(int argc, char** argv) {
   command.run = [&request](const BatchJob& job, const std::atomic<bool>* cancel,
                            const BatchProgress& progress) {
     ImportOptions options = request.options;
-    options.cancel = cancel;
     options.progress = [&progress](int permille) { progress(uint32_t(permille), 1000); };
-    const ImportResult result = ImportVideo(job.input, job.output, options);
+    const ImportResult result = ImportInConfinedChild(job.input, job.output, options, cancel);
     return BatchOutcome{result.ok, result.cancelled, result.error, {},
                         ImportJsonLine(job.input, job.output, result)};
   };

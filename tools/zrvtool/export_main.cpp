@@ -6,8 +6,10 @@
 
 #include "tools/zrvtool/cli.h"
 #include "tools/zrvtool/commands.h"
+#include "tools/zrvtool/window_service.h"
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::strcmp(argv[1], "window") == 0) return RunWindowService(argc - 1, argv + 1);
   for (const Command* command : {&kExportCommand, &kImportCommand}) {
     if (argc < 2 || std::strcmp(argv[1], command->name) != 0) continue;
     // Run directly (not through zrvtool), "--" still ends the options.
