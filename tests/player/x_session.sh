@@ -83,12 +83,15 @@ wait_for() {
 window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
 window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
 
-# holds_pending_file PID: prints "yes" while PID holds open an output it is
-# still writing in $work (unnamed, "#INODE (deleted)", or a hidden name).
+# holds_pending_file PID: prints "yes" while PID, or a process below it,
+# holds open an output it is still writing in $work (unnamed, "#INODE
+# (deleted)", or a hidden name).
 holds_pending_file() {
-  local fd target folder
+  local fd target folder pids
   folder=$(readlink -f "$work")
-  for fd in /proc/"$1"/fd/*; do
+  pids=$1
+  for _ in 1 2 3; do pids="$1 $(for p in $pids; do pgrep -P "$p"; done | tr '\n' ' ')"; done
+  for fd in $(for p in $pids; do echo /proc/"$p"/fd/*; done); do
     target=$(readlink "$fd" 2>/dev/null) || continue
     case $target in
       "$folder"/\#*" (deleted)" | "$folder"/.*) echo yes; return 0 ;;

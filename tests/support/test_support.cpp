@@ -102,12 +102,38 @@ ProgramResult RunProgram(const std::vector<std::string>& args) {
 
 std::string BuiltProgram(const std::string& name) { return std::string(ZRV_BIN_DIR) + "/" + name; }
 
+namespace {
+
+// `pid` and the processes below it (a helper or a confined child may do the writing).
+std::vector<int> ProcessTree(int pid) {
+  std::vector<std::pair<int, int>> parents;  // pid, parent
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    int parent = 0;
+    std::sscanf(line.c_str() + line.rfind(')') + 1, " %*c %d", &parent);
+    parents.emplace_back(std::stoi(name), parent);
+  }
+  std::vector<int> tree = {pid};
+  for (size_t i = 0; i < tree.size(); ++i)
+    for (const auto& [child, parent] : parents)
+      if (parent == tree[i]) tree.push_back(child);
+  return tree;
+}
+
+}  // namespace
+
 bool HoldsPendingFile(int pid, const std::string& folder) {
   std::error_code error;
   const std::string real = std::filesystem::canonical(folder, error).string() + "/";
   if (error) return false;
+  for (const int process : ProcessTree(pid))
   for (const auto& entry :
-       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+       std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
     const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
     if (error || target.rfind(real, 0) != 0) continue;
     const std::string name = target.substr(real.size());
