@@ -10,7 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/display_start.h"
-#include "app/quit_signals.h"
+#include "signals/quit_signals.h"
 #include "player/player_dlg.h"
 
 namespace {

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,12 +18,12 @@ constexpr uint8_t kStartOfImage[2] = {0xFF, 0xD8};
 constexpr uint32_t kMaxFrames = MAX_FRAME_OFFSETS - 1;
 
 // The written clip mapped into memory for the scan, so that reading back a
-// long clip costs no copy of it. Mapped from a descriptor of the file that
-// was written, not reopened by name: a confined writer may open nothing.
+// long clip costs no copy of it. Mapped from the descriptor that wrote it,
+// not reopened by name: it may have no name yet, and a confined writer may
+// open nothing.
 class MappedFile {
  public:
   explicit MappedFile(int fd) {
-    if (fd < 0) return;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && st.st_size > 0) {
       void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
@@ -33,7 +32,6 @@ class MappedFile {
         m_size = size_t(st.st_size);
       }
     }
-    ::close(fd);
   }
   ~MappedFile() {
     if (m_data) ::munmap(const_cast<uint8_t*>(m_data), m_size);
@@ -107,13 +105,9 @@ bool ClipWriter::Finish(const std::vector<uint8_t>& track, const FrameNamer& nam
     return Fail("the clip would be 4 GiB or more, more than a player can index", why);
   m_hasSound = !track.empty();
   m_audioStart = uint32_t(m_file.size());
-  const int readBack = m_file.Write(track.data(), track.size()) ? m_file.DuplicateDescriptor() : -1;
-  if (!m_file.Close() || readBack < 0) {
-    const std::string message = CannotWrite(m_file.destination());
-    if (readBack >= 0) ::close(readBack);
-    return Fail(message, why);
-  }
-  MappedFile clip(readBack);
+  if (!m_file.Write(track.data(), track.size()) || !m_file.Flush())
+    return Fail(CannotWrite(m_file.destination()), why);
+  MappedFile clip(m_file.fd());
   if (!clip.data()) return Fail("cannot read the clip back", why);
   FrameIndex index;
   BuildFrameIndex(clip.data(), uint32_t(clip.size()), index);

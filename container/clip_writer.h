@@ -1,8 +1,8 @@
 // Writing a ZRV clip: JPEG frames back to back in the plain or the
-// shared-header layout, then the sound track. The clip is written under a
-// hidden name (PendingFile), read back as the player reads it, and takes its
-// own name only when the player would find in it exactly the frames, layout
-// and track that were written.
+// shared-header layout, then the sound track. The clip is written as a
+// pending file (PendingFile), read back as the player reads it, and takes its
+// own name, durably, only when the player would find in it exactly the
+// frames, layout and track that were written.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +22,7 @@ using FrameNamer = std::function<std::string(uint32_t k)>;
 
 class ClipWriter {
  public:
-  // Makes the hidden file beside `destination`; see PendingFile::Create.
+  // Makes the pending file for `destination`; see PendingFile::Create.
   bool Create(const std::string& destination, ClipLayout layout, bool replace, std::string& error);
 
   // Appends the next frame, given as a complete JPEG stream. In the
@@ -36,12 +36,11 @@ class ClipWriter {
   // would see other frames, another layout or no track.
   bool Finish(const std::vector<uint8_t>& track, const FrameNamer& name, std::string& why);
 
-  // Gives the finished clip its name.
+  // Gives the finished clip its name; see PendingFile::Publish.
   bool Publish(std::string& error) { return m_file.Publish(error); }
 
   uint32_t frames() const { return uint32_t(m_frameOffsets.size()); }
   uint64_t size() const { return m_file.size(); }
-  const std::string& temporaryPath() const { return m_file.path(); }
 
  private:
   bool Fail(const std::string& message, std::string& why);

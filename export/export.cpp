@@ -138,7 +138,7 @@ bool FramesWithinBound(const ClipSource& clip, const FrameContent& content, std:
 // MP4: every frame decoded to 4:2:0 planes and encoded as H.264; a frame
 // that holds no picture, repeats the one before, does not decode or has
 // another size lengthens the picture before it.
-bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
+bool WriteMp4(ExportRun& run, const PendingFile& output, const std::string& title,
               const ExportOptions& options, ExportResult& result, std::string& error) {
   const FrameContent content(run.clip.bytes().data(), run.clip.index());
   Yuv420Picture planes;
@@ -183,7 +183,7 @@ bool WriteMp4(ExportRun& run, const std::string& path, const std::string& title,
   }
   result.width = width;
   result.height = height;
-  if (!run.muxer.Create("mp4", path, error)) return false;
+  if (!run.muxer.Create("mp4", output.fd(), output.destination(), error)) return false;
   uint64_t fpsNum, fpsDen;
   run.timing.Fps(fpsNum, fpsDen);
   H264Encoder video;
@@ -254,7 +254,7 @@ bool FillPacket(AVPacket* packet, const uint8_t* data, size_t length, bool inCli
 // A frame that holds no picture, repeats the one before or has another size
 // than the video makes the packet before it last longer instead of a packet
 // of its own.
-bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
+bool WriteMkv(ExportRun& run, const PendingFile& output, const std::string& title,
               const ExportOptions& options, ExportResult& result, std::string& error) {
   const FrameContent content(run.clip.bytes().data(), run.clip.index());
   int width = 0, height = 0, damagedWidth = 0, damagedHeight = 0;
@@ -286,7 +286,7 @@ bool WriteMkv(ExportRun& run, const std::string& path, const std::string& title,
   }
   result.width = width;
   result.height = height;
-  if (!run.muxer.Create("matroska", path, error)) return false;
+  if (!run.muxer.Create("matroska", output.fd(), output.destination(), error)) return false;
   AVCodecParameters* parameters = avcodec_parameters_alloc();
   if (!parameters) {
     error = "not enough memory for the video stream";
@@ -466,8 +466,8 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
   const std::string title = ClipTitle(clipPath);
   const bool written =
       options.format == ExportFormat::mp4
-          ? WriteMp4(run, output.path(), title, options, result, error)
-          : WriteMkv(run, output.path(), title, options, result, error);
+          ? WriteMp4(run, output, title, options, result, error)
+          : WriteMkv(run, output, title, options, result, error);
   // A cancel that came after the last frame still leaves nothing.
   if (written && Cancelled(options)) result.cancelled = true;
   if (!written || result.cancelled) {
@@ -479,9 +479,9 @@ ExportResult ExportClip(const std::string& clipPath, const std::string& outputPa
     }
     return fail(ExportProblem::failed, error);
   }
-  if (!output.Publish(error, &run.clip.modified())) return finish(OutputFailure(output));
   struct stat st {};
-  if (::stat(outputPath.c_str(), &st) == 0) result.bytes = uint64_t(st.st_size);
+  if (::fstat(output.fd(), &st) == 0) result.bytes = uint64_t(st.st_size);
+  if (!output.Publish(error, &run.clip.modified())) return finish(OutputFailure(output));
   result.ok = true;
   return finish();
 }

@@ -1,13 +1,28 @@
 #include "export/muxer.h"
 
+#include <string>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
 #include "export/av_error.h"
+#include "export/fd_io.h"
 
 namespace {
+
+// The one file the muxer may open by name is its own output, for reading it
+// back (MP4's fast start); it gets a second context over the same descriptor.
+int OpenOwnOutput(AVFormatContext* context, AVIOContext** io, const char* url, int flags,
+                  AVDictionary** /*options*/) {
+  if (flags != AVIO_FLAG_READ || !context->url || std::string(url) != context->url) return AVERROR(EPERM);
+  const auto* output = static_cast<const AVIOContext*>(context->opaque);
+  *io = OpenFdIo(FdIoDescriptor(output), false);
+  return *io ? 0 : AVERROR(ENOMEM);
+}
+
+int CloseOwnOutput(AVFormatContext* /*context*/, AVIOContext* io) { return CloseFdIo(&io); }
 
 // ISO 8601 in UTC, as the containers' creation time field takes it.
 std::string CreationTimeText(const timespec& time) {
@@ -21,27 +36,30 @@ std::string CreationTimeText(const timespec& time) {
 }  // namespace
 
 Muxer::~Muxer() {
-  if (!m_context) return;
-  // An unfinished file is abandoned without its index: it is removed anyway.
-  if (m_open) avio_closep(&m_context->pb);
-  avformat_free_context(m_context);
+  // An unfinished file is abandoned without its index: it is dropped anyway.
+  if (m_context) avformat_free_context(m_context);
+  CloseFdIo(&m_output);
 }
 
-bool Muxer::Create(const char* formatName, const std::string& path, std::string& error) {
-  // "file:" keeps a name holding a colon from being read as a protocol.
-  const std::string url = "file:" + path;
+bool Muxer::Create(const char* formatName, int fd, const std::string& name, std::string& error) {
+  // The URL only names the output for the muxer's own use; no protocol reads it.
+  const std::string url = "fd:" + std::to_string(fd);
   const int made = avformat_alloc_output_context2(&m_context, nullptr, formatName, url.c_str());
   if (made < 0 || !m_context) {
     error = std::string("this FFmpeg cannot write ") + formatName + " files";
     return false;
   }
   m_fastStart = std::string(formatName) == "mp4";
-  const int opened = avio_open(&m_context->pb, url.c_str(), AVIO_FLAG_WRITE);
-  if (opened < 0) {
-    error = "cannot write '" + path + "': " + AvErrorText(opened);
+  m_output = OpenFdIo(fd, true);
+  if (!m_output) {
+    error = "cannot write '" + name + "': " + AvErrorText(AVERROR(ENOMEM));
     return false;
   }
-  m_open = true;
+  m_context->pb = m_output;
+  m_context->flags |= AVFMT_FLAG_CUSTOM_IO;
+  m_context->opaque = m_output;
+  m_context->io_open = OpenOwnOutput;
+  m_context->io_close2 = CloseOwnOutput;
   return true;
 }
 
@@ -98,8 +116,8 @@ bool Muxer::Write(AVPacket* packet, AVStream* stream, int fromTimeBaseDen, std::
 bool Muxer::Finish(std::string& error) {
   m_started = false;
   const int ended = av_write_trailer(m_context);
-  const int closed = avio_closep(&m_context->pb);
-  m_open = false;
+  m_context->pb = nullptr;
+  const int closed = CloseFdIo(&m_output);
   if (ended < 0 || closed < 0) {
     error = "cannot finish the output file: " + AvErrorText(ended < 0 ? ended : closed);
     return false;

@@ -7,6 +7,7 @@
 #include <string>
 
 struct AVFormatContext;
+struct AVIOContext;
 struct AVStream;
 struct AVPacket;
 struct AVCodecContext;
@@ -16,9 +17,12 @@ class Muxer {
  public:
   ~Muxer();
 
-  // Prepares a file of `formatName` ("mp4" or "matroska") at `path`. On
-  // failure `error` says why.
-  bool Create(const char* formatName, const std::string& path, std::string& error);
+  // Prepares a file of `formatName` ("mp4" or "matroska") written through
+  // `fd`, an empty file open for reading and writing that stays ours; `name`
+  // names it in messages. Nothing is opened by name, then or later: MP4's
+  // fast start reads the file back through `fd` too. On failure `error`
+  // says why.
+  bool Create(const char* formatName, int fd, const std::string& name, std::string& error);
   // True when encoders must put their headers out of band (MP4).
   bool WantsGlobalHeaders() const;
 
@@ -33,12 +37,13 @@ class Muxer {
   // Writes `packet` (time stamps in `fromTimeBase` units over `fromDen`),
   // interleaved with the other streams by time. The packet is consumed.
   bool Write(AVPacket* packet, AVStream* stream, int fromTimeBaseDen, std::string& error);
-  // Flushes the interleaving queue, writes the index and closes the file.
+  // Flushes the interleaving queue, writes the index and empties the buffer
+  // into the file (which stays open: it is `fd`'s owner's).
   bool Finish(std::string& error);
 
  private:
   AVFormatContext* m_context = nullptr;
+  AVIOContext* m_output = nullptr;
   bool m_fastStart = false;
-  bool m_open = false;
   bool m_started = false;
 };

@@ -104,9 +104,9 @@ VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>*
                           const Confinement& confine = {});
 
 // Imports the video at `videoPath` into the clip `outputPath`. The clip is
-// written under a hidden temporary name in the same folder, read back as the
-// player reads it, and renamed when complete; on failure or cancellation
-// nothing is left and an existing file of that name is untouched. The video
-// is only read.
+// written as a pending file in the same folder (see PendingFile), read back
+// as the player reads it, and named when complete; on failure, cancellation
+// or a kill nothing is left and an existing file of that name is untouched.
+// The video is only read.
 ImportResult ImportVideo(const std::string& videoPath, const std::string& outputPath,
                          const ImportOptions& options);

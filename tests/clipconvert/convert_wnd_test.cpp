@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <unistd.h>
 
 #include "tests/clipconvert/convert_fixture.h"
 #include "tools/clipconvert/export_failure_text.h"
@@ -133,10 +134,11 @@ TEST_F(ConvertWindowTest, CancelStopsTheClipInTheMiddleAndLeavesNoPartialFile) {
   EXPECT_FALSE(window->convertButton()->isEnabled());
   EXPECT_FALSE(window->removeButton()->isEnabled());
   ASSERT_TRUE(window->cancelButton()->isEnabled());
-  // Some frames in: the unfinished file is in the folder under another name.
+  // Some frames in: the unfinished file is open, with no name in the folder yet.
   ASSERT_TRUE(WaitFor([this] { return window->fileProgress()->value() >= 20; }));
   const int reached = window->fileProgress()->value();
-  EXPECT_GT(FolderEntries(dir.File("clips")).size(), before.size());
+  EXPECT_TRUE(HoldsPendingFile(::getpid(), dir.File("clips")));
+  EXPECT_EQ(FolderEntries(dir.File("clips")), before);
   window->cancelButton()->click();
   ASSERT_TRUE(WaitFor([this] { return !window->converting(); }, 30));
 

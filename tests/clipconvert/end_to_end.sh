@@ -59,4 +59,20 @@ echo "demo.mp4 holds: $(echo "$streams" | tr '\n' ' ')"
 echo "$streams" | grep -qx 'h264,video,96' || { echo "FAILED: not the demo clip's 96 frames in H.264"; exit 1; }
 echo "$streams" | grep -q '^aac,audio,' || { echo "FAILED: no AAC sound"; exit 1; }
 [ -n "$keep" ] && echo "screenshot: $keep"
-echo "end to end: 1 passed, 0 failed"
+
+# A logout, Ctrl-C or kill during a conversion ends the program as "Stop and
+# close" does: within a second, by that signal, leaving nothing. The player
+# and the first window go first, so that nothing covers the new one.
+kill "$companion_pid" "$player_pid"
+wait "$player_pid" 2>/dev/null || true
+while kill -0 "$companion_pid" 2>/dev/null; do sleep 0.1; done
+companion_pid=
+player_pid=
+sox -n -r 8000 -c 1 -b 16 "$work/long.wav" synth 600 sine 300-900
+"$bin/zrvtool" make --frames 2000 --size 640x480 --sound "$work/long.wav" "$work/long10min.zrv" >/dev/null
+rm "$work/long.wav"
+for signal in TERM INT HUP; do
+  signal_during_conversion "$bin" ClipConvert.exe "Video Convert" "Add clips" "$work/long10min.zrv" "$signal"
+done
+signal_during_conversion "$bin" ClipConvert.exe "Video Convert" "Add clips" "$work/long10min.zrv" TERM nohup
+echo "end to end: 2 passed, 0 failed"

@@ -12,7 +12,6 @@
 #include <thread>
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/inotify.h>
 #include <unistd.h>
 
 #include "tests/export/export_probe.h"
@@ -137,35 +136,14 @@ TEST(ExportContract, ProgressIsDrawnOnATerminalOnly) {
   EXPECT_NE(r.out.find("total: 2 of 2 clips exported"), std::string::npos) << r.out;
 }
 
-// Waits, through inotify and without polling, until a file whose name
-// starts with `prefix` is created in `folder`; false when `pid` ends first.
-bool AwaitCreated(int inotifyFd, const std::string& prefix, pid_t pid) {
-  alignas(inotify_event) char buffer[8192];
-  for (;;) {
-    pollfd fds = {inotifyFd, POLLIN, 0};
-    if (::poll(&fds, 1, 100) == 0) {
-      if (::waitpid(pid, nullptr, WNOHANG) == pid) return false;
-      continue;
-    }
-    const ssize_t n = ::read(inotifyFd, buffer, sizeof buffer);
-    for (char* p = buffer; n > 0 && p < buffer + n;) {
-      const auto* event = reinterpret_cast<const inotify_event*>(p);
-      if (event->len && std::string(event->name).rfind(prefix, 0) == 0) return true;
-      p += sizeof(inotify_event) + event->len;
-    }
-  }
-}
-
 struct Interrupted {
   int status = 0;
   std::string err;
 };
 
 // Runs `args` with stderr to a file, sends `signal` as soon as the export's
-// unfinished file appears in `folder`, and waits for the program to end.
+// output is open, and waits for the program to end.
 Interrupted InterruptExport(const TempDir& dir, const std::vector<std::string>& args, int signal) {
-  const int watch = inotify_init1(IN_CLOEXEC);
-  inotify_add_watch(watch, dir.path().c_str(), IN_CREATE);
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -177,9 +155,8 @@ Interrupted InterruptExport(const TempDir& dir, const std::vector<std::string>& 
   Interrupted result;
   EXPECT_EQ(::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ), 0);
   posix_spawn_file_actions_destroy(&actions);
-  const bool started = AwaitCreated(watch, ".", pid);
-  ::close(watch);
-  EXPECT_TRUE(started) << "the export ended before its unfinished file appeared";
+  const bool started = AwaitPendingFile(pid, dir.path(), 30);
+  EXPECT_TRUE(started) << "the export ended before its output was open";
   if (started) ::kill(pid, signal);
   ::waitpid(pid, &result.status, 0);
   const Bytes err = ReadFile(errPath);

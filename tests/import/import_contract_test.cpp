@@ -163,10 +163,9 @@ TEST(ImportContract, CtrlCStopsWithinHalfASecondAndLeavesNothing) {
                              nullptr};
   pid_t pid = 0;
   ASSERT_EQ(::posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ), 0);
-  for (int i = 0; i < 200 && HiddenFiles(dir.path()).empty(); ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  const bool started = AwaitPendingFile(pid, dir.path(), 4);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  ASSERT_FALSE(HiddenFiles(dir.path()).empty()) << "the import did not start in time";
+  ASSERT_TRUE(started) << "the import did not start in time";
   const auto sent = std::chrono::steady_clock::now();
   ::kill(pid, SIGINT);
   int status = 0;

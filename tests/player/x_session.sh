@@ -82,3 +82,72 @@ wait_for() {
 }
 window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
 window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
+
+# holds_pending_file PID: prints "yes" while PID, or a process below it,
+# holds open an output it is still writing in $work (unnamed, "#INODE
+# (deleted)", or a hidden name).
+holds_pending_file() {
+  local fd target folder pids
+  folder=$(readlink -f "$work")
+  pids=$1
+  for _ in 1 2 3; do pids="$1 $(for p in $pids; do pgrep -P "$p"; done | tr '\n' ' ')"; done
+  for fd in $(for p in $pids; do echo /proc/"$p"/fd/*; done); do
+    target=$(readlink "$fd" 2>/dev/null) || continue
+    case $target in
+      "$folder"/\#*" (deleted)" | "$folder"/.*) echo yes; return 0 ;;
+    esac
+  done
+  return 0
+}
+
+# signal_during_conversion BIN_DIR PROGRAM TITLE DIALOG INPUT SIGNAL [nohup]:
+# starts the converter PROGRAM alone, in English, with INPUT in its list,
+# puts the keyboard on "Add files..." (opening its dialog titled DIALOG and
+# closing it), presses Convert and, once the conversion holds its
+# output open, sends SIGNAL. The program must end by that signal within a
+# second and leave $work's names as they were. With "nohup" it starts with
+# SIGHUP ignored: a hangup first changes nothing, then SIGNAL ends it.
+signal_during_conversion() {
+  local bin=$1 program=$2 title=$3 dialog=$4 input=$5 signal=$6 ignore=${7:-} before after window pid status
+  before=$(ls -a "$work")
+  # Job control, so that the program does not start with SIGINT ignored as
+  # a script's background commands do.
+  set -m
+  if [ "$ignore" = nohup ]; then
+    env LC_ALL=en_US.UTF-8 TMP="$work" QT_QPA_PLATFORM=xcb nohup "$bin/$program" "$input" >"$work/signal.log" 2>&1 &
+  else
+    env LC_ALL=en_US.UTF-8 TMP="$work" QT_QPA_PLATFORM=xcb "$bin/$program" "$input" >"$work/signal.log" 2>&1 &
+  fi
+  pid=$!
+  set +m
+  window=$(wait_for "no window titled '$title' appeared" window_named "^$title\$")
+  sleep 0.5
+  xdotool mousemove --window "$window" 50 22 click 1
+  wait_for "the $dialog dialog did not open" window_named "^$dialog\$" >/dev/null
+  sleep 0.5
+  xdotool key Escape
+  # The input's facts are read by now (Convert waits for them).
+  sleep 2
+  xdotool windowactivate --sync "$window" 2>/dev/null || true
+  xdotool key shift+Tab space
+  wait_for "$program never held its output open" holds_pending_file "$pid" >/dev/null
+  # Some way into the conversion: the import does not yet interrupt the
+  # reopening of its input that follows the output's creation.
+  sleep 1
+  if [ "$ignore" = nohup ]; then
+    kill -HUP "$pid"
+    sleep 1
+    [ -n "$(holds_pending_file "$pid")" ] || { echo "FAILED: $program stopped at a hangup it was started to ignore"; return 1; }
+  fi
+  local start=$(date +%s%N)
+  kill -"$signal" "$pid"
+  status=0
+  wait "$pid" || status=$?
+  local took=$(( ($(date +%s%N) - start) / 1000000 ))
+  echo "$program, SIG$signal${ignore:+ (after an ignored hangup)}: ended in $took ms with status $status"
+  [ "$status" -eq $((128 + $(kill -l "$signal"))) ] || { echo "FAILED: not ended by SIG$signal"; cat "$work/signal.log"; return 1; }
+  [ "$took" -le 1000 ] || { echo "FAILED: it took more than a second"; return 1; }
+  rm -f "$work/signal.log"
+  after=$(ls -a "$work")
+  [ "$after" = "$before" ] || { echo "FAILED: it left $(comm -13 <(echo "$before") <(echo "$after") | tr '\n' ' ')"; return 1; }
+}

@@ -1,5 +1,6 @@
 #include "tests/support/test_support.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -100,3 +101,67 @@ ProgramResult RunProgram(const std::vector<std::string>& args) {
 }
 
 std::string BuiltProgram(const std::string& name) { return std::string(ZRV_BIN_DIR) + "/" + name; }
+
+namespace {
+
+// `pid` and the processes below it (a helper or a confined child may do the writing).
+std::vector<int> ProcessTree(int pid) {
+  std::vector<std::pair<int, int>> parents;  // pid, parent
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::ifstream stat(entry.path() / "stat");
+    std::string line;
+    if (!std::getline(stat, line) || line.rfind(')') == std::string::npos) continue;
+    int parent = 0;
+    std::sscanf(line.c_str() + line.rfind(')') + 1, " %*c %d", &parent);
+    parents.emplace_back(std::stoi(name), parent);
+  }
+  std::vector<int> tree = {pid};
+  for (size_t i = 0; i < tree.size(); ++i)
+    for (const auto& [child, parent] : parents)
+      if (parent == tree[i]) tree.push_back(child);
+  return tree;
+}
+
+}  // namespace
+
+bool HoldsPendingFile(int pid, const std::string& folder) {
+  std::error_code error;
+  const std::string real = std::filesystem::canonical(folder, error).string() + "/";
+  if (error) return false;
+  for (const int process : ProcessTree(pid))
+  for (const auto& entry :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(process) + "/fd", error)) {
+    const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+    if (error || target.rfind(real, 0) != 0) continue;
+    const std::string name = target.substr(real.size());
+    if (name.find('/') != std::string::npos) continue;
+    const bool unnamed = name[0] == '#' && name.size() > 10 && name.compare(name.size() - 10, 10, " (deleted)") == 0;
+    if (unnamed || name[0] == '.') return true;
+  }
+  return false;
+}
+
+bool AwaitPendingFile(int pid, const std::string& folder, double seconds) {
+  const std::string statPath = "/proc/" + std::to_string(pid) + "/stat";
+  for (int waited = 0; waited < int(seconds * 100); ++waited) {
+    if (HoldsPendingFile(pid, folder)) return true;
+    // An ended process (a zombie until it is waited for) never will.
+    std::ifstream stat(statPath);
+    std::string line;
+    if (!std::getline(stat, line) || line.find(") Z ") != std::string::npos) return false;
+    ::usleep(10000);
+  }
+  return false;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}

@@ -38,3 +38,12 @@ ProgramResult RunProgram(const std::vector<std::string>& args);
 
 // The path of one of the programs the build makes.
 std::string BuiltProgram(const std::string& name);
+
+// True when process `pid`, or one below it, holds open an output it is still writing in
+// `folder`: an unnamed file (readlink shows "FOLDER/#INODE (deleted)") or a
+// hidden ".NAME..." one.
+bool HoldsPendingFile(int pid, const std::string& folder);
+// Waits up to `seconds` until HoldsPendingFile; false when it never does.
+bool AwaitPendingFile(int pid, const std::string& folder, double seconds);
+// The names in `folder`, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);

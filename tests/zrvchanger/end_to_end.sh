@@ -86,4 +86,15 @@ chinese=$(wait_for "no window titled 'ZRV 转换' appeared" window_titled 'ZRV �
 [ -n "$keep" ] && sleep 1.5 && xwd -silent -id "$chinese" | convert xwd:- "${keep%.png}-zh.png"
 
 [ -n "$keep" ] && echo "screenshot: $keep"
-echo "end to end: 1 passed, 0 failed"
+
+# A logout, Ctrl-C or kill during a conversion ends the program as "Stop and
+# close" does: within a second, by that signal, leaving nothing.
+kill "$companion_pid"
+while kill -0 "$companion_pid" 2>/dev/null; do sleep 0.1; done
+companion_pid=
+ffmpeg -v error -f lavfi -i testsrc2=size=640x480:rate=30:duration=60 -c:v libx264 -preset ultrafast \
+  "$work/long.mp4"
+for signal in TERM INT HUP; do
+  signal_during_conversion "$bin" "ZRV Swift Changer.exe" "ZRV Changer" "Add videos" "$work/long.mp4" "$signal"
+done
+echo "end to end: 2 passed, 0 failed"

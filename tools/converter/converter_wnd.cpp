@@ -549,9 +549,16 @@ void CConverterWnd::StopRun() {
   }
 }
 
+void CConverterWnd::StopAndClose() {
+  m_closeWithoutAsking = true;
+  close();
+  // A window that was never shown takes no close event; the run stops all the same.
+  if (m_converting) StopRun();
+}
+
 void CConverterWnd::closeEvent(QCloseEvent* event) {
   if (m_converting) {
-    if (!m_askStopAndClose()) {
+    if (!m_closeWithoutAsking && !m_askStopAndClose()) {
       event->ignore();
       return;
     }

@@ -97,6 +97,9 @@ class CConverterWnd : public QWidget {
   void OnConvert();
   void OnCancel();
   void OnOpenOutputFolder();
+  // Closes the window as "Stop and close" does, without asking: a run stops
+  // and its unfinished file is gone when this returns.
+  void StopAndClose();
   // Files and folders dropped on the window.
   void OnDropFiles(const QStringList& localPaths);
 
@@ -216,6 +219,7 @@ class CConverterWnd : public QWidget {
   QString m_lastOutputFolder;
   std::atomic<bool> m_cancelRequested{false};
   std::atomic<bool> m_closing{false};  // ends a facts read under way
+  bool m_closeWithoutAsking = false;
 
   // Declared last: stopped first, while everything their tasks touch lives.
   std::unique_ptr<WorkQueue> m_factsQueue;

@@ -28,7 +28,7 @@ int RunSound(int argc, char** argv) {
     return ConvertClipSound(clipPath, clip, wavPath, cannotWrite) ? kExitOk : kExitRefused;
   // Written beside OUT first, so that a failure leaves a file of that name as it was.
   PendingFile pending(wavPath);
-  if (!pending.opened() || !pending.Close()) return Refuse(cannotWrite);
+  if (!pending.opened()) return Refuse(cannotWrite);
   if (!ConvertClipSound(clipPath, clip, pending.path(), cannotWrite)) return kExitRefused;
   if (!pending.Publish()) return Refuse(cannotWrite);
   return kExitOk;

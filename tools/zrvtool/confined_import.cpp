@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/prctl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -53,6 +54,7 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   // What was printed so far must not be printed again by the child.
   std::fflush(stdout);
   std::fflush(stderr);
+  const pid_t parent = ::getpid();
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(pipeFds[0]);
@@ -62,6 +64,10 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   if (child == 0) {
     ForwardInterruptsTo(0);
     ::close(pipeFds[0]);
+    // A parent killed outright takes the import with it: its unnamed output
+    // then vanishes instead of being published for no one.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) _exit(1);
     RunChild(pipeFds[1], video, output, std::move(options), cancel);
   }
   ForwardInterruptsTo(child);

@@ -1,4 +1,4 @@
-#include "app/quit_signals.h"
+#include "signals/quit_signals.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,6 +1,7 @@
-// SIGTERM, SIGINT and SIGHUP end the player as closing its window does: the
-// handler only writes the signal's number into a pipe, and the event loop,
-// watching the pipe, closes the window (which removes the temporary folder)
+// SIGTERM, SIGINT and SIGHUP end a windowed program as closing its window
+// does: the handler only writes the signal's number into a pipe, and the
+// event loop, watching the pipe, closes the window (the player removes its
+// temporary folder, a converter stops its run and drops the unfinished file)
 // before the program ends by the same signal.
 #pragma once
 
