@@ -39,3 +39,9 @@ inline constexpr size_t kMinTrackPiece = 64;
 // back through `read` in pieces of at most `piece` bytes: only the magic and
 // each frame's type byte are looked at. False when a read fails.
 bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout);
+
+// The number of whole blocks of a track held in memory (each 20 ms of
+// sound), counted from the frames' type bytes without decoding anything, as
+// AmrReadBlock would deliver them. -1 when the bytes start with no known
+// magic or describe no channels or more than AMR_MAX_CHANNELS.
+int64_t AmrCountBlocks(const uint8_t* data, size_t size);
