@@ -38,17 +38,21 @@ bool AmrToWav::Finish() {
   return closed && m_started;
 }
 
-int AmrToWav::RunToEnd() {
-  const bool ran = Run();
-  return Finish() && ran ? 1 : 0;
+namespace {
+
+int RunToEnd(AmrToWav& conversion) {
+  const bool ran = conversion.Run();
+  return conversion.Finish() && ran ? 1 : 0;
 }
+
+}  // namespace
 
 int ConvertAmrToWav(const char* amrPath, const char* wavPath) {
   AmrToWav conversion;
-  return conversion.Open(amrPath, wavPath) ? conversion.RunToEnd() : 0;
+  return conversion.Open(amrPath, wavPath) ? RunToEnd(conversion) : 0;
 }
 
 int ConvertAmrTrackToWav(const uint8_t* track, size_t size, const char* wavPath) {
   AmrToWav conversion;
-  return conversion.Open(track, size, wavPath) ? conversion.RunToEnd() : 0;
+  return conversion.Open(track, size, wavPath) ? RunToEnd(conversion) : 0;
 }

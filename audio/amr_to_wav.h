@@ -46,7 +46,6 @@ class AmrToWav {
 
  private:
   bool CreateWav(const char* wavPath);
-  int RunToEnd();
 
   AmrBlockDecoder m_decoder;
   WavWriter* m_writer = nullptr;
