@@ -1,6 +1,7 @@
 #include "audio/wav_writer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
@@ -115,6 +116,12 @@ int WavWriteSamples(WavWriter* writer, const short* const* channelData, int fram
   const size_t framesPerChunk = kChunkBytes / blockAlign;
   uint8_t chunk[kChunkBytes];
 
+  // One channel on a little-endian machine is already in the file's layout.
+  if (channels == 1 && std::endian::native == std::endian::little) {
+    const size_t bytes = size_t(left) * 2;
+    dataBytes += uint32_t(fwrite_unlocked(next[0], 1, bytes, writer->stream));
+    left = 0;
+  }
   while (left > 0) {
     const size_t count = size_t(std::min<uint64_t>(left, framesPerChunk));
     uint8_t* out = chunk;
