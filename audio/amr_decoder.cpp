@@ -29,6 +29,15 @@ AmrBlockDecoder::~AmrBlockDecoder() {
 
 bool AmrBlockDecoder::Open(const char* amrPath) {
   m_reader = AmrOpen(amrPath);
+  return Prepare();
+}
+
+bool AmrBlockDecoder::OpenMemory(const uint8_t* track, size_t size) {
+  m_reader = AmrOpenMemory(track, size);
+  return Prepare();
+}
+
+bool AmrBlockDecoder::Prepare() {
   if (!m_reader) return false;
   m_wide = AmrIsWideBand(m_reader->format);
   // Zero-filled, so that a channel whose first frame is not decoded is silent.

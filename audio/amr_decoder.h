@@ -3,6 +3,7 @@
 // export encodes them) without holding the whole track.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "audio/amr_reader.h"
@@ -16,6 +17,8 @@ class AmrBlockDecoder {
 
   // Opens the track. False when it cannot be opened or is of no known kind.
   bool Open(const char* amrPath);
+  // The same for a track held in memory, which must outlive the decoder.
+  bool OpenMemory(const uint8_t* track, size_t size);
   // Starts the speech decoder for the open track; false when it cannot.
   bool Start();
 
@@ -31,6 +34,8 @@ class AmrBlockDecoder {
   const short* const* ChannelSamples() const { return m_channelSamples; }
 
  private:
+  bool Prepare();
+
   AmrReader* m_reader = nullptr;
   void* m_state = nullptr;
   bool m_wide = false;

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "audio/amr_track.h"
 
 namespace {
 
@@ -46,6 +45,12 @@ size_t ReadUpTo(int fd, uint8_t* data, size_t size) {
 // Takes `size` bytes of the file into `data`, from the read-ahead buffer and
 // refilling it as needed. Returns false when the file ends (or fails) first.
 bool Take(AmrReader* reader, uint8_t* data, size_t size) {
+  if (reader->memory) {
+    if (reader->memorySize - reader->memoryPos < size) return false;
+    std::memcpy(data, reader->memory + reader->memoryPos, size);
+    reader->memoryPos += size;
+    return true;
+  }
   while (size > 0) {
     if (reader->readPos == reader->readEnd) {
       const size_t got = ReadUpTo(reader->fd, reader->readAhead, AMR_READ_AHEAD);
@@ -91,22 +96,12 @@ int AmrPayloadBytes(int32_t format, int frameType) {
   return (kNarrowBandBits[frameType] + 7) / 8;
 }
 
-AmrReader* AmrOpen(const char* path) {
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+namespace {
 
-  uint8_t head[kLongestMagic];
-  const int format = AmrMatchMagic(head, ReadUpTo(fd, head, sizeof head));
-  AmrReader* reader = nullptr;
-  if (format >= 0 && ::lseek(fd, kMagics[format].length, SEEK_SET) >= 0)
-    reader = static_cast<AmrReader*>(std::calloc(1, sizeof(AmrReader)));
-  if (!reader) {
-    ::close(fd);
-    return nullptr;
-  }
-
-  reader->format = format;
-  reader->fd = fd;
+// Reads the channel count after the magic and points the frame buffers; the
+// reader is closed and null returned for a count it does not take.
+AmrReader* FinishOpen(AmrReader* reader) {
+  const int32_t format = reader->format;
   int channels = 1;
   if (format == amrNarrowBandMulti || format == amrWideBandMulti) channels = ReadChannelCount(reader);
   // Zero channels would make every block complete without reading a byte.
@@ -123,6 +118,39 @@ AmrReader* AmrOpen(const char* path) {
   return reader;
 }
 
+}  // namespace
+
+AmrReader* AmrOpen(const char* path) {
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+
+  uint8_t head[kLongestMagic];
+  const int format = AmrMatchMagic(head, ReadUpTo(fd, head, sizeof head));
+  AmrReader* reader = nullptr;
+  if (format >= 0 && ::lseek(fd, kMagics[format].length, SEEK_SET) >= 0)
+    reader = static_cast<AmrReader*>(std::calloc(1, sizeof(AmrReader)));
+  if (!reader) {
+    ::close(fd);
+    return nullptr;
+  }
+  reader->format = format;
+  reader->fd = fd;
+  return FinishOpen(reader);
+}
+
+AmrReader* AmrOpenMemory(const uint8_t* data, size_t size) {
+  const int format = data ? AmrMatchMagic(data, size) : -1;
+  if (format < 0) return nullptr;
+  auto* reader = static_cast<AmrReader*>(std::calloc(1, sizeof(AmrReader)));
+  if (!reader) return nullptr;
+  reader->format = format;
+  reader->fd = -1;
+  reader->memory = data;
+  reader->memorySize = size;
+  reader->memoryPos = size_t(kMagics[format].length);
+  return FinishOpen(reader);
+}
+
 int AmrReadBlock(AmrReader* reader) {
   for (int k = 0; k < reader->channels; ++k) {
     uint8_t* frame = reader->frame[k];
@@ -135,12 +163,7 @@ int AmrReadBlock(AmrReader* reader) {
 
 int AmrClose(AmrReader* reader) {
   if (!reader) return 0;
-  const int closed = ::close(reader->fd) == 0;
+  const int closed = reader->fd < 0 || ::close(reader->fd) == 0;
   std::free(reader);
   return closed;
-}
-
-int64_t AmrCountBlocks(const uint8_t* data, size_t size) {
-  const AmrTrackLayout layout = ScanAmrTrack(data, size);
-  return layout.known() ? layout.blocks() : -1;
 }

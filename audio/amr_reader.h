@@ -25,7 +25,7 @@ inline constexpr int AMR_READ_AHEAD = 8192;
 struct AmrReader {
   int32_t format;      // AmrFormat
   int32_t sampleRate;  // 8000 or 16000
-  int fd;              // opened read-only
+  int fd;              // opened read-only; -1 for a track held in memory
   int16_t channels;    // 1 to AMR_MAX_CHANNELS
   // frame[k] holds channel k's current frame exactly as it stands in the
   // file: the frame-type byte, then the payload.
@@ -35,6 +35,10 @@ struct AmrReader {
   uint8_t readAhead[AMR_READ_AHEAD];
   int readPos;
   int readEnd;
+  // A track held in memory, read without a copy into readAhead.
+  const uint8_t* memory;
+  size_t memorySize;
+  size_t memoryPos;
 };
 
 // The frame type of a frame-type byte (bits 6 to 3).
@@ -58,6 +62,10 @@ int AmrPayloadBytes(int32_t format, int frameType);
 // channels or more than AMR_MAX_CHANNELS.
 AmrReader* AmrOpen(const char* path);
 
+// The same for a track of `size` bytes held in memory, which must stay
+// until the reader is closed: nothing is written out to read it back.
+AmrReader* AmrOpenMemory(const uint8_t* data, size_t size);
+
 // Reads the next block into the frame buffers. Returns 1 when a frame for
 // every channel was read whole, 0 when the track has ended (an incomplete
 // last block is never delivered).
@@ -66,9 +74,3 @@ int AmrReadBlock(AmrReader* reader);
 // Closes the file and frees the record. Returns nonzero when the close
 // succeeded.
 int AmrClose(AmrReader* reader);
-
-// The number of whole blocks of a track held in memory (each 20 ms of
-// sound), counted from the frames' type bytes without decoding anything, as
-// AmrReadBlock would deliver them. -1 when the bytes start with no known
-// magic or describe no channels or more than AMR_MAX_CHANNELS.
-int64_t AmrCountBlocks(const uint8_t* data, size_t size);

@@ -55,3 +55,8 @@ bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece,
   }
   return true;
 }
+
+int64_t AmrCountBlocks(const uint8_t* data, size_t size) {
+  const AmrTrackLayout layout = ScanAmrTrack(data, size);
+  return layout.known() ? layout.blocks() : -1;
+}

@@ -43,3 +43,9 @@ inline constexpr size_t kMinTrackPiece = 64;
 // table for hours of one-byte blocks.
 bool ScanAmrTrackInPieces(const ReadTrackBytes& read, size_t size, size_t piece, AmrTrackLayout& layout,
                           int64_t maxBlocks = INT64_MAX);
+
+// The number of whole blocks of a track held in memory (each 20 ms of
+// sound), counted from the frames' type bytes without decoding anything, as
+// AmrReadBlock would deliver them. -1 when the bytes start with no known
+// magic or describe no channels or more than AMR_MAX_CHANNELS.
+int64_t AmrCountBlocks(const uint8_t* data, size_t size);

@@ -6,13 +6,25 @@
 #include <cstring>
 #include <mutex>
 
+#include "audio/streamed_pcm.h"
 #include "audio/wav_pcm.h"
 
 // Shared with SDL's audio thread, which reads `position` in the callback; every
 // other access holds the device lock.
 struct WavePlayback {
-  WavPcm pcm;
+  WavPcm pcm;                          // a WAV file's samples, or
+  std::shared_ptr<StreamedPcm> stream;  // those a conversion is still writing
+  const uint8_t* data = nullptr;       // whole frames of 16-bit samples
+  uint64_t frames = 0;                 // of the whole sound
+  uint32_t frameBytes = 0;
+  uint32_t sampleRate = 0;
+  uint16_t channels = 0;
   uint64_t position = 0;  // in sample frames
+
+  // Frames whose samples exist by now.
+  uint64_t Ready() const {
+    return stream ? stream->ready.load(std::memory_order_acquire) : frames;
+  }
 };
 
 namespace {
@@ -47,16 +59,20 @@ SdlAudio& Audio() {
   return audio;
 }
 
-// Runs on SDL's audio thread with the device lock held.
+// Runs on SDL's audio thread with the device lock held. Where the conversion
+// has not got to yet it plays silence and moves on, so that the sound keeps
+// its place against the pictures.
 void FillFromPosition(void* userdata, Uint8* stream, int length) {
   auto* playback = static_cast<WavePlayback*>(userdata);
-  const WavPcm& pcm = playback->pcm;
-  uint64_t frameBytes = pcm.FrameBytes();
-  uint64_t wanted = static_cast<uint64_t>(length) / frameBytes;
-  uint64_t frames = std::min(wanted, pcm.FrameCount() - playback->position);
-  if (frames > 0)
-    std::memcpy(stream, pcm.samples.data() + playback->position * frameBytes, frames * frameBytes);
-  std::memset(stream + frames * frameBytes, 0, static_cast<size_t>(length) - frames * frameBytes);
+  const uint64_t frameBytes = playback->frameBytes;
+  const uint64_t wanted = static_cast<uint64_t>(length) / frameBytes;
+  const uint64_t frames = std::min(wanted, playback->frames - playback->position);
+  const uint64_t ready = playback->Ready();
+  const uint64_t copied =
+      playback->position < ready ? std::min(frames, ready - playback->position) : 0;
+  if (copied > 0)
+    std::memcpy(stream, playback->data + playback->position * frameBytes, copied * frameBytes);
+  std::memset(stream + copied * frameBytes, 0, static_cast<size_t>(length) - copied * frameBytes);
   playback->position += frames;
 }
 
@@ -91,14 +107,38 @@ uint32_t CMciWave::Open() {
 
   auto playback = std::make_unique<WavePlayback>();
   if (uint32_t error = ErrorOf(LoadWavPcm(m_strPath, playback->pcm))) return error;
+  const WavPcm& pcm = playback->pcm;
+  playback->data = pcm.samples.data();
+  playback->frames = pcm.FrameCount();
+  playback->frameBytes = pcm.FrameBytes();
+  playback->sampleRate = pcm.sampleRate;
+  playback->channels = pcm.channels;
+  return OpenOutput(std::move(playback), AUDIO_S16LSB);
+}
+
+uint32_t CMciWave::OpenStream(std::shared_ptr<StreamedPcm> pcm) {
+  Close();
+  if (!pcm || !pcm->allocated() || pcm->channels < 1 || pcm->channels > 8 || pcm->sampleRate == 0)
+    return MCIERR_INVALID_FILE;
+  auto playback = std::make_unique<WavePlayback>();
+  playback->data = reinterpret_cast<const uint8_t*>(pcm->samples.get());
+  playback->frames = pcm->frameCount;
+  playback->frameBytes = pcm->FrameBytes();
+  playback->sampleRate = pcm->sampleRate;
+  playback->channels = pcm->channels;
+  playback->stream = std::move(pcm);
+  return OpenOutput(std::move(playback), AUDIO_S16SYS);
+}
+
+uint32_t CMciWave::OpenOutput(std::unique_ptr<WavePlayback> playback, uint16_t format) {
   if (!Audio().Start()) return MCIERR_CANNOT_LOAD_DRIVER;
 
   SDL_AudioSpec wanted;
   SDL_zero(wanted);
-  wanted.freq = static_cast<int>(playback->pcm.sampleRate);
-  wanted.format = AUDIO_S16LSB;
-  wanted.channels = static_cast<Uint8>(playback->pcm.channels);
-  wanted.samples = BufferFrames(playback->pcm.sampleRate);
+  wanted.freq = static_cast<int>(playback->sampleRate);
+  wanted.format = format;
+  wanted.channels = static_cast<Uint8>(playback->channels);
+  wanted.samples = BufferFrames(playback->sampleRate);
   wanted.callback = FillFromPosition;
   wanted.userdata = playback.get();
   // No allowed changes: SDL converts to whatever the hardware takes.
@@ -116,8 +156,7 @@ uint32_t CMciWave::Open() {
 
 uint32_t CMciWave::GetLength() const {
   if (m_wDeviceID == 0) return WAVE_LENGTH_UNKNOWN;
-  const WavPcm& pcm = m_playback->pcm;
-  uint64_t ms = pcm.FrameCount() * 1000 / pcm.sampleRate;
+  uint64_t ms = m_playback->frames * 1000 / m_playback->sampleRate;
   return static_cast<uint32_t>(std::min<uint64_t>(ms, WAVE_LENGTH_UNKNOWN - 1));
 }
 
@@ -141,15 +180,15 @@ uint32_t CMciWave::GetPosition() const {
   SDL_LockAudioDevice(m_wDeviceID);
   const uint64_t frame = m_playback->position;
   SDL_UnlockAudioDevice(m_wDeviceID);
-  return static_cast<uint32_t>(frame * 1000 / m_playback->pcm.sampleRate);
+  return static_cast<uint32_t>(frame * 1000 / m_playback->sampleRate);
 }
 
 uint32_t CMciWave::SeekAndPlay(uint32_t ms) {
   if (!m_bPlaying) return 0;
   if (m_wDeviceID == 0) return Stop();  // the flag was set from outside
   SDL_PauseAudioDevice(m_wDeviceID, 1);
-  const WavPcm& pcm = m_playback->pcm;
-  uint64_t frame = std::min(static_cast<uint64_t>(ms) * pcm.sampleRate / 1000, pcm.FrameCount());
+  uint64_t frame = std::min(static_cast<uint64_t>(ms) * m_playback->sampleRate / 1000,
+                            m_playback->frames);
   SDL_LockAudioDevice(m_wDeviceID);
   m_playback->position = frame;
   SDL_UnlockAudioDevice(m_wDeviceID);

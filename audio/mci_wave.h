@@ -4,6 +4,7 @@
 // Use from the player window:
 //   m_wave.m_strPath = wavPath;
 //   if (m_wave.Open() == 0) length = m_wave.GetLength();   // milliseconds
+//   (or m_wave.OpenStream(pcm) for sound still being converted)
 //   m_wave.Play();  m_wave.SeekAndPlay(ms);  m_wave.Stop();
 //   m_wave.Close();  // before deleting the WAV file
 // The wave keeps no clock for the caller: the caller decides where to play
@@ -31,6 +32,7 @@ inline constexpr uint32_t MCIERR_FILE_READ = 348;                // the file can
 // What GetLength() reports when nothing is open.
 inline constexpr uint32_t WAVE_LENGTH_UNKNOWN = 0xFFFFFFFF;
 
+struct StreamedPcm;
 struct WavePlayback;  // the samples in memory and the play position
 
 class CMciWave {
@@ -44,6 +46,11 @@ class CMciWave {
   // a sound output at the file's rate and channel count, stopped at position 0.
   // 0 on success (m_wDeviceID then nonzero); on failure nothing is open.
   uint32_t Open();
+
+  // Opens a sound output for samples that a conversion is still writing
+  // (m_strPath is left alone): the length is the whole track's from the
+  // start, and what is not decoded yet plays as silence. 0 on success.
+  uint32_t OpenStream(std::shared_ptr<StreamedPcm> pcm);
 
   // The duration in milliseconds (whole sample frames, rounded down);
   // WAVE_LENGTH_UNKNOWN when nothing is open.
@@ -74,5 +81,7 @@ class CMciWave {
   std::string m_strPath;     // the WAV file that Open reads
 
  private:
+  uint32_t OpenOutput(std::unique_ptr<WavePlayback> playback, uint16_t format);
+
   std::unique_ptr<WavePlayback> m_playback;  // exists exactly while m_wDeviceID is nonzero
 };

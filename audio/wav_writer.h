@@ -22,6 +22,7 @@ enum WavHeaderOffset {
 
 struct WavWriter {
   std::FILE* stream;
+  char* streamBuffer;  // the stream's buffer, freed after the stream is closed
   int16_t needsPatch;  // the provisional header is on disk
   // The header as it will stand on disk, little-endian. Its data-size field
   // (offset 40) counts the sample bytes written so far.

@@ -1,22 +1,6 @@
 #include "export/sound_source.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-
-#include "audio/amr_reader.h"
-#include "container/private_folder.h"
-
-namespace {
-
-bool WriteTrack(const uint8_t* data, size_t size, const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
-}
-
-}  // namespace
+#include "audio/amr_track.h"
 
 bool SoundSource::Count(const ClipSource& clip) {
   const FrameIndex& index = clip.index();
@@ -35,16 +19,8 @@ bool SoundSource::Count(const ClipSource& clip) {
 
 bool SoundSource::Open(std::string& error) {
   if (!usable()) return true;
-  // The decoder reads files: the track goes into a private temporary
-  // folder, which goes as soon as the decoder holds the file open.
-  PrivateFolder folder;
-  const std::string path = folder.made() ? folder.File("track.amr") : std::string();
-  if (path.empty() || !WriteTrack(m_track, m_trackSize, path)) {
-    error = "no temporary file can be made for the sound track in '" + TemporaryFolder() +
-            "': " + std::strerror(errno);
-    return false;
-  }
-  if (!m_decoder.Open(path.c_str()) || !m_decoder.Start()) {
+  // Decoded straight from the clip's bytes, which outlive this object.
+  if (!m_decoder.OpenMemory(m_track, m_trackSize) || !m_decoder.Start()) {
     error = "the sound track cannot be decoded: no decoder for it";
     return false;
   }

@@ -15,8 +15,8 @@ class SoundSource {
   // decoding. A clip without a track, or with one of no known kind, leaves
   // usable() false. The clip must outlive this object.
   bool Count(const ClipSource& clip);
-  // Opens the decoder on a counted, usable track. False, with `error`, when
-  // something outside the clip fails (no temporary file, no decoder).
+  // Opens the decoder on a counted, usable track, reading the clip's bytes.
+  // False, with `error`, when no decoder can start.
   bool Open(std::string& error);
 
   bool usable() const { return m_samples > 0; }

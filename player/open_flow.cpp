@@ -1,14 +1,13 @@
 // Opening a clip, taking a dropped file, and what closing the window releases.
 #include <QSlider>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
-#include "audio/amr_reader.h"
-#include "audio/amr_to_wav.h"
+#include "audio/amr_track.h"
 #include "audio/frame_interval.h"
 #include "audio/mixer_volume.h"
-#include "audio/wav_writer.h"
 #include "container/clip_file.h"
 #include "player/display_name.h"
 #include "player/picture_area.h"
@@ -28,14 +27,16 @@ bool WriteBytes(const std::string& path, const uint8_t* bytes, size_t size) {
   return (std::fclose(f) == 0) && written;
 }
 
-// True when the track claims more sound than a clip of its size can carry
-// (one-byte no-data frames claim hours in a megabyte). Converting it would
-// write hundreds of megabytes and hold the window for minutes; such a clip
-// plays without its sound, as one whose track cannot be converted.
-bool SoundBeyondClip(const PlayerSession& s) {
+// The length of the clip's sound in blocks of 20 ms, counted from the
+// frames without decoding; -1 for a track that cannot be converted: one of
+// no known kind, or one that claims more sound than a clip of its size can
+// carry (one-byte no-data frames claim hours in a megabyte). Converting such
+// a track would write hundreds of megabytes; the clip plays without sound.
+int64_t ConvertibleBlocks(const PlayerSession& s) {
   const int64_t blocks = AmrCountBlocks(s.fileData.data() + s.index.audioStart,
                                         size_t(s.index.audioEnd) - s.index.audioStart + 1);
-  return blocks > 0 && double(blocks) * 20 > LongestSoundMs(s.fileData.size());
+  if (blocks > 0 && double(blocks) * 20 > LongestSoundMs(s.fileData.size())) return -1;
+  return blocks;
 }
 
 }  // namespace
@@ -64,6 +65,7 @@ bool CPlayerDlg::OnOpen() {
   s.state = stateNoFile;
   if (s.index.hasSound) {
     // The old clip's sound must not play on without its clip.
+    s.soundConversion.Cancel();
     m_wave.Close();
     s.index.hasSound = false;
   }
@@ -87,9 +89,12 @@ bool CPlayerDlg::OnOpen() {
     return false;
   }
 
-  // 8. The sound track: cut out, converted, opened; its length sets the pace.
+  // 8. The sound track: cut out, and converted in the background while the
+  // clip is shown and played. Its length, counted from the blocks, sets the
+  // pace at once.
   uint32_t soundMs = kUnknownSoundLength;
   if (s.index.hasSound) {
+    s.soundConversion.Cancel();
     const std::string amrPath = m_tempDir.File(kAmrFile);
     const std::string wavPath = m_tempDir.File(kWavFile);
     if (!WriteBytes(amrPath, s.fileData.data() + s.index.audioStart,
@@ -102,12 +107,14 @@ bool CPlayerDlg::OnOpen() {
     // A conversion that fails must not leave the previous clip's sound to be
     // played with this one.
     std::remove(wavPath.c_str());
-    if (!SoundBeyondClip(s)) ConvertAmrToWav(amrPath.c_str(), wavPath.c_str());
+    const int64_t blocks = ConvertibleBlocks(s);
     m_wave.m_strPath = wavPath;
-    m_wave.Open();
-    // The length is the converted file's, so the pace is the same whether or
-    // not a sound output could be opened for it.
-    soundMs = WavFileLengthMs(wavPath.c_str());
+    if (blocks >= 0 && s.soundConversion.Start(amrPath, wavPath, blocks)) {
+      // The length is the track's, so the pace is the same whether or not a
+      // sound output could be opened for it.
+      m_wave.OpenStream(s.soundConversion.pcm());
+      soundMs = uint32_t(std::min<int64_t>(blocks * 20, int64_t(kUnknownSoundLength) - 1));
+    }
   }
   m_soundLength = soundMs;
   s.interval = FrameInterval(s.index.hasSound, soundMs, s.index.frameCount, speedNormal);
@@ -138,6 +145,8 @@ void CPlayerDlg::OnCancel() {
   m_volume.reset();
   if (m_session.state != stateNoFile) {
     if (m_session.index.hasSound) {
+      // At once, whatever is left of the conversion.
+      m_session.soundConversion.Cancel();
       m_wave.Close();
       std::remove(m_tempDir.File(kAmrFile).c_str());
       std::remove(m_tempDir.File(kWavFile).c_str());
@@ -145,6 +154,7 @@ void CPlayerDlg::OnCancel() {
     std::remove(m_tempDir.File(kFrameFile).c_str());
     m_session.fileData.Release();
   }
+  m_session.soundConversion.Cancel();
   m_wave.Close();
   m_tempDir.Remove();
   QDialog::reject();

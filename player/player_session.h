@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "audio/background_conversion.h"
 #include "audio/frame_interval.h"
 #include "container/file_block.h"
 #include "container/frame_index.h"
@@ -24,4 +25,6 @@ struct PlayerSession {
   uint32_t interval = 200;   // playback timer period, ms
   int speedMode = speedNormal;
   int zoomMode = zoomNormal;
+  // The loaded clip's sound on its way to the WAV file and the wave device.
+  BackgroundConversion soundConversion;
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "audio/amr_reader.h"
+#include "audio/amr_track.h"
 #include "tests/audio/amr_tracks.h"
 
 namespace {
@@ -196,4 +197,49 @@ TEST(AmrCountBlocks, AgreesWithTheReaderOnEveryKindAndEveryCut) {
   EXPECT_EQ(AmrCountBlocks(noChannels.data(), noChannels.size()), -1);
   const Bytes text = Track("hello, world");
   EXPECT_EQ(AmrCountBlocks(text.data(), text.size()), -1);
+}
+
+// A track read from memory delivers the same blocks, byte for byte, as the
+// same bytes read from a file, and is refused alike.
+TEST(AmrOpenMemory, DeliversWhatTheFileReaderDelivers) {
+  const Samples speech = TestSignal(700, 8000);
+  const std::vector<Bytes> tracks = {
+      EncodeNarrowBand(speech, {0, 3, 5, 7}, true),
+      EncodeWideBand(TestSignal(700, 16000), 2, true),
+      Track("#!AMR_MC1.0\n", {0, 0, 0, 3}, {0x3C, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0x7C, 0x44}),
+      Track("#!AMR_MC1.0\n", {0, 0, 0, 0}, {0x3C}),  // no channels
+      Track("#!AMR_MC1.0\n", {0, 0}),                 // channel count cut short
+      Track("hello, world"),
+  };
+  TempDir dir;
+  for (size_t t = 0; t < tracks.size(); ++t) {
+    const Bytes& track = tracks[t];
+    for (size_t cut : {track.size(), track.size() - 1, track.size() / 2, size_t(7)}) {
+      SCOPED_TRACE("track " + std::to_string(t) + " cut " + std::to_string(cut));
+      const Bytes part(track.begin(), track.begin() + long(std::min(cut, track.size())));
+      WriteFile(dir.File("t.amr"), part);
+      AmrReader* file = AmrOpen(dir.File("t.amr").c_str());
+      AmrReader* memory = AmrOpenMemory(part.data(), part.size());
+      ASSERT_EQ(memory != nullptr, file != nullptr);
+      if (!file) continue;
+      EXPECT_EQ(memory->fd, -1);
+      ASSERT_EQ(memory->format, file->format);
+      ASSERT_EQ(memory->channels, file->channels);
+      EXPECT_EQ(memory->sampleRate, file->sampleRate);
+      int blocks = 0;
+      for (;; ++blocks) {
+        const int fromFile = AmrReadBlock(file);
+        ASSERT_EQ(AmrReadBlock(memory), fromFile) << "block " << blocks;
+        if (!fromFile) break;
+        for (int k = 0; k < file->channels; ++k) {
+          const size_t size = 1 + size_t(AmrPayloadBytes(file->format, AmrFrameType(file->frame[k][0])));
+          ASSERT_EQ(Bytes(memory->frame[k], memory->frame[k] + size), Bytes(file->frame[k], file->frame[k] + size));
+        }
+      }
+      EXPECT_EQ(blocks, AmrCountBlocks(part.data(), part.size()));
+      EXPECT_EQ(AmrClose(memory), 1);
+      AmrClose(file);
+    }
+  }
+  EXPECT_EQ(AmrOpenMemory(nullptr, 0), nullptr);
 }

@@ -195,3 +195,23 @@ TEST(ConvertAmrToWav, WideBandReservedTypesRepeatThePreviousBlock) {
   for (size_t i = 4; i <= 7; ++i) EXPECT_EQ(Block(c.wav, i, 640), before) << i;
   EXPECT_NE(Block(c.wav, 9, 640), before);
 }
+
+TEST(ConvertAmrTrackToWav, WritesWhatTheFileConversionWritesAndRefusesAlike) {
+  const Bytes tracks[] = {
+      EncodeNarrowBand(NarrowSignal(), {0, 4, 7}, true),
+      EncodeWideBand(TestSignal(600, 16000), 8, false),
+      {'#', '!', 'A', 'M', 'R', '\n'},
+  };
+  for (const Bytes& track : tracks) {
+    TempDir dir;
+    WriteFile(dir.File("t.amr"), track);
+    ASSERT_EQ(ConvertAmrToWav(dir.File("t.amr").c_str(), dir.File("file.wav").c_str()), 1);
+    ASSERT_EQ(ConvertAmrTrackToWav(track.data(), track.size(), dir.File("memory.wav").c_str()), 1);
+    EXPECT_EQ(ReadFile(dir.File("memory.wav")), ReadFile(dir.File("file.wav")));
+  }
+  TempDir dir;
+  const Bytes text = {'h', 'e', 'l', 'l', 'o'};
+  EXPECT_EQ(ConvertAmrTrackToWav(text.data(), text.size(), dir.File("a.wav").c_str()), 0);
+  EXPECT_FALSE(FileExists(dir.File("a.wav")));
+  EXPECT_EQ(ConvertAmrTrackToWav(tracks[0].data(), tracks[0].size(), "/dev/full"), 0);
+}

@@ -9,6 +9,7 @@ zrv_add_test(audio_files_tests
   ${CMAKE_CURRENT_LIST_DIR}/amr_reader_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wav_writer_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/amr_to_wav_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/background_conversion_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_interval_test.cpp
 )
 target_link_libraries(audio_files_tests PRIVATE zrv_audio zrv_amr_test_tracks)

@@ -2,9 +2,12 @@
 // emits (and silence while it is stopped) to a file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 
 #include "audio/mci_wave.h"
+#include "audio/streamed_pcm.h"
 #include "tests/audio/disk_output.h"
 #include "tests/audio/wav_samples.h"
 
@@ -176,4 +179,37 @@ TEST_F(MciWave, TheLengthIsInWholeMilliseconds) {
     ASSERT_EQ(m_wave.Open(), 0u) << c.rate << " " << c.frames;
     EXPECT_EQ(m_wave.GetLength(), c.ms) << c.rate << " " << c.frames;
   }
+}
+
+TEST_F(MciWave, StreamedSoundPlaysWhatIsReadyAndKeepsItsPlaceThroughTheRest) {
+  // Four seconds of a stereo counting track of which only the first exists.
+  auto pcm = std::make_shared<StreamedPcm>(2, kRate, kFrames);
+  const std::vector<int16_t> samples = CountingSamples(2, kFrames);
+  std::copy(samples.begin(), samples.end(), pcm->samples.get());
+  pcm->ready = kRate;
+  ASSERT_EQ(m_wave.OpenStream(pcm), 0u);
+  EXPECT_EQ(m_wave.GetLength(), 4000u);  // the whole track's, at once
+
+  ASSERT_EQ(m_wave.Play(), 0u);
+  ASSERT_TRUE(WaitUntil([&] { return m_output.FramesEmitted() >= kRate && m_output.SilentFramesAtEnd() >= 4000; }));
+  // The position went on through the silence; the rest, once there, plays
+  // from where the device stands, not from where the sound ran out.
+  EXPECT_GE(m_wave.GetPosition(), 1500u);
+  pcm->ready = kFrames;
+  ASSERT_TRUE(WaitUntil([&] { return m_output.Runs().size() >= 2 && m_output.Runs().back().count >= 1000; }));
+  m_wave.Close();
+
+  const std::vector<PositionRun> runs = m_output.Runs();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].first, 0u);
+  EXPECT_EQ(runs[0].count, kRate);
+  EXPECT_GE(runs[1].first, 12000u);
+}
+
+TEST_F(MciWave, StreamedSoundItCannotPlayIsRefused) {
+  EXPECT_EQ(m_wave.OpenStream(nullptr), MCIERR_INVALID_FILE);
+  EXPECT_EQ(m_wave.OpenStream(std::make_shared<StreamedPcm>(0, kRate, 10)), MCIERR_INVALID_FILE);
+  EXPECT_EQ(m_wave.OpenStream(std::make_shared<StreamedPcm>(1, 0, 10)), MCIERR_INVALID_FILE);
+  EXPECT_EQ(m_wave.m_wDeviceID, 0);
+  EXPECT_EQ(m_wave.GetLength(), WAVE_LENGTH_UNKNOWN);
 }

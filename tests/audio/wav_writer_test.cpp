@@ -109,11 +109,12 @@ TEST(WavWriter, CloseReportsSamplesThatNeverReachedTheFile) {
   // /dev/full accepts the open and the buffered writes, and fails the flush.
   WavWriter* writer = WavCreate("/dev/full", 1, 16, 8000);
   ASSERT_NE(writer, nullptr);
-  Samples samples(8000);
+  // More than the stream's buffer holds, so that some writes fail at once.
+  Samples samples(80000);
   const short* channels[] = {samples.data()};
-  ASSERT_EQ(WavWriteSamples(writer, channels, 8000, 1), 1);
-  // Only what the stream took is counted: far less than the 16000 bytes.
-  EXPECT_LT(WavHeaderField32(writer->header, WAV_DATA_SIZE), 16000u);
+  ASSERT_EQ(WavWriteSamples(writer, channels, 80000, 1), 1);
+  // Only what the stream took is counted: far less than the 160000 bytes.
+  EXPECT_LT(WavHeaderField32(writer->header, WAV_DATA_SIZE), 160000u);
   EXPECT_EQ(WavClose(writer), 0);
 }
 

@@ -1,44 +1,30 @@
 #include "tools/zrvtool/clip_sound.h"
 
-#include <cstdio>
-
 #include "audio/amr_reader.h"
+#include "audio/amr_track.h"
 #include "audio/amr_to_wav.h"
 #include "audio/frame_interval.h"
-#include "container/private_folder.h"
 
 namespace {
 
-bool WriteTrack(const LoadedClip& clip, const std::string& path) {
+// Converts the track into `wavPath`, straight from the clip's bytes. On
+// failure `why` completes a sentence that begins with the clip's name, or is
+// empty when the WAV file could not be written.
+bool Convert(const LoadedClip& clip, const std::string& wavPath, std::string& why) {
   const FrameIndex& index = clip.index;
-  const size_t size = size_t(index.audioEnd) - index.audioStart + 1;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool written = std::fwrite(clip.bytes.data() + index.audioStart, 1, size, f) == size;
-  return std::fclose(f) == 0 && written;
-}
-
-// Converts the track into `wavPath`. On failure `why` completes a sentence
-// that begins with the clip's name, or is empty when the WAV file could not
-// be written.
-bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::string& wavPath,
-             std::string& why) {
-  if (!clip.index.hasSound) {
+  if (!index.hasSound) {
     why = "has no sound";
     return false;
   }
-  const std::string amrPath = folder.File("track.amr");
-  if (!folder.made() || !WriteTrack(clip, amrPath)) {
-    why = "has a sound track, but no temporary file can be made for it";
-    return false;
-  }
-  AmrReader* probe = AmrOpen(amrPath.c_str());
+  const uint8_t* track = clip.bytes.data() + index.audioStart;
+  const size_t size = size_t(index.audioEnd) - index.audioStart + 1;
+  AmrReader* probe = AmrOpenMemory(track, size);
   if (!probe) {
     why = "has a sound track of no known kind";
     return false;
   }
   AmrClose(probe);
-  if (!ConvertAmrToWav(amrPath.c_str(), wavPath.c_str())) {
+  if (!ConvertAmrTrackToWav(track, size, wavPath.c_str())) {
     why.clear();
     return false;
   }
@@ -49,9 +35,8 @@ bool Convert(const LoadedClip& clip, const PrivateFolder& folder, const std::str
 
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
                       const std::string& wavPath, const std::string& cannotWrite) {
-  PrivateFolder folder;
   std::string why;
-  if (Convert(clip, folder, wavPath, why)) return true;
+  if (Convert(clip, wavPath, why)) return true;
   Refuse(why.empty() ? cannotWrite : "'" + clipPath + "' " + why);
   return false;
 }

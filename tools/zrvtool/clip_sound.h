@@ -6,11 +6,10 @@
 
 #include "tools/zrvtool/cli.h"
 
-// Writes the clip's sound track (from its "#!AMR" to the end of the file)
-// into a private temporary AMR file and converts that to `wavPath`. Returns
-// false, saying why on stderr, when the clip has no sound, the temporary
-// file cannot be made, or the track cannot be converted; `cannotWrite` is
-// the message for a WAV file that cannot be written.
+// Converts the clip's sound track (from its "#!AMR" to the end of the file)
+// to `wavPath`, straight from the clip's bytes. Returns false, saying why on
+// stderr, when the clip has no sound or the track cannot be converted;
+// `cannotWrite` is the message for a WAV file that cannot be written.
 bool ConvertClipSound(const std::string& clipPath, const LoadedClip& clip,
                       const std::string& wavPath, const std::string& cannotWrite);
 
