@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "app/terminal_text.h"
+#include "text/terminal_text.h"
 
 PlayerCommandLine ParsePlayerCommandLine(const std::vector<std::string>& arguments) {
   PlayerCommandLine line;

@@ -8,7 +8,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 #include "export/muxer.h"
 
 namespace {

@@ -14,7 +14,7 @@ extern "C" {
 
 #include "export/audio_encoder.h"
 #include "export/clip_source.h"
-#include "export/export_timing.h"
+#include "container/frame_timing.h"
 #include "container/pending_file.h"
 #include "export/muxer.h"
 #include "export/sound_source.h"

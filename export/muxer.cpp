@@ -7,7 +7,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 #include "export/fd_io.h"
 
 namespace {

@@ -9,7 +9,7 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 #include "export/muxer.h"
 
 H264Encoder::~H264Encoder() {

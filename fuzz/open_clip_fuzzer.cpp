@@ -16,7 +16,7 @@
 #include "image/jpeg_rgb.h"
 #include "image/software_dc.h"
 #include "player/frame_draw.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 
 namespace {
 

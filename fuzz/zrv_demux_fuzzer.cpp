@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "fuzz/fuzz_support.h"
-#include "container/clip_layout.h"
-#include "container/clip_sniffer.h"
+#include "demux/clip_layout.h"
+#include "demux/clip_sniffer.h"
 
 namespace {
 

@@ -29,7 +29,7 @@
 #include <algorithm>
 #include <string>
 
-#include "container/clip_layout.h"
+#include "demux/clip_layout.h"
 
 GST_DEBUG_CATEGORY_STATIC(zrv_demux_debug);
 #define GST_CAT_DEFAULT zrv_demux_debug

@@ -1,6 +1,6 @@
 #include "gst/zrv_typefind.h"
 
-#include "container/clip_sniffer.h"
+#include "demux/clip_sniffer.h"
 
 namespace {
 

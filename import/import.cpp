@@ -20,7 +20,7 @@ extern "C" {
 #include "container/clip_writer.h"
 #include "container/frame_content.h"
 #include "container/frame_index.h"
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 #include "image/image_limits.h"
 #include "image/jpeg_encoder.h"
 #include "import/import_timing.h"

@@ -16,7 +16,7 @@ extern "C" {
 #include <libavutil/display.h>
 }
 
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 #include "image/image_limits.h"
 #include "import/video_file.h"
 

@@ -10,7 +10,7 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
-#include "export/av_error.h"
+#include "ffmpeg/av_error.h"
 
 namespace {
 

@@ -21,7 +21,7 @@
 
 #include "audio/mixer_volume.h"
 #include "player/control_ids.h"
-#include "player/icons.h"
+#include "ui/icons.h"
 #include "player/percent_slider.h"
 #include "player/picture_area.h"
 #include "player/texts.h"

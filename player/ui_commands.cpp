@@ -1,7 +1,7 @@
 // The commands that open the auxiliary dialogs and programs.
 #include <QEvent>
 
-#include "player/icons.h"
+#include "ui/icons.h"
 #include "player/player_dlg.h"
 #include "ui/about_dialog.h"
 #include "ui/help_and_tools.h"

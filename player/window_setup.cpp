@@ -10,8 +10,8 @@
 #include <QSlider>
 #include <QWindow>
 
-#include "app/desktop_integration.h"
-#include "app/language_id.h"
+#include "desktop/desktop_integration.h"
+#include "desktop/language_id.h"
 #include "audio/mixer_volume.h"
 #include "image/image_warning.h"
 #include "player/control_ids.h"

@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "container/clip_layout.h"
-#include "container/clip_sniffer.h"
+#include "demux/clip_layout.h"
+#include "demux/clip_sniffer.h"
 
 inline constexpr int64_t kMicrosecondsPerSecond = 1000000;
 

@@ -2,7 +2,7 @@
 // drift, and the fallbacks of the player's rule.
 #include <gtest/gtest.h>
 
-#include "export/export_timing.h"
+#include "container/frame_timing.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include "audio/amr_decoder.h"
 #include "audio/amr_track.h"
 #include "container/frame_file.h"
-#include "container/clip_layout.h"
-#include "container/clip_sniffer.h"
+#include "demux/clip_layout.h"
+#include "demux/clip_sniffer.h"
 #include "tests/audio/amr_tracks.h"
 #include "tests/gst/gst_clips.h"
 

@@ -14,7 +14,7 @@
 #include <memory>
 #include <optional>
 
-#include "container/clip_layout.h"
+#include "demux/clip_layout.h"
 #include "tests/gst/gst_clips.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <QCoreApplication>
 #include <filesystem>
 
-#include "app/desktop_integration.h"
+#include "desktop/desktop_integration.h"
 #include "tests/player/player_fixture.h"
 
 namespace {

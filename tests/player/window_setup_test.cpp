@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "app/language_id.h"
+#include "desktop/language_id.h"
 #include "image/image_warning.h"
 #include "ui/message_box.h"
 #include "ui/language.h"

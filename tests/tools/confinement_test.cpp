@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "tests/support/test_support.h"
-#include "tools/zrvtool/confinement.h"
+#include "tools/zrvtool_export/confinement.h"
 
 namespace {
 

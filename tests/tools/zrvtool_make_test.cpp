@@ -6,8 +6,8 @@
 
 #include "audio/wav_writer.h"
 #include "tests/audio/amr_tracks.h"
-#include "tools/zrvtool/seven_segment.h"
-#include "tools/zrvtool/tone.h"
+#include "tools/clip_maker/seven_segment.h"
+#include "tools/clip_maker/tone.h"
 
 namespace {
 

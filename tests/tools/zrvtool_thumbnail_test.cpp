@@ -13,7 +13,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "app/desktop_integration.h"
+#include "desktop/desktop_integration.h"
 #include "tests/image/picture_files.h"
 #include "tests/support/test_support.h"
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "container/clip_layout.h"
+#include "demux/clip_layout.h"
 #include "tests/audio/amr_tracks.h"
 #include "tests/gst/gst_clips.h"
 

@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QSocketNotifier>
 
-#include "app/language_id.h"
+#include "desktop/language_id.h"
 #include "signals/quit_signals.h"
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_wnd.h"

@@ -25,7 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "player/icons.h"
+#include "ui/icons.h"
 #include "tools/converter/converter_paths.h"
 #include "tools/converter/converter_texts.h"
 #include "ui/dialog_units.h"

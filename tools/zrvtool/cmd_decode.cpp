@@ -6,7 +6,7 @@
 #include "container/frame_file.h"
 #include "image/image.h"
 #include "image/pixmap_file.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 #include "container/private_folder.h"
 
 namespace {

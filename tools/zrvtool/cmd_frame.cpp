@@ -2,7 +2,7 @@
 #include <string>
 
 #include "container/frame_file.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 
 namespace {
 

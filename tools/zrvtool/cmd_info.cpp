@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/terminal_text.h"
+#include "text/terminal_text.h"
 #include "audio/frame_interval.h"
-#include "tools/zrvtool/clip_sound.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/clip_sound.h"
+#include "tools/cli/commands.h"
 
 namespace {
 

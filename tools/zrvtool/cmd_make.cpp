@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "container/clip_writer.h"
-#include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/make_frames.h"
-#include "tools/zrvtool/make_request.h"
-#include "tools/zrvtool/make_sound.h"
-#include "tools/zrvtool/output_path.h"
+#include "tools/cli/commands.h"
+#include "tools/clip_maker/make_frames.h"
+#include "tools/clip_maker/make_request.h"
+#include "tools/clip_maker/make_sound.h"
+#include "tools/clip_maker/output_path.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "image/image.h"
 #include "image/pixmap_file.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 
 namespace {
 

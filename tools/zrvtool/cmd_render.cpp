@@ -7,7 +7,7 @@
 #include "image/software_dc.h"
 #include "player/frame_draw.h"
 #include "player/player_session.h"
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 #include "container/private_folder.h"
 
 namespace {

@@ -2,9 +2,9 @@
 #include <string>
 
 #include "audio/frame_interval.h"
-#include "tools/zrvtool/clip_sound.h"
-#include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/output_path.h"
+#include "tools/cli/clip_sound.h"
+#include "tools/cli/commands.h"
+#include "tools/clip_maker/output_path.h"
 #include "container/pending_file.h"
 
 namespace {

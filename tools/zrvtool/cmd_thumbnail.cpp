@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/output_path.h"
+#include "tools/cli/commands.h"
+#include "tools/clip_maker/output_path.h"
 #include "image/clip_preview.h"
 #include "image/png_bytes.h"
 

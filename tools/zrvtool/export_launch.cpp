@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "tools/zrvtool/commands.h"
-#include "tools/zrvtool/export_usage.h"
-#include "tools/zrvtool/import_usage.h"
+#include "tools/cli/commands.h"
+#include "tools/cli/export_usage.h"
+#include "tools/cli/import_usage.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <iterator>
 #include <vector>
 
-#include "app/terminal_text.h"
+#include "text/terminal_text.h"
 
-#include "tools/zrvtool/commands.h"
+#include "tools/cli/commands.h"
 
 namespace {
 

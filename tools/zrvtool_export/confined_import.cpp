@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tools/zrvtool_export/confined_import.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "import/import_wire.h"
+#include "tools/zrvtool_export/confinement.h"
+#include "tools/zrvtool_export/interrupts.h"
+
+namespace {
+
+constexpr int kCancelCheckMs = 50;
+
+ImportResult Failed(const std::string& video, const std::string& why) {
+  ImportResult result;
+  result.error = "the import of '" + video + "' " + why;
+  result.failure = {ImportProblem::damaged, video, why};
+  return result;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  for (size_t done = 0; done < text.size();) {
+    const ssize_t wrote = ::write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    done += size_t(wrote);
+  }
+  return true;
+}
+
+[[noreturn]] void RunChild(int resultFd, const std::string& video, const std::string& output,
+                           ImportOptions options, const std::atomic<bool>* cancel) {
+  options.cancel = cancel;
+  options.confine = ConfineProcess;
+  const ImportResult result = ImportVideo(video, output, options);
+  std::fflush(stderr);
+  _exit(WriteAll(resultFd, EncodeImportResult(result) + "\n") ? 0 : 1);
+}
+
+}  // namespace
+
+ImportResult ImportInConfinedChild(const std::string& video, const std::string& output, ImportOptions options,
+                                   const std::atomic<bool>* cancel) {
+  int pipeFds[2];
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return Failed(video, std::string("cannot start: ") + std::strerror(errno));
+  // What was printed so far must not be printed again by the child.
+  std::fflush(stdout);
+  std::fflush(stderr);
+  const pid_t parent = ::getpid();
+  const pid_t child = ::fork();
+  if (child < 0) {
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
+    return Failed(video, std::string("cannot start: ") + std::strerror(errno));
+  }
+  if (child == 0) {
+    ForwardInterruptsTo(0);
+    ::close(pipeFds[0]);
+    // A parent killed outright takes the import with it: its unnamed output
+    // then vanishes instead of being published for no one.
+    ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (::getppid() != parent) _exit(1);
+    RunChild(pipeFds[1], video, output, std::move(options), cancel);
+  }
+  ForwardInterruptsTo(child);
+  ::close(pipeFds[1]);
+
+  // The child sees a Ctrl-C at the terminal itself; a signal sent to this
+  // process alone is passed on by the handler, and again here for a cancel
+  // flag set otherwise.
+  std::string line;
+  bool passedOn = false;
+  for (;;) {
+    if (cancel && cancel->load() && !passedOn) {
+      ::kill(child, SIGTERM);
+      passedOn = true;
+    }
+    pollfd ready = {pipeFds[0], POLLIN, 0};
+    const int polled = ::poll(&ready, 1, kCancelCheckMs);
+    if (polled < 0 && errno != EINTR) break;
+    if (polled <= 0) continue;
+    char buffer[4096];
+    const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    line.append(buffer, size_t(got));
+  }
+  ::close(pipeFds[0]);
+  int status = 0;
+  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  ForwardInterruptsTo(0);
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  ImportResult result;
+  if (DecodeImportResult(line, result)) return result;
+  if (WIFSIGNALED(status))
+    return Failed(video, std::string("stopped: its process ended by ") + strsignal(WTERMSIG(status)));
+  return Failed(video, "stopped: its process ended with status " + std::to_string(WEXITSTATUS(status)));
+}
