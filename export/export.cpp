@@ -150,6 +150,8 @@ bool WriteMp4(ExportRun& run, const PendingFile& output, const std::string& titl
     int declaredWidth = 0, declaredHeight = 0;
     if (!content.DeclaredSize(k, declaredWidth, declaredHeight) || content.RepeatsPrevious(k))
       continue;
+    // A side of 0 declares no picture at all, not one too large.
+    if (declaredWidth <= 0 || declaredHeight <= 0) continue;
     if (!H264FrameSizeSupported(declaredWidth, declaredHeight)) {
       if (largeWidth == 0) largeWidth = declaredWidth, largeHeight = declaredHeight;
       continue;
