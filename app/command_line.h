@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The player's command line: zrvplayer [--help | --version] [--] [FILE].
 // It is read before anything touches the display, so that --help and
 // --version work in a terminal without one.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "app/display_start.h"
 
 #include <QString>

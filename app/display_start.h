@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Starting the GUI where there may be no display (a text console, ssh without
 // X forwarding, a service): Qt's own answer is several lines ending in an
 // abort that advises reinstalling. The player says in one line what it

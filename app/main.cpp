@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // ZRV Player: the application runs the player window and ends when it closes.
 #include <QApplication>
 #include <QFont>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Decoding an AMR storage file one 20 ms block at a time, so that a caller
 // can take the samples as it goes (the WAV conversion writes them, the
 // export encodes them) without holding the whole track.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Encoding 16-bit mono PCM as an AMR storage file: AMR-NB at 8000 Hz
 // (opencore-amrnb) or AMR-WB at 16000 Hz (vo-amrwbenc), 20 ms a frame, at
 // one fixed mode, without discontinuous transmission, so that every 20 ms of

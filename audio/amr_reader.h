@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Reading AMR storage files ("#!AMR" and its wide-band and multichannel
 // variants) one block at a time: one frame per channel, in channel order.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Decoding an AMR storage file into a 16-bit PCM WAV file.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // An AMR storage file held in memory, delimited into blocks without decoding:
 // what a demuxer needs to hand the frames on and to know the sound's length.
 #pragma once

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Converting a sound track to WAV on a thread of its own, handing the samples
 // to the wave device as they come, so that a clip opens before its sound is
 // decoded and plays while the rest is.

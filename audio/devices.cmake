@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # zrv_audio_device: wave playback (SDL2) and master volume (libpulse).
 # SDL2 and libpulse are reached from these files only.
 pkg_check_modules(ZRV_SDL2 REQUIRED IMPORTED_TARGET sdl2)

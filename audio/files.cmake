@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # zrv_audio: the sound track's files: the AMR reader, the WAV writer, the
 # conversion between them (also on a thread of its own while the player plays
 # it), and the frame interval that the sound's length sets.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The wave device: plays the converted sound track, a 16-bit PCM WAV file, on
 // the sound output (SDL2 audio; SDL_AUDIODRIVER picks the back end).
 //

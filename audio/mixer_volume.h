@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The system's master volume: the volume of the sound server's default output
 // (PulseAudio, or PipeWire serving the same protocol), on the 0..65535 scale of
 // the player's volume slider.

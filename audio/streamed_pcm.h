@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Sound that a conversion is still writing while the wave device plays it:
 // the track's length is known before its samples are.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Reading the samples of a 16-bit PCM WAV file into memory, for the wave
 // device to play from.
 #pragma once

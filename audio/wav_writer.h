@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writing 16-bit PCM as a canonical 44-byte-header RIFF WAVE file, sample
 // frame by sample frame, with the sizes filled in on close.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Converting a ten-minute 12.2 kbit/s AMR track to WAV, against a bare loop
 // of the decoder over the same frames held in memory; and zrvtool sound
 // against sox as whole processes on the same track.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Benchmarks of whole programs: each iteration runs one process, and the
 // children's CPU time per run is reported as the counter child_cpu_ms, on a
 // busy machine a fairer figure than the wall clock.

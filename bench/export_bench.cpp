@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool export as a whole process on a ten-minute clip (176 x 144, 8
 // frames a second, a 12.2 kbit/s track), side by side with what bounds it:
 // MKV against zrvtool sound (the sound decode is its floor), zrvtool sound

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The GStreamer plugin against GStreamer's Matroska demuxer on the same clip:
 # a 10-minute clip (176 x 144, 8 frames a second, 12.2 kbit/s sound) and the
 # MKV that zrvtool export makes of it (the same JPEG frames, FLAC sound).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The cost of hostile inputs: small files (at most 1 MiB) made to cost, run
 # through every zrvtool command that reads them, one whole process each:
 # pictures that declare sizes no frame has, frames that would be rebuilt with

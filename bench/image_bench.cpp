@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The player's frame path: CImage reading a JPEG file into a palette bitmap,
 // against bare libjpeg decoding and quantising the same bytes from memory;
 // and StretchDraw of a phone-sized frame into the picture area.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool import of a ten-minute 640 x 360 H.264/AAC video to 176 x 144 at
 // 8 frames a second with an AMR-NB track, side by side with the same work
 // done by the command lines: ffmpeg scaling, padding and encoding the

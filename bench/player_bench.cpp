@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The player's cost per frame shown, and its time to the first frame of a
 // ten-minute and a two-hour clip, side by side with what opening cost while
 // the sound was converted first (reading, indexing, converting) and with

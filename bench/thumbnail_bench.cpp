@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool thumbnail as a file manager runs it, a whole process per preview,
 // on a 176 x 144 clip of a few MB with sound. `zrvtool frame` on the same
 // clip (start, read, scan, write one frame) is the floor that no preview can

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The VLC module against VLC playing the MKV that zrvtool export makes of the
 # same clip (the same JPEG frames, FLAC sound): a clip of SECONDS (default 30;
 # 320 x 240, 8 frames a second, 12.2 kbit/s sound), played to its end by

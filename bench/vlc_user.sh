@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Sourced by the scripts that run cvlc: VLC refuses to run as root, so as
 # root `vlc_as_user` runs a command as ZRV_VLC_USER (default zrvvlc), an
 # ordinary user made beforehand (useradd -M zrvvlc); otherwise it is empty.

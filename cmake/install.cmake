@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # What `cmake --install BUILD --prefix P` puts where:
 #   P/lib/zrvplayer/        the player, zrvtool (and zrvtool-export, which runs its
 #                           export and import), the manual, ClipConvert.exe,

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The Debian packages: `cpack -G DEB` in the build folder (or scripts/package)
 # makes one package for each install component, NAME_VERSION-1_ARCH.deb, with
 # dependencies computed from the programs by dpkg-shlibdeps:

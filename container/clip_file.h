@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Loading a clip: the one way every command, the export and the windows read
 // a clip, whole into memory, and index its frames.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writing a ZRV clip: JPEG frames back to back in the plain or the
 // shared-header layout, then the sound track. The clip is written as a
 // pending file (PendingFile), read back as the player reads it, and takes its

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Cheap questions about a frame's standalone stream that need no decoding:
 // does it hold any picture data at all, and is it the frame before it again.
 // A clip of a few hundred kilobytes can hold a hundred thousand frames that

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writing one frame of a clip as a standalone JPEG file.
 #pragma once
 

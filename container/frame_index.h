@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The frame index of a ZRV clip: where each JPEG frame starts, where the
 // sound track begins, and whether later frames borrow the first frame's header.
 #pragma once

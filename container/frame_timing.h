@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // When each exported frame starts: with sound the frames share the track's
 // length exactly (L / n each), without it they last 200 ms.
 #pragma once

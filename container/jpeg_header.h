@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The header of a JPEG stream: its FF D8 and the marker segments in front of
 // its first scan, which the shared-header layout keeps in the first frame only.
 #pragma once

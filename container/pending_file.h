@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A file written out of sight of its destination, which takes the
 // destination's name only when it is complete: a failure, a cancel or an
 // interruption leaves no partial file, and whatever stood there before stays

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A clip laid out for a demuxer: its frames as standalone JPEG streams,
 // their times, the blocks of its sound track and the size of its pictures,
 // all as places in the clip, so that the clip need not be held in memory.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Telling a ZRV clip from a lone JPEG picture by its first bytes: both begin
 // with a JPEG stream, but only a clip goes on, right after the first
 // picture's end, with another picture or with its sound track.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Registering ZRV clips with the desktop: a desktop entry for the running
 // player, the two MIME types and their icons, rewritten at every start.
 #pragma once

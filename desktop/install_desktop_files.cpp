@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writes the desktop files of an installation, with the same code that writes
 // the per-user ones at every start:
 //   zrv_install_desktop SHARE_DIR PLAYER ZRVTOOL ICON_FOLDER

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The system's default language, as the Windows language id that picks the
 // interface texts.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Sound encoding through libavcodec: AAC for MP4, FLAC for MKV, from 16-bit
 // interleaved samples.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The clip being exported: read whole, indexed, and its frames' standalone
 // streams handed out one at a time.
 #pragma once

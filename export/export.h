@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Exporting a ZRV clip to a file that plays everywhere: MP4 (H.264 and AAC)
 // or MKV (the JPEG frames as they are, the sound as FLAC). Every frame of
 // the clip goes out, in order; with sound each frame lasts exactly the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Why an export failed, as a kind and the names it concerns rather than a
 // finished sentence, so that every front end words it in its own language:
 // zrvtool prints ExportFailureSentence, the converter window its own texts.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // libavformat's I/O over a file descriptor that the caller opened: writing,
 // reading back and seeking with pread/pwrite at a position of its own, so
 // that two contexts over one descriptor (MP4's fast start reads the file

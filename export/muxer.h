@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The output container (MP4 or Matroska) on libavformat: streams, metadata,
 // interleaved packets, and the index written at the end.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The clip's sound track decoded as the player converts it, block by block,
 // so that the export takes the samples as the frames need them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // H.264 encoding of 4:2:0 pictures through libavcodec and libx264, High
 // profile, tagged BT.601 in limited range with chroma at the centre of each
 // 2 x 2 block; odd sizes padded to even by repeating the last column and row.

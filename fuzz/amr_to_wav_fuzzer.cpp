@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a sound track: the reader block by block, then the whole
 // conversion to a WAV file, narrow or wide band as the magic says.
 #include <unistd.h>

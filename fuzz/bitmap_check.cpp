@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "fuzz/bitmap_check.h"
 
 #include "fuzz/fuzz_support.h"

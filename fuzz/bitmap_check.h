@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What every picture a reader produced must be: a bitmap block of the size
 // its header declares, with rows that can be read and drawn.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a clip: the scan, then every frame written out as the frame
 // display and the distill command write it, and what the export and the
 // previews learn of each frame without a decoder.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What the fuzz targets share: a private scratch folder for the files that
 // the readers take, whole-file reads and writes, and the check that stops a
 // run on a broken promise.

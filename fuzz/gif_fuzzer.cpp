@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a GIF file, read through CImage by its type code.
 #include "fuzz/bitmap_check.h"
 #include "image/image_types.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a video for the import: its facts read, then imported into a
 // small clip. A refusal is fine; an accepted video must give a clip that the
 // player's own index reads back with the frames and track the import

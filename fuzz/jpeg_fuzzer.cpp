@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a JPEG file, read as the frame display reads every frame.
 #include "fuzz/bitmap_check.h"
 #include "fuzz/fuzz_support.h"

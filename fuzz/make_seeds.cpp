@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writes the crafted seed files of the fuzz targets: sound tracks encoded with
 // the real AMR encoders in every storage format (and the odd cases the reader
 // must survive), and clips of unusual layout. The pictures and the ordinary

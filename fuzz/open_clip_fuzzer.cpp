@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a clip, opened the way `zrvtool info`, `decode` and `sound`
 // open it (read whole, index, cut out and convert the sound track, decode a
 // frame), and frame 0 drawn into the picture area as the player shows it.

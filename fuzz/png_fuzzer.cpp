@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as a PNG file, read through CImage by its type code. The chunk
 // checksums are put right first: libpng drops a chunk whose checksum fails,
 // and nearly every mutation breaks one.

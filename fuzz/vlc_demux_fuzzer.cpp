@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as the VLC module sees them: the claim (under a clip's name, a
 // picture's name and forced), the open through 256 KiB reads, then every
 // unit handed out in time order, with seeks by time in between.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Any bytes as the GStreamer plugin sees them: the typefinder's look at the
 // start (with the length known and unknown, as in pull and push mode), then
 // the layout the demuxer plays from, every frame and sound block handed on

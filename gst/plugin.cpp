@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The plugin: the typefinder and the demuxer that let every GStreamer player
 // play ZRV clips (jpegdec, amrnbdec and amrwbdec do the decoding).
 #include <gst/gst.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvdemux: a ZRV clip in, its JPEG frames and its AMR sound out, timed as
 // the player and the export time them.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Run-length compressed bitmap pixels (BI_RLE8, BI_RLE4) expanded into
 // uncompressed bottom-up rows.
 #pragma once

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A clip's preview as file managers show it, with no GUI code: zrvtool
 // thumbnail and the KDE thumbnail plugin both make theirs here, so that every
 // desktop shows the same picture.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The bitmap block: a device-independent bitmap in the Windows layout, kept
 // in one zero-filled allocation whose address never changes while it lives.
 //

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Putting a bitmap block into a software device context: the scaled copy
 // (StretchDIBits) and the unscaled one (SetDIBitsToDevice).
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Reading and writing the colours of a bitmap block's pixels, whatever their
 // depth: indices through a colour lookup, 16- and 32-bit pixels through their
 // channel masks, 24-bit pixels as blue, green, red.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The parts of GIF reading below the file's block structure: buffered bytes,
 // the LZW decoder, and the writer that puts decoded rows into a bottom-up
 // 8-bit bitmap, interlaced or not.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImage: the image object. It picks a format class by type code or by the
 // file's extension and forwards every operation to it. An object whose type
 // has no class answers 0 (or none) to everything.

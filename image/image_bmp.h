@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImageBMP: Windows bitmap files, with or without the 14-byte file header,
 // with a 40-byte (or longer) info header or a 12-byte core header.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "image/image_gif.h"
 #include "image/image_limits.h"
 #include "image/picture_file.h"

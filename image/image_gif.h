@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImageGIF: the first image of a GIF file (87a or 89a) as an 8-bit palette
 // bitmap, with the graphic control extension's transparent index. GIF files
 // are not written.

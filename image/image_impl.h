@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImageImpl: the bitmap block and palette that every format class shares,
 // with pixel access, palettes and drawing. Readers and writers live in the
 // format classes (image_file.h and the image_*.h beside it).

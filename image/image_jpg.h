@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImageJPG: JPEG files through libjpeg. Reading gives an 8-bit palette
 // bitmap (256 grey levels, or at most 128 colours chosen for the picture);
 // writing compresses 8-bit palette or 24-bit bitmaps at `quality`.

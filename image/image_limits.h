@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The largest picture any reader of the program accepts. A few hundred bytes
 // of JPEG, GIF, BMP or PNG can declare a picture of gigabytes that the
 // libraries would allocate and decode row by row; no camera-phone frame, and

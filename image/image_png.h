@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CImagePNG: PNG files through libpng. Palette pictures keep their indices
 // and palette, grey ones get 8 bits and the grey palette, everything else
 // becomes 24-bit; alpha is blended over the background colour.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The image layer's one warning goes through a handler that the program sets
 // (the player shows a message box); by default it is written to stderr.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "image/jpeg_encoder.h"
 
 #include <csetjmp>

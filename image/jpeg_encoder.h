@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Compressing pictures into JPEG streams in memory, the way old phone
 // decoders take them: baseline, 4:2:0, the standard Huffman tables (no
 // optimisation, no progressive mode), a JFIF header and nothing else (no

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // libjpeg reports an error by calling error_exit, which by default ends the
 // process. Every reader and writer here jumps back to its own setjmp point
 // instead, with only plain data in that frame, and counts warnings about

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Turning a colour JPEG stream into a grey-scale one without decoding it.
 #pragma once
 

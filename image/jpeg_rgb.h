@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Decoding one JPEG stream held in memory (a frame's standalone stream, for
 // instance) in full colour, without the palette the player draws with.
 #pragma once

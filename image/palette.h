@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Logical palettes: CPalette stands for one palette handle of up to 256
 // entries, and the free functions make, map and look up palettes for the
 // bitmap block.

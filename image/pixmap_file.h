@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Writing a picture as a binary PPM file, for tools and tests.
 #pragma once
 

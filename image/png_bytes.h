@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A full-colour picture encoded as a PNG file in memory.
 #pragma once
 

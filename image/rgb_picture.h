@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A picture in memory, full colour: rows top to bottom, three bytes (red,
 // green, blue) a pixel.
 #pragma once

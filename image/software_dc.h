@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A software device context: a 32-bit surface (0x00RRGGBB per pixel, rows top
 // down) with a selected palette and a solid brush. Bitmaps are drawn into it
 // by the functions of dib_draw.h. The surface either belongs to the context

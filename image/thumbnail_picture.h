@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The picture work of a clip's preview: which frame is worth showing, and
 // scaling it to the size a file manager asks for.
 #pragma once

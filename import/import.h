@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Importing a video into a ZRV clip: any file FFmpeg's libraries read that
 // has a video stream becomes JPEG frames back to back, optionally followed by
 // an AMR track. The frame rate of the clip comes from its sound: the player

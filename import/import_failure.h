@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Why an import failed, as a kind and the file it concerns, beside the
 // English sentence that zrvtool prints: a window words the kind in its own
 // language and names the file in it.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The import's options checked without FFmpeg, so that a window that has the
 // import done by the helper process checks them without loading it.
 #include <cmath>

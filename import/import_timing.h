@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // How long the imported clip lasts and when each of its frames is taken.
 // The player shows a frame every L / n ms, L the track's length; so L is
 // the span to import in whole 20 ms AMR frames, n = round(L x fps / 1000),

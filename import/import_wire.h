@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The import's options, facts and results as one line of text each, so that
 // a window can have a video read and imported by the confined helper process
 // and show the outcome as if it had done the work itself. A line is tab

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A video opened for the import: FFmpeg's demuxer over our own reading of
 // the one file, its video stream (and the first sound stream) and their
 // decoders. Only real media containers are read, never playlists, manifests,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Fitting a decoded video picture into the clip's frame size: scaled with
 // its aspect kept (pixel aspect and rotation included), either whole with
 // black bars (pad) or filling the frame with the overhang cut evenly (crop),

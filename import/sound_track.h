@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The imported clip's sound track: the video's sound decoded, mixed down to
 // mono, resampled to the band's rate and encoded as AMR, placed by its time
 // stamps on the import's time line (a gap is silence, an overlap is

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The video an import reads: opened once, before anything of it is parsed,
 // so that the parsing can run where no other file can be opened. Every pass
 // over it reads through its own position (pread), so passes never disturb

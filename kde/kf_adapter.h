@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The little that differs between KDE Frameworks 5 (Qt 5) and 6 (Qt 6) for a
 // thumbnail plugin, in one place: the rest of the plugin is the same for both.
 #pragma once

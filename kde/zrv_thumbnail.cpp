@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The KIO thumbnail plugin: KDE's file managers, file dialogs and image
 // browsers show a clip's preview made by the same code as zrvtool thumbnail.
 #include <KIO/ThumbnailCreator>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The desktop's open and save dialogs, as the player window asks them.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Opening a clip, taking a dropped file, and what closing the window releases.
 #include <QSlider>
 #include <QTimer>

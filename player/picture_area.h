@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The picture area of the player window: a software device context over the
 // pixels of a QImage, which the widget paints as it is.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The playback clock: play, pause, the timer tick, seeking, the three speeds,
 // and which controls each state allows.
 #include <QAction>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The player window: one dialog with the picture, the position and volume
 // sliders, the status line, the transport buttons and the menu.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Setting the window up: language, texts, placement, volume, tool tips, and
 // the commands that belong to the window itself.
 #include <QAction>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // SIGTERM, SIGINT and SIGHUP end a windowed program as closing its window
 // does: the handler only writes the signal's number into a pipe, and the
 // event loop, watching the pipe, closes the window (the player removes its

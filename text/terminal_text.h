@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Text from outside the program (file names, arguments) made safe to print on
 // a terminal: a name must never move the cursor, clear the screen or retitle
 // the window.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CAboutDlg: the About dialog. The product line, a contact link and a site
 // link, and three buttons that fill a text box with the introduction, the
 // version history or the thanks. It opens small, with the text box cut off,

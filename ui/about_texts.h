@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The three long texts of the About dialog: the product introduction, the
 // version history and the thanks. They exist in Chinese only and are shown
 // unchanged in English mode. Lines end with CR LF.

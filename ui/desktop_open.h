@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Handing a link's target to the desktop's application for it, and learning
 // whether that really happened.
 #pragma once

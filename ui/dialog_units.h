@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Dialog templates give places and sizes in dialog units, which follow the
 // dialog's font: a horizontal unit is a quarter of the font's average
 // character width and a vertical unit an eighth of its height. A larger font

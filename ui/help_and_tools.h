@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The commands that hand work to other programs: the manual, opened like any
 // document, and the two companion conversion programs. None of them waits for
 // the other program or reports a failure: without a viewer or without the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The language of the interface and the two-language texts it chooses from.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // CLinkStatic: a static text that behaves as a hyperlink. Coloured text, an
 // optional underline, a pointing hand and a tool tip that names the target, a
 // hover colour from the first movement over it until the pointer leaves, and a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The message boxes of the auxiliary services (update check, hyperlink
 // errors). The program shows real QMessageBox dialogs; a test puts a stand-in
 // in their place that records what would have been shown.

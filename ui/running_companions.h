@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The companion programs that the player started and that still run. The
 // player steps out of its always-on-top place while any of them runs, so that
 // their windows come up above it, and takes it again when the last one ends.

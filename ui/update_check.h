@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The update check: the product site's root page carries the published
 // version tag after a marker; the check compares it with our own and tells the
 // user the outcome in a message box. It runs on the user-interface thread;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The VLC module's view of a clip, without VLC: whether to claim a stream,
 // and the clip's frames and sound blocks handed out one by one in time
 // order, from wherever a seek puts them. The glue in module.cpp only moves

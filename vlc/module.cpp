@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The VLC 3 demux module: ZRV clips as a motion JPEG video stream and an AMR
 // sound stream, with their length, seeking and title. VLC's own decoders
 // (avcodec for both) do the decoding.

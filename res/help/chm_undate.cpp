@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Takes the two build-time stamps out of a help file that chmcmd compiled:
 // the one in the file's header and the one among the #SYSTEM records. With
 // them cleared (and chmcmd run without address randomisation, which it

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Sound tracks made on the spot for tests and benchmarks: a speech-like test
 // signal, AMR storage files encoded from it with the real encoders, and the
 // PCM inside a WAV file.

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Tests of the sound devices. SDL's audio starts once per process with the
 # driver that SDL_AUDIODRIVER names, so each program that opens a sound output
 # picks its driver itself: disk, none at all, or PulseAudio.

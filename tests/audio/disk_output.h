@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What SDL's disk audio driver writes: the samples a device emitted, in a file.
 #pragma once
 

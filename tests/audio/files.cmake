@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Tests of the sound track files. Test tracks are encoded on the spot with
 # the real AMR-NB and AMR-WB encoders; sox is the reference decoder.
 pkg_check_modules(AMR_ENCODERS REQUIRED IMPORTED_TARGET opencore-amrnb vo-amrwbenc)

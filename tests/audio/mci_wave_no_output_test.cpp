@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The wave device on a system without any sound output.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The wave device heard through a real sound server: SDL's PulseAudio driver
 // against a private server, recorded from the monitor of its sink.
 #include <gtest/gtest.h>

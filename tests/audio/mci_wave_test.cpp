@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The wave device on SDL's disk driver, which writes every sample the device
 // emits (and silence while it is stopped) to a file.
 #include <gtest/gtest.h>

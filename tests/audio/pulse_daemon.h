@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A private PulseAudio server for tests, which needs nothing running before:
 // one null sink, SINK_NAME, as the default output, reached through a socket in
 // the server's own temporary folder. While the object lives, this process's

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Leak suppression for the sanitizer build of the program that plays through
 // SDL's PulseAudio driver. SDL 2.26 drops a few libpulse request objects on its
 // device-watching thread, the only code here that runs pa_mainloop_run (our

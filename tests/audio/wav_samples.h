@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Test WAV files made in code, and reading back what a sound output emitted.
 #pragma once
 

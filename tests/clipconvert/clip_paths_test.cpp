@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Which files the converter takes, where their videos go, and how lengths and
 // sizes read.
 #include <filesystem>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What the converter window's tests share: clips made by zrvtool make, a
 // window whose dialogs the test answers, waiting for the window, and the
 // streams of an output as ffprobe reads them.

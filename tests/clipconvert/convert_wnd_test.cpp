@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The converter window on Qt's offscreen platform: adding clips, converting
 // them in both formats (the videos read back by ffprobe), cancelling, a bad
 // clip among good ones, existing outputs, closing while converting, and both

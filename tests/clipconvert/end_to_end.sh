@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # End to end, in a real X server: the real zrvplayer's Tool > Video Convert
 # starts the real ClipConvert.exe (found by its process, with the argument
 # "qorvex"), whose window, driven with the mouse and the keyboard, converts

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "container/pending_file.h"
 
 #include <gtest/gtest.h>

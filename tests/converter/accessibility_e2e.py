@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 """The real converter windows, Video Convert (ClipConvert.exe) and the ZRV
 Changer ("ZRV Swift Changer.exe"), read and driven through the accessibility
 bus as a screen reader meets them: every control named in the interface's

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Exported MP4s played by their real client, a browser: headless Chromium
 # loads each into a <video>, seeks, and draws the picture into a canvas. The
 # video must load without error, with the clip's size and length, and show

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool export's contract: refusals that leave everything as it was,
 // --force, batches, usage errors, progress only on a terminal, Ctrl-C.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What an exported file holds, read back by ffprobe and ffmpeg: streams,
 // every frame, timing, pictures, sound, title and date.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Clips made to cost: small files whose frames or sound would make the
 // export write gigabytes or run for minutes. Each is either exported within
 // bounds (damaged and repeated frames lengthen the picture before them) or

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Running zrvtool, ffprobe and ffmpeg on exported files, and the arithmetic
 // the tests compare with.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What an exported MP4 says about itself and how its picture and sound line
 // up, read back by ffprobe and ffmpeg: the profile players take at every
 // quality, BT.601 colour tags in the stream and the MP4's colr box, key

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The exported frames' time stamps: exact from the sound's length, without
 // drift, and the fallbacks of the player's rule.
 #include <gtest/gtest.h>

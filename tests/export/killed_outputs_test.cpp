@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool's outputs appear whole or not at all: SIGKILL in the middle leaves
 // the folder as it was, and a published output reaches the disk before its
 // name does, and its name before the program says it is done.

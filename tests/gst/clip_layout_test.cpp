@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The plugin's view of a clip without GStreamer: telling clips from lone
 // pictures, and the frames, times and sound blocks it hands on.
 #include <gtest/gtest.h>

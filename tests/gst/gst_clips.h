@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Clips for the plugin's tests, made on the spot by zrvtool make, and the
 // check that GStreamer runs in the tests' own environment.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Clips played by GStreamer's own programs and its automatic decoding, as
 // any desktop player built on GStreamer plays them: what gst-discoverer-1.0
 // reports, playbin and gst-play-1.0 reaching the end, and the pictures and

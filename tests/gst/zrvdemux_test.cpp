@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The typefinder and zrvdemux inside GStreamer: caps, pads, buffer times
 // and bytes, durations, pull and push mode, seeking, and refused input.
 #include <gst/app/gstappsink.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Bitmap files: the header variants, the checks on sizes read from the file,
 // and writing.
 #include <gtest/gtest.h>

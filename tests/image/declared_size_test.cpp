@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Pictures whose headers declare more than any frame or saved picture: a few
 // bytes asking for gigabytes are refused before anything is allocated, in
 // every format, while the largest allowed size still reads.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Drawing into the software device context: defaults, scaling, palette
 // lookup, raster operations, transparency and clipping.
 #include <gtest/gtest.h>

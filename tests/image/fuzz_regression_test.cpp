@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Pictures that fuzzing found, each kept with the fault it showed.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // GIF reading: the block structure, transparency and palette rules,
 // interlacing, code sizes and damaged data.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The image object: type selection, the bitmap block and pixel access.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Full-colour decoding of JPEG streams in memory, against djpeg as the
 // independent decoder.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // JPEG reading into an 8-bit palette bitmap, and JPEG writing.
 #include <gtest/gtest.h>
 

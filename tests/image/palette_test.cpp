@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Palettes: making, adopting and looking up, and the colour-table forms.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Pictures for the image tests, made at test time: synthetic PPM/PGM
 // pictures, JPEGs from them through cjpeg, and decoded PNM files read back.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // PNG reading and writing through libpng.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool picture on bitmaps, GIFs and PNGs that ImageMagick writes from its
 // built-in pictures, against what ImageMagick decodes from the same files.
 #include <gtest/gtest.h>

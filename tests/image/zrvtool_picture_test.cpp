@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool decode and picture against djpeg: same library, same settings, so
 // the same bytes.
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Small videos that claim more than they hold: the clip lasts what their
 // pictures and sound really hold, a single picture is no video, and the
 // sound after a gap keeps its place. Each video is made by ffmpeg, each clip

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool import's contract: refusals in one line that leave nothing,
 // --force, batches, usage errors, Ctrl-C; and the library's progress,
 // cancel flag and video facts that the window relies on.

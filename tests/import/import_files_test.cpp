@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool import on videos that ffmpeg makes, each clip read back by
 // independent readers: djpeg for the frames (compared with ffmpeg's own
 // scaling of the source frame the timing rule names), sox for the track,

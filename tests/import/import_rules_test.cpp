@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The arithmetic of the import: how long the clip lasts and when its frames
 // are taken (checked against the interval the player derives from them),
 // and where a picture lands in the clip's frame.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Videos made by ffmpeg for the import tests, once per test program, and
 // independent readings of the clips imported from them: djpeg for frames,
 // sox for tracks, ffmpeg's own scaling of the source for comparison.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Files that are no videos but would make FFmpeg read other files or reach
 // the network: scripts, playlists, manifests, session descriptions, text.
 // zrvtool import refuses each with one line, and strace, watching the whole

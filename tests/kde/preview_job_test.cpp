@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Clips' previews as Dolphin asks for them: KIO::PreviewJob runs kio-extras'
 // thumbnail worker, which loads the plugin from the build (QT_PLUGIN_PATH).
 // Each preview must be the picture zrvtool thumbnail makes of the clip; a

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # cmake --install into a prefix with a blank in it: the tree, the validators,
 # the manual pages, and the installed player started through its link, which
 # must take its own folder (manual, companions, zrvtool) from the real file.

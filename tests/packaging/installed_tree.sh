@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Checks shared by the installation and package tests; sourced, not run.
 #   check_tree PREFIX_ROOT FINAL_PREFIX BUILD_DIR
 # PREFIX_ROOT is where the tree lies now, FINAL_PREFIX the prefix that the

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The Debian packages: cpack builds them from the build folder (the player's
 # and one for each plugin); their names, control fields and files are
 # checked, lintian must report no error, the plugins unpacked from

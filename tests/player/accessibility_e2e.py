@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 """The real zrvplayer read and driven through the accessibility bus, as a
 screen reader meets it: every control named in the interface's language,
 no text cut on a screenshot of the window, a clip opened through File > open

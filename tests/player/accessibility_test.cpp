@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What assistive technologies read of the player window, as Qt hands it to
 // them: names and descriptions in the interface's language, the slider
 // values, the frame the picture shows, no hidden button, the mnemonics, the

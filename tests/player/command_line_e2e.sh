@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The real zrvplayer's command line: --help and --version print and end
 # without a display; without one it refuses to start in one line; an unknown
 # option is refused in one escaped line; after

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # End to end, in a real X server with a window manager (openbox): what the
 # real zrvplayer hands to the desktop.
 # - Tool > Video Convert: the companion's window comes up above the player,

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # End to end, in a real X server: the real zrvplayer opens a clip with sound,
 # is played and paused through its own buttons, and each time the picture
 # area on screen must be exactly one frame of the clip as zrvtool renders it,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Test programs of the windows: a QApplication on the offscreen platform,
 // with sound on SDL's silent driver and no sound server to change.
 #include <QApplication>

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # End to end, in a real X server: the real zrvplayer, playing a clip with
 # sound, ends on SIGTERM, SIGINT and SIGHUP as closing its
 # window does (its private folder removed), and by that signal; a SIGHUP that

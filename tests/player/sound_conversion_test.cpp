@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A clip's sound is converted while the clip is already shown: the window is
 // ready at once, plays while the rest is decoded, and a close or the next
 // clip stops the conversion.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The pace of a clip with sound comes from its converted sound track, whether
 // or not a sound output plays it. This file runs twice: with SDL's silent
 // driver, and with SDL_AUDIODRIVER naming no driver at all.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The private temporary folder: a later start removes the folders of players
 // that were killed, and nothing else.
 #include <gtest/gtest.h>

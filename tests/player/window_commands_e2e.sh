@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # End to end, in a real X server, what a modal run of the real zrvplayer does
 # with its window: the title without a clip, "always on top" chosen twice from
 # the Play menu (the program keeps running, the window keeps its place and

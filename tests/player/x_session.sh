@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Sourced by the end-to-end scripts: a private X server and helpers to start
 # the real zrvplayer in it. Sets $work (removed at exit) and DISPLAY.
 work=$(mktemp -d)

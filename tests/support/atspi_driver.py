@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 """Reads and drives programs through the accessibility bus (AT-SPI), as a
 screen reader or a desktop script meets them.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # Runs COMMAND in a desktop of its own: a private X server (Xvfb) with a window
 # manager (openbox), a private session bus and the accessibility bus on it, so
 # that Qt programs started inside show their windows to AT-SPI clients.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The helper's confinement in a real process: after it, opening files,
 // sockets and programs are refused, in the confined thread and in threads it
 // starts, while the work it keeps (its open descriptors, threads, renaming

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 """Asks the desktop's thumbnail services for a clip's preview, as file
 managers do, on the session bus of the caller:
   thumbnail_services.py tumbler URI MIME   Thumbnailer1.Queue, waits for Ready or Error

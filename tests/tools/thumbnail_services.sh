@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 # The previews of clips as the desktop's thumbnail services make them, through
 # the thumbnailer entry the player writes: tumbler (Thunar's and other
 # desktops' service) over D-Bus on a private session bus, and GNOME's

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool thumbnail, run as a file manager runs it: through the thumbnailer
 // entry that the player writes at start, its Exec line parsed by the
 // desktop-entry rules. The PNG is read back by ImageMagick and compared with

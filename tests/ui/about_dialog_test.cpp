@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The About dialog: its texts in both languages, the small start and the one
 // growth, the font of each text, the links, and its three long texts.
 #include <gtest/gtest.h>

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Copyright 2026 ZRV Player developers
 """The About dialog and the update check of the real zrvplayer, read through
 the accessibility bus: the dialog's texts, links and buttons, its text box
 after "Version history", no text cut on a screenshot, and the update check

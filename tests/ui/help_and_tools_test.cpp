@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The manual that the build places beside the programs, its opening, and the
 // two companion programs started beside the executable or from PATH.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The hyperlink control: colours and hover, fitting to the text, and what a
 // click does with the desktop, with $BROWSER and when both fail.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A small HTTP server on 127.0.0.1 for the update check. It runs in the test's
 // own thread: the check's waiting loop serves it. Every request gets the same
 // page, or no answer at all, or the headers and the page followed by silence.

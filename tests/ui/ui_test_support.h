@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Helpers of the auxiliary-service tests: environment and language settings
 // undone at the end of a test, a stand-in for the message boxes, a recorder
 // for the desktop's URL handlers, and scripts that stand in for other

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The update check against a real HTTP server on this machine: the pages it
 // can meet, a closed port and a server that never answers.
 #include <gtest/gtest.h>

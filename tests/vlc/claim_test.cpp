@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Which streams the VLC module takes: clips by their bytes, with the file
 // name as a hint, and everything else left to VLC's own demuxers.
 #include <gtest/gtest.h>

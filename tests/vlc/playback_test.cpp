@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Clips played through libvlc with the module from the build (and VLC's own
 // decoders): pictures and sound counted through callbacks, length, seeking,
 // start times, and files the module must refuse or leave to VLC.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The ZRV Changer window on Qt's offscreen platform, with videos that ffmpeg
 // makes at test time: the list and its facts, the target's choices, real
 // conversions read back through the container's index, Cancel, the replace

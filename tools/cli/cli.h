@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What every zrvtool command shares: exit codes, messages, argument parsing
 // and loading a clip.
 #pragma once

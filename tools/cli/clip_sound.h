@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A clip's sound track as a WAV file, the way the player prepares it.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What `zrvtool import` takes. The import runs in zrvtool-export, the
 // FFmpeg-linked program beside zrvtool (see export_launch.cpp); zrvtool's
 // help and that program's show the same text.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Questions zrvtool asks about a path before it writes there.
 #pragma once
 

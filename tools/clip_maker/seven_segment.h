@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Frame numbers in large seven-segment digits, drawn without any font, so
 // that a person or a program can read from a picture which frame it is.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The synthetic frames of zrvtool make: colour bars that move from frame to
 // frame, and the frame number in large digits.
 #pragma once

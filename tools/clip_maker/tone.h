@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The tone track of zrvtool make: a note that changes at every whole second,
 // so that a listener hears where playback is.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Which files the Video Convert window takes, and where their videos go.
 #pragma once
 

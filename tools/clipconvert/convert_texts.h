@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The texts of the Video Convert window that are its own, in Chinese and
 // English; the texts it shares with the ZRV Changer are in tools/converter.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The Video Convert window: the converter window with a list of clips (their
 // frames, length and sound, as the export will time them), the choice of
 // MP4 or MKV, and the export library doing the work.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 #include "tools/clipconvert/export_failure_text.h"
 
 #include "ui/language.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The questions and file choosers of the converter windows, as the desktop
 // shows them. A window holds them as replaceable functions, so that tests
 // answer instead.

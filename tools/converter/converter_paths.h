@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Which files a converter window takes, where their results go, and how
 // lengths and sizes read.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The texts that both converter windows show, in Chinese and English. "%1"
 // and "%2" are filled in when the text is shown. Each window's own words
 // (its title, what it converts) are in its own folder.

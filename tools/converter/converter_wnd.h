@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The window both converters are made of: a list of input files read in the
 // background, the output choice (beside each input or one folder), the run
 // on a thread of its own with a bar for the current file and one for the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // A thread of its own that runs tasks one after another, so that the window
 // stays responsive while clips are read and converted.
 #pragma once

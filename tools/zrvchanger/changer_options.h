@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The target of the ZRV Changer: picture size (a preset or a size of one's
 // own), fit, frame rate, picture quality, sound, sound track and layout, each with a line
 // that says what the chosen value means.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The texts of the ZRV Changer window that are its own, in Chinese and
 // English; the texts it shares with Video Convert are in tools/converter.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The ZRV Changer window: the converter window with a list of videos (their
 // length and picture size), the clips' target, the import library doing the
 // work, and "Play" for a finished clip.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The ZRV Changer has every video read by the helper process (zrvtool-export
 // window ...), which confines itself before FFmpeg sees a byte of it: a hole
 // in one of FFmpeg's demuxers then cannot reach the user's files or the

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Which files of a folder the ZRV Changer takes, and what its list shows of
 // a video.
 #pragma once

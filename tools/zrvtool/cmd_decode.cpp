@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool decode: one frame of a clip decoded the way the player shows it,
 // written as a PPM picture.
 #include <string>

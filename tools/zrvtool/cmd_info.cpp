@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool info: what the scan finds in a clip.
 #include <cstdio>
 #include <cstring>

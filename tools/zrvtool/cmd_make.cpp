@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool make: writes a ZRV clip from synthetic or given JPEG frames and an
 // optional AMR-NB sound track.
 #include <algorithm>

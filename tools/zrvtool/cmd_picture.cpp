@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool picture: any picture file that the image layer reads, written as PPM.
 #include <string>
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool render: a frame drawn exactly as the player window draws it.
 #include <cstdio>
 #include <cstring>

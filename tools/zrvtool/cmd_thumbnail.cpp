@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool thumbnail: the preview a file manager shows for a clip, a frame
 // worth looking at in full colour, scaled to the size asked for, as PNG.
 #include <cstdio>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool export and zrvtool import: they run in zrvtool-export, a program of
 // its own beside zrvtool, which these commands become. FFmpeg's libraries and
 // the hundred libraries behind them would otherwise be loaded at every start

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The batch loop that zrvtool export and zrvtool import share: one job per
 // input, a progress bar on a terminal, one JSON line per job, a refused job
 // reported and the rest done, Ctrl-C ending everything and leaving nothing.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool export: clips to MP4 or MKV files.
 #include <cstdio>
 #include <cstring>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool import: videos to ZRV clips.
 #include <cmath>
 #include <cstdio>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // One import done in a child process of its own that confines itself once
 // the video and the clip are open, so that every video of a batch is read
 // where nothing else can be opened, while this process goes on to the next.

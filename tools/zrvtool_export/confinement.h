@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // The helper process gives up, once its input and output are open, the right
 // to open files, make sockets and start programs, as browsers confine their
 // media decoders: FFmpeg's demuxers and decoders then run on the untrusted

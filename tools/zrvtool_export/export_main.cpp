@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // zrvtool-export: `zrvtool export` and `zrvtool import`, the commands that
 // need FFmpeg's libraries. zrvtool hands them over as
 // zrvtool-export COMMAND ARGS...

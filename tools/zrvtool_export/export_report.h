@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What zrvtool export and zrvtool import tell the user: a progress bar on a
 // terminal, and one JSON line per clip (or video) for programs.
 #pragma once

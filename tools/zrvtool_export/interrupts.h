@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // Ctrl-C (or a termination request) during a long command of zrvtool-export:
 // the work stops at its next check and removes its unfinished output, and
 // the process then ends by the signal, as the shell expects.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Copyright 2026 ZRV Player developers
 // What the ZRV Changer asks of the helper process, so that FFmpeg never reads
 // a video in the window's process:
 //   zrvtool-export window facts VIDEO
