@@ -65,10 +65,10 @@ bool ClipDemuxer::Open(const ReadClipBytes& read, uint64_t length, std::string& 
           " bytes may make";
     return false;
   }
-  const double soundMs = double(m_layout.soundBlocks()) * (kSoundBlockNs / 1000000);
-  if (m_layout.timedBySound() && soundMs > LongestSoundMs(length)) {
-    why = "its sound track lasts " + SoundLengthText(soundMs) + ", more than a clip of " + std::to_string(length) +
-          " bytes can carry";
+  // The layout stops scanning a track past what the clip can carry, and
+  // drops it; such a clip is refused rather than played as silence.
+  if (m_layout.soundBeyondClip()) {
+    why = "its sound track lasts longer than a clip of " + std::to_string(length) + " bytes can carry";
     return false;
   }
   Seek(0);
