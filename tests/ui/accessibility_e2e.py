@@ -85,7 +85,7 @@ def main():
                               stdout=open(os.path.join(work, "player.log"), "w"), stderr=subprocess.STDOUT)
     try:
         app = at.find_app("zrvplayer", pid=player.pid)
-        at.find(app, name="ZRV Player V1.8", role="dialog")
+        at.find(app, name="ZRV Player V1.8", role="frame")
         about_dialog(app, t, site.address, options.shot)
         update_check(app, t, site)
     finally:
