@@ -155,10 +155,10 @@ check_vlc_module() {
   rm -rf "$work/vlc-plugins"
   mkdir -p "$work/vlc-plugins/demux"
   cp "$module" "$work/vlc-plugins/demux/"
-  # A sanitized module loads only with the sanitizer's runtime loaded first.
-  local preload=()
-  [ -n "${ZRV_ASAN_RUNTIME:-}" ] && preload=(env LD_PRELOAD="$ZRV_ASAN_RUNTIME" ASAN_OPTIONS=detect_leaks=0)
-  "${preload[@]}" "$(dirname "$(pkg-config --variable=pluginsdir vlc-plugin)")/vlc-cache-gen" "$work/vlc-plugins" ||
+  # A sanitized module, never shipped, is not loaded into VLC's own program:
+  # the normal build's check does that.
+  [ -n "${ZRV_ASAN_RUNTIME:-}" ] && return 0
+  "$(dirname "$(pkg-config --variable=pluginsdir vlc-plugin)")/vlc-cache-gen" "$work/vlc-plugins" ||
     fail "vlc-cache-gen fails on the module"
   grep -qa "ZRV clip demuxer" "$work/vlc-plugins/plugins.dat" || fail "VLC does not take the module"
 }
