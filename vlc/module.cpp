@@ -108,6 +108,12 @@ block_t* ReadUnit(demux_t* demux, DemuxState& state, const ClipUnit& unit) {
 // Hands out units until a frame has gone or kUnitsPerCall have: the sound's
 // 20 ms blocks, one a call, would cost more in VLC's input loop than in
 // reading them.
+//
+// The clock reference is set once a call, before its first unit: VLC ends
+// its buffering at a reference and stops calling while paused, so a later
+// reference of the same call would find the paused clock late, buffer
+// again, and run on to the end of the clip (a seek while paused then showed
+// a frame seconds past the one asked for).
 constexpr int kUnitsPerCall = 16;
 
 int Demux(demux_t* demux) {
@@ -115,13 +121,11 @@ int Demux(demux_t* demux) {
   for (int sent = 0; sent < kUnitsPerCall; ++sent) {
     const ClipUnit unit = state.clip.Next();
     if (unit.kind == ClipUnit::kNone) return sent ? VLC_DEMUXER_SUCCESS : VLC_DEMUXER_EOF;
+    if (sent == 0) es_out_SetPCR(demux->out, VLC_TS_0 + unit.startUs);
     es_out_id_t* es = unit.kind == ClipUnit::kFrame ? state.video : state.sound;
     bool selected = true;
     es_out_Control(demux->out, ES_OUT_GET_ES_STATE, es, &selected);
-    if (!selected) {  // played without it (--no-audio): not even read
-      es_out_SetPCR(demux->out, VLC_TS_0 + unit.startUs);
-      continue;
-    }
+    if (!selected) continue;  // played without it (--no-audio): not even read
     block_t* block = ReadUnit(demux, state, unit);
     if (!block) {
       msg_Err(demux, "the clip could not be read: it became shorter or unreadable");
@@ -134,7 +138,6 @@ int Demux(demux_t* demux) {
       block_Release(block);
       continue;
     }
-    es_out_SetPCR(demux->out, block->i_dts);
     es_out_Send(demux->out, es, block);
     if (unit.kind == ClipUnit::kFrame) break;
   }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <vlc/vlc.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -17,6 +18,7 @@
 #include "demux/clip_layout.h"
 #include "tests/audio/amr_tracks.h"
 #include "tests/gst/gst_clips.h"
+#include "tests/image/picture_files.h"
 
 // VLC's own plugins keep allocations past their unloading, which the leak
 // checker reports without a module to tell them by (the module's logic is
@@ -244,6 +246,81 @@ TEST_F(VlcPlayback, SeeksByTimePositionAndStartTime) {
     EXPECT_LE(p.pictures.size(), 10u);
     EXPECT_NEAR(double(p.samples), 8000, 1200);
   }
+}
+
+// The grey level VLC shows for a JPEG of luma `y`, as full-range or as
+// studio-range video (which one depends on VLC's conversion).
+int ShownGrey(int y, bool studio) {
+  return studio ? std::clamp(int(std::lround((y - 16) * 255.0 / 219)), 0, 255) : y;
+}
+
+TEST_F(VlcPlayback, SeekWhilePausedShowsTheFrameOfThatTime) {
+  // Frame k is a grey colour picture of luma 20 + 9 k, 8 frames a second.
+  constexpr int kFrames = 24;
+  std::vector<std::string> options = {"--fps", "8", "--sound", "tone", "--jpegs"};
+  for (int k = 0; k < kFrames; ++k) {
+    const std::string jpeg = dir.File("f" + std::to_string(100 + k) + ".jpg");
+    TestPicture grey{32, 32, Bytes(32 * 32 * 3, uint8_t(20 + 9 * k))};
+    WriteJpegWithCjpeg(dir, grey, jpeg, "2x2", false, 95);
+    options.push_back(jpeg);
+  }
+  const std::string clip = MakeClip(dir, "greys.zrv", options);
+  ASSERT_EQ(DurationMsOf(clip), 3000);
+
+  Playback p;
+  setenv("VLC_PLUGIN_PATH", ZRV_VLC_PLUGIN_DIR, 1);
+  const char* args[] = {"--ignore-config", "--no-xlib", "--no-lua", "--no-stats", "--aout=dummy"};
+  libvlc_instance_t* vlc = libvlc_new(sizeof args / sizeof *args, args);
+  ASSERT_NE(vlc, nullptr);
+  libvlc_log_set(vlc, Log, &p);
+  libvlc_media_t* media = libvlc_media_new_path(vlc, clip.c_str());
+  libvlc_media_player_t* player = libvlc_media_player_new_from_media(media);
+  libvlc_media_release(media);
+  libvlc_video_set_callbacks(player, Lock, nullptr, Display, &p);
+  libvlc_video_set_format(player, "RV32", kWidth, kHeight, kWidth * 4);
+  ASSERT_EQ(libvlc_media_player_play(player), 0);
+  const auto waitFor = [&](const auto& done) {
+    for (int i = 0; i < 1000 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+  };
+  const auto shownGrey = [&] {
+    std::lock_guard<std::mutex> hold(p.lock);
+    return p.pictures.empty() ? -1 : int(p.pixels[kWidth * kHeight / 2 + kWidth / 2] & 0xFF);
+  };
+  ASSERT_TRUE(waitFor([&] { return shownGrey() >= 0; })) << "nothing played";
+  // The first picture is frame 0: it tells the range.
+  const bool studio = std::abs(shownGrey() - ShownGrey(20, true)) < std::abs(shownGrey() - ShownGrey(20, false));
+  const auto shownFrame = [&] {
+    const int grey = shownGrey();
+    for (int k = 0; k < kFrames; ++k)
+      if (std::abs(ShownGrey(20 + 9 * k, studio) - grey) <= 3) return k;
+    return -1;
+  };
+  // Paused once playing has settled, a second in.
+  ASSERT_TRUE(waitFor([&] { return shownFrame() >= 8; })) << "nothing played";
+  libvlc_media_player_set_pause(player, 1);
+  ASSERT_TRUE(waitFor([&] { return libvlc_media_player_get_state(player) == libvlc_Paused; }));
+  ASSERT_TRUE(p.Opened());
+  // As a user who pauses and then drags the seek bar: the clock stands still
+  // for longer than VLC buffers ahead.
+  std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+  // Forwards, back, and by position; each time the picture of the moment
+  // asked for, with nothing played past it.
+  for (const double seconds : {2.0, 0.5, 1.5, 2.5}) {
+    SCOPED_TRACE(seconds);
+    const int wanted = int(seconds * 8);
+    if (seconds == 1.5)
+      libvlc_media_player_set_position(player, float(seconds / 3));
+    else
+      libvlc_media_player_set_time(player, int64_t(seconds * 1000));
+    EXPECT_TRUE(waitFor([&] { return shownFrame() == wanted; })) << "frame " << shownFrame() << " on show";
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(shownFrame(), wanted);
+    EXPECT_EQ(libvlc_media_player_get_state(player), libvlc_Paused);
+  }
+  libvlc_media_player_stop(player);
+  libvlc_media_player_release(player);
+  libvlc_release(vlc);
 }
 
 TEST_F(VlcPlayback, DamagedClipPlaysWhatItHoldsAndNoClipIsRefused) {
