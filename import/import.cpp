@@ -445,7 +445,7 @@ bool Importer::Run() {
     av_seek_frame(second.format(), stream->index, target, AVSEEK_FLAG_BACKWARD);
   }
   m_fitter = std::make_unique<PictureFitter>(m_options.width, m_options.height, m_options.fit,
-                                             second.rotation());
+                                             second.turn());
   m_encoder = std::make_unique<JpegEncoder>(m_options.quality);
   if (!WriteFrames()) return false;
 

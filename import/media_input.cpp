@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -14,7 +13,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/avstring.h>
-#include <libavutil/display.h>
 }
 
 #include "ffmpeg/av_error.h"
@@ -51,15 +49,12 @@ const uint8_t* DisplayMatrixOf(const AVStream* stream) {
 #endif
 }
 
-int RotationOf(const AVStream* stream) {
+DisplayTurn TurnOf(const AVStream* stream) {
   const uint8_t* matrix = DisplayMatrixOf(stream);
-  if (!matrix) return 0;
-  const double counterClockwise = av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
-  if (std::isnan(counterClockwise)) return 0;
-  // To the nearest quarter turn, clockwise.
-  int clockwise = int(std::lround(-counterClockwise / 90.0)) * 90 % 360;
-  if (clockwise < 0) clockwise += 360;
-  return clockwise;
+  if (!matrix) return {};
+  int32_t entries[9];
+  std::memcpy(entries, matrix, sizeof entries);
+  return TurnOfDisplayMatrix(entries);
 }
 
 // False, with `error`, when a video stream declares frames beyond what the
@@ -260,7 +255,7 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
     return false;
   }
   m_audio = audioTrack > 0 ? chosen : marked ? marked : first;
-  m_rotation = RotationOf(m_video);
+  m_turn = TurnOf(m_video);
   for (unsigned i = 0; i < m_format->nb_streams; ++i) {
     AVStream* stream = m_format->streams[i];
     stream->discard = (stream == m_video || stream == m_audio) ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
@@ -271,11 +266,11 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
 }
 
 int MediaInput::shownWidth() const {
-  return m_rotation % 180 ? m_video->codecpar->height : m_video->codecpar->width;
+  return m_turn.sidesSwapped() ? m_video->codecpar->height : m_video->codecpar->width;
 }
 
 int MediaInput::shownHeight() const {
-  return m_rotation % 180 ? m_video->codecpar->width : m_video->codecpar->height;
+  return m_turn.sidesSwapped() ? m_video->codecpar->width : m_video->codecpar->height;
 }
 
 double MediaInput::declaredDurationMs() const {

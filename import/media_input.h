@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "import/display_turn.h"
 #include "import/import_failure.h"
 
 class VideoFile;
@@ -46,10 +47,9 @@ class MediaInput {
   AVStream* audio() const { return m_audio; }  // null without sound
   int audioStreams() const { return m_audioStreams; }
 
-  // The picture's clockwise rotation for display, 0, 90, 180 or 270, from
-  // the stream's display matrix.
-  int rotation() const { return m_rotation; }
-  // The size as shown: rotation applied.
+  // How the picture is shown, from the stream's display matrix.
+  const DisplayTurn& turn() const { return m_turn; }
+  // The size as shown: the turn applied.
   int shownWidth() const;
   int shownHeight() const;
   // The container's idea of the video's length in ms; 0 when it has none.
@@ -97,7 +97,7 @@ class MediaInput {
   AVStream* m_audio = nullptr;
   AVCodecContext* m_videoDecoder = nullptr;
   AVCodecContext* m_audioDecoder = nullptr;
-  int m_rotation = 0;
+  DisplayTurn m_turn;
   int m_audioStreams = 0;
   std::string m_path;
   ImportFailure m_failure;

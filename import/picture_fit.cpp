@@ -35,23 +35,25 @@ bool FullRangeFormat(int format) {
          format == AV_PIX_FMT_YUVJ411P;
 }
 
-// Copies a plane of `width` x `height` turned clockwise by `rotation`.
-void TurnPlane(const uint8_t* from, int fromStride, int width, int height, int rotation,
+// Copies a plane of `width` x `height` stored samples as it is shown.
+void TurnPlane(const uint8_t* from, int fromStride, int width, int height, DisplayTurn turn,
                uint8_t* to, int toStride) {
+  const int shownWidth = turn.sidesSwapped() ? height : width;
   for (int y = 0; y < height; ++y) {
     const uint8_t* row = from + size_t(y) * size_t(fromStride);
     for (int x = 0; x < width; ++x) {
-      int tx, ty;
-      if (rotation == 90) {
+      int tx = x, ty = y;
+      if (turn.rotation == 90) {
         tx = height - 1 - y;
         ty = x;
-      } else if (rotation == 270) {
+      } else if (turn.rotation == 270) {
         tx = y;
         ty = width - 1 - x;
-      } else {
+      } else if (turn.rotation == 180) {
         tx = width - 1 - x;
         ty = height - 1 - y;
       }
+      if (turn.mirrored) tx = shownWidth - 1 - tx;
       to[size_t(ty) * size_t(toStride) + size_t(tx)] = row[x];
     }
   }
@@ -100,8 +102,8 @@ FitGeometry FitPicture(int sourceWidth, int sourceHeight, double pixelAspect, in
   return g;
 }
 
-PictureFitter::PictureFitter(int frameWidth, int frameHeight, ImportFit fit, int rotation)
-    : m_width(frameWidth), m_height(frameHeight), m_fit(fit), m_rotation(rotation) {
+PictureFitter::PictureFitter(int frameWidth, int frameHeight, ImportFit fit, DisplayTurn turn)
+    : m_width(frameWidth), m_height(frameHeight), m_fit(fit), m_turn(turn) {
   // Black bars, once: the picture's place is drawn over for every frame.
   AllocateYuv420(m_canvas, frameWidth, frameHeight);
 }
@@ -112,8 +114,8 @@ bool PictureFitter::Draw(const AVFrame* frame) {
   const AVRational sar = frame->sample_aspect_ratio;
   const double pixelAspect = sar.num > 0 && sar.den > 0 ? double(sar.num) / sar.den : 1.0;
   const FitGeometry g =
-      FitPicture(frame->width, frame->height, pixelAspect, m_rotation, m_width, m_height, m_fit);
-  const bool turned = m_rotation % 180 != 0;
+      FitPicture(frame->width, frame->height, pixelAspect, m_turn.rotation, m_width, m_height, m_fit);
+  const bool turned = m_turn.sidesSwapped();
   const int scaledWidth = turned ? g.height : g.width;
   const int scaledHeight = turned ? g.width : g.height;
 
@@ -156,8 +158,8 @@ bool PictureFitter::Draw(const AVFrame* frame) {
 
   uint8_t* target[4] = {};
   int targetStride[4] = {};
-  Yuv420Picture& scaled = m_rotation ? m_turning : m_canvas;
-  if (m_rotation) {
+  Yuv420Picture& scaled = m_turn.any() ? m_turning : m_canvas;
+  if (m_turn.any()) {
     if (m_turning.width != scaledWidth || m_turning.height != scaledHeight)
       AllocateYuv420(m_turning, scaledWidth, scaledHeight);
     target[0] = m_turning.y.data();
@@ -174,15 +176,15 @@ bool PictureFitter::Draw(const AVFrame* frame) {
   if (sws_scale(m_scaler, source, sourceStride, 0, g.cropHeight, target, targetStride) <= 0)
     return false;
 
-  if (m_rotation) {
+  if (m_turn.any()) {
     const size_t lumaAt = size_t(g.y) * size_t(m_canvas.lumaStride) + size_t(g.x);
     const size_t chromaAt = size_t(g.y / 2) * size_t(m_canvas.chromaStride) + size_t(g.x / 2);
-    TurnPlane(m_turning.y.data(), m_turning.lumaStride, scaledWidth, scaledHeight, m_rotation,
+    TurnPlane(m_turning.y.data(), m_turning.lumaStride, scaledWidth, scaledHeight, m_turn,
               m_canvas.y.data() + lumaAt, m_canvas.lumaStride);
     const int chromaWidth = (scaledWidth + 1) / 2, chromaHeight = (scaledHeight + 1) / 2;
-    TurnPlane(m_turning.cb.data(), m_turning.chromaStride, chromaWidth, chromaHeight, m_rotation,
+    TurnPlane(m_turning.cb.data(), m_turning.chromaStride, chromaWidth, chromaHeight, m_turn,
               m_canvas.cb.data() + chromaAt, m_canvas.chromaStride);
-    TurnPlane(m_turning.cr.data(), m_turning.chromaStride, chromaWidth, chromaHeight, m_rotation,
+    TurnPlane(m_turning.cr.data(), m_turning.chromaStride, chromaWidth, chromaHeight, m_turn,
               m_canvas.cr.data() + chromaAt, m_canvas.chromaStride);
   }
   PadYuv420(m_canvas);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright 2026 ZRV Player developers
 // Fitting a decoded video picture into the clip's frame size: scaled with
-// its aspect kept (pixel aspect and rotation included), either whole with
+// its aspect kept (pixel aspect and display turn included), either whole with
 // black bars (pad) or filling the frame with the overhang cut evenly (crop),
 // centred, and converted to JPEG's full-range YCbCr 4:2:0.
 #pragma once
@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "image/jpeg_rgb.h"
+#include "import/display_turn.h"
 #include "import/import.h"
 
 extern "C" {
@@ -32,7 +33,7 @@ FitGeometry FitPicture(int sourceWidth, int sourceHeight, double pixelAspect, in
 
 class PictureFitter {
  public:
-  PictureFitter(int frameWidth, int frameHeight, ImportFit fit, int rotation);
+  PictureFitter(int frameWidth, int frameHeight, ImportFit fit, DisplayTurn turn);
   ~PictureFitter();
   PictureFitter(const PictureFitter&) = delete;
   PictureFitter& operator=(const PictureFitter&) = delete;
@@ -46,7 +47,7 @@ class PictureFitter {
  private:
   int m_width, m_height;
   ImportFit m_fit;
-  int m_rotation;
+  DisplayTurn m_turn;
   SwsContext* m_scaler = nullptr;
   Yuv420Picture m_canvas;   // the frame with its bars
   Yuv420Picture m_turning;  // the scaled picture before it is turned

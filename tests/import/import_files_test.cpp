@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 
 #include "tests/import/import_sources.h"
 
@@ -205,6 +207,52 @@ TEST(ImportFiles, ARotatedPhoneVideoStaysUpright) {
   EXPECT_GT(MeanColour(Bytes(ours.begin() + 3 * 60, ours.begin() + 3 * 110)).g +
                 MeanColour(Bytes(ours.begin() + 3 * 60, ours.begin() + 3 * 110)).r,
             60);  // top middle: picture
+}
+
+// The video's display matrix rewritten in its track header, as cameras and
+// editors write one: the shown point of stored (x, y) is (a x + c y, b x + d y).
+void WriteDisplayMatrix(Bytes& mp4, int a, int b, int c, int d) {
+  const std::string box = "tkhd";
+  const auto at = std::search(mp4.begin(), mp4.end(), box.begin(), box.end());
+  ASSERT_NE(at, mp4.end());
+  // After version, flags, times, track, duration, layer, group and volume.
+  size_t offset = size_t(at - mp4.begin()) + 4 + (at[4] == 1 ? 52 : 40);
+  const int32_t matrix[9] = {a * 65536, b * 65536, 0, c * 65536, d * 65536, 0, 0, 0, 1 << 30};
+  for (const int32_t entry : matrix)
+    for (int shift = 24; shift >= 0; shift -= 8) mp4[offset++] = uint8_t(uint32_t(entry) >> shift);
+}
+
+TEST(ImportFiles, AMirroredVideoIsShownAsItsDisplayMatrixSays) {
+  TempDir dir;
+  const struct {
+    const char* name;
+    int a, b, c, d;
+  } turns[] = {
+      {"mirrored", -1, 0, 0, 1},
+      {"upside down", 1, 0, 0, -1},
+      {"turned right and mirrored", 0, 1, 1, 0},
+      {"turned left and mirrored", 0, -1, -1, 0},
+  };
+  const std::string plain = TestVideo("mute.mp4");
+  for (const auto& t : turns) {
+    Bytes mp4 = ReadFile(plain);
+    WriteDisplayMatrix(mp4, t.a, t.b, t.c, t.d);
+    const std::string video = dir.File("turned.mp4"), clip = dir.File("turned.zrv");
+    WriteFile(video, mp4);
+    std::remove(clip.c_str());
+    const ProgramResult r = Import({"--json", video, clip});
+    ASSERT_EQ(r.exitCode, 0) << t.name << ": " << r.err;
+    const double frameMs = JsonValue(r.out, "duration_ms") / JsonValue(r.out, "frames");
+    const int n = SourceFrameAt(4 * frameMs);
+    int w = 0, h = 0;
+    const Bytes ours = SourceFrameRgb(dir, clip, 4, w, h);
+    ASSERT_EQ(w * h, 176 * 144);
+    // ffmpeg shows the same picture; the matrix took effect in both.
+    const double shown = LumaPsnr(ours, w, FfmpegFittedFrame(dir, video, n, w, h), w, w, h);
+    const double stored = LumaPsnr(ours, w, FfmpegFittedFrame(dir, plain, n, w, h), w, w, h);
+    EXPECT_GT(shown, 24.0) << t.name;
+    EXPECT_LT(stored, shown - 6) << t.name;
+  }
 }
 
 // The marker segments in front of a JPEG stream's scan: marker, then body.
