@@ -7,19 +7,18 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
 #include "import/import_wire.h"
+#include "process/child_watch.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPollMs = 50;
 // A helper asked to stop that has not ended by then is killed.
 constexpr auto kStopGrace = std::chrono::milliseconds(400);
 // The facts of any video are read well within this; the helper gives up
@@ -63,43 +62,17 @@ HelperOutcome RunHelper(const std::vector<std::string>& arguments, const std::fu
   }
   ::close(out[1]);
 
-  const Clock::time_point started = Clock::now();
-  Clock::time_point stopAsked{};
-  bool asked = false, killed = false;
-  std::string pending;
-  for (;;) {
-    const bool stop = (cancel && cancel->load()) || Clock::now() - started > limit;
-    if (stop && !asked) {
-      ::kill(child, SIGTERM);
-      asked = true;
-      stopAsked = Clock::now();
-    }
-    if (asked && !killed && Clock::now() - stopAsked > kStopGrace) {
-      ::kill(child, SIGKILL);
-      killed = true;
-    }
-    pollfd ready = {out[0], POLLIN, 0};
-    const int polled = ::poll(&ready, 1, kPollMs);
-    if (polled < 0 && errno != EINTR) break;
-    if (polled <= 0) continue;
-    char buffer[4096];
-    const ssize_t got = ::read(out[0], buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    pending.append(buffer, size_t(got));
-    for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
-      outcome.last = pending.substr(0, end);
-      pending.erase(0, end + 1);
-      if (line) line(outcome.last);
-    }
-  }
-  ::close(out[0]);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
-  outcome.cancelled = asked && cancel && cancel->load();
-  if (asked && !outcome.cancelled) outcome.failure = "it took too long to read";
-  else if (WIFSIGNALED(status) && !asked) outcome.failure = std::string("its reader ended by ") + strsignal(WTERMSIG(status));
+  ChildWatch watch;
+  watch.cancel = cancel;
+  watch.limit = limit;
+  watch.killAfter = kStopGrace;
+  watch.line = line;
+  const ChildEnd end = WatchChild(child, out[0], watch);
+  const int status = end.status;
+  outcome.last = end.last;
+  outcome.cancelled = end.cancelled;
+  if (end.stopAsked && !outcome.cancelled) outcome.failure = "it took too long to read";
+  else if (WIFSIGNALED(status) && !end.stopAsked) outcome.failure = std::string("its reader ended by ") + strsignal(WTERMSIG(status));
   else if (WIFEXITED(status) && WEXITSTATUS(status) == 127) outcome.failure = "the program '" + arguments[0] + "' cannot be run";
   return outcome;
 }

@@ -8,17 +8,15 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/prctl.h>
-#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "import/import_wire.h"
+#include "process/child_watch.h"
 #include "tools/zrvtool_export/confinement.h"
 #include "tools/zrvtool_export/interrupts.h"
 
 namespace {
-
-constexpr int kCancelCheckMs = 50;
 
 ImportResult Failed(const std::string& video, const std::string& why) {
   ImportResult result;
@@ -77,32 +75,13 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   // The child sees a Ctrl-C at the terminal itself; a signal sent to this
   // process alone is passed on by the handler, and again here for a cancel
   // flag set otherwise.
-  std::string line;
-  bool passedOn = false;
-  for (;;) {
-    if (cancel && cancel->load() && !passedOn) {
-      ::kill(child, SIGTERM);
-      passedOn = true;
-    }
-    pollfd ready = {pipeFds[0], POLLIN, 0};
-    const int polled = ::poll(&ready, 1, kCancelCheckMs);
-    if (polled < 0 && errno != EINTR) break;
-    if (polled <= 0) continue;
-    char buffer[4096];
-    const ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    line.append(buffer, size_t(got));
-  }
-  ::close(pipeFds[0]);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  ChildWatch watch;
+  watch.cancel = cancel;
+  const ChildEnd end = WatchChild(child, pipeFds[0], watch);
   ForwardInterruptsTo(0);
-  if (!line.empty() && line.back() == '\n') line.pop_back();
   ImportResult result;
-  if (DecodeImportResult(line, result)) return result;
-  if (WIFSIGNALED(status))
-    return Failed(video, std::string("stopped: its process ended by ") + strsignal(WTERMSIG(status)));
-  return Failed(video, "stopped: its process ended with status " + std::to_string(WEXITSTATUS(status)));
+  if (DecodeImportResult(end.last, result)) return result;
+  if (WIFSIGNALED(end.status))
+    return Failed(video, std::string("stopped: its process ended by ") + strsignal(WTERMSIG(end.status)));
+  return Failed(video, "stopped: its process ended with status " + std::to_string(WEXITSTATUS(end.status)));
 }
