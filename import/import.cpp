@@ -96,7 +96,7 @@ class Importer {
     if (m_options.cancel && m_options.cancel->load(std::memory_order_relaxed)) {
       m_result.cancelled = true;
       m_result.failure = {ImportProblem::cancelled, m_video, {}};
-      m_result.error = "the import of " + m_name + " was cancelled";
+      m_result.error = ImportFailureSentence(m_result.failure);
       return true;
     }
     return false;
@@ -106,18 +106,18 @@ class Importer {
     if (m_options.progress && permille != m_lastPermille) m_options.progress(permille);
     m_lastPermille = permille;
   }
-  // Fails with the English sentence `error`, and the kind of failure, which
-  // concerns the video unless it is an output problem.
-  bool Refuse(ImportProblem problem, const std::string& error, const std::string& detail = {}) {
+  // Fails with the kind of failure, which concerns the video unless it is
+  // an output problem, and its sentence.
+  bool Refuse(ImportProblem problem, const std::string& detail = {}) {
     const bool aboutOutput = problem == ImportProblem::outputIsVideo || problem == ImportProblem::cannotWrite;
     m_result.failure = {problem, aboutOutput ? m_output : m_video, detail};
-    m_result.error = error;
+    m_result.error = ImportFailureSentence(m_result.failure);
     return false;
   }
-  bool Refuse(const MediaInput& input, const std::string& error) {
+  bool Refuse(const MediaInput& input) {
     m_result.failure = input.failure();
     m_result.cancelled = m_result.failure.problem == ImportProblem::cancelled;
-    m_result.error = error;
+    m_result.error = ImportFailureSentence(m_result.failure);
     return false;
   }
 
@@ -155,7 +155,7 @@ class Importer {
 bool Importer::DecodeAudio(AVPacket* packet) {
   AVCodecContext* decoder = m_input->audioDecoder();
   const int sent = avcodec_send_packet(decoder, packet);
-  if (sent == AVERROR(ENOMEM)) return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+  if (sent == AVERROR(ENOMEM)) return Refuse(ImportProblem::outOfMemory);
   // A packet the decoder refuses is a gap in the sound: silence.
   if (sent < 0 && packet) return true;
   while (avcodec_receive_frame(decoder, m_audioFrame) == 0) {
@@ -165,11 +165,11 @@ bool Importer::DecodeAudio(AVPacket* packet) {
     std::string error;
     const bool added = m_sound.AddFrame(m_audioFrame, timeMs, error);
     av_frame_unref(m_audioFrame);
-    if (!added) return Refuse(ImportProblem::soundUnusable, m_name + " cannot be imported: " + error, error);
+    if (!added) return Refuse(ImportProblem::soundUnusable, error);
   }
   std::string error;
   if (!packet && !m_sound.Drain(error))
-    return Refuse(ImportProblem::soundUnusable, m_name + " cannot be imported: " + error, error);
+    return Refuse(ImportProblem::soundUnusable, error);
   return true;
 }
 
@@ -181,7 +181,7 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
   const AVStream* video = m_input->video();
   const AVStream* audio = m_input->audioDecoder() ? m_input->audio() : nullptr;
   AVPacket* packet = av_packet_alloc();
-  if (!packet) return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+  if (!packet) return Refuse(ImportProblem::outOfMemory);
   const double frameMs = video->avg_frame_rate.num > 0 ? 1000.0 / av_q2d(video->avg_frame_rate) : 40.0;
   const bool sound = audio && m_withTrack;
   double videoAtMs = -std::numeric_limits<double>::infinity(), soundAtMs = videoAtMs;
@@ -194,8 +194,7 @@ bool Importer::ReadTimeLine(FirstPass& pass) {
     const int read = av_read_frame(format, packet);
     if (ReadEnded(read)) break;
     if (read < 0) {
-      ok = Refuse(ImportProblem::damaged, m_name + " is damaged or truncated (" + AvErrorText(read) + ")",
-                    AvErrorText(read));
+      ok = Refuse(ImportProblem::damaged, AvErrorText(read));
       break;
     }
     ++pass.packets;
@@ -240,9 +239,7 @@ bool Importer::DeclaredJpegSizeAllowed(const AVPacket* packet) {
   walk.Feed(packet->data, uint64_t(packet->size));
   if (walk.width() == 0 || walk.height() == 0 || ImageAreaAllowed(uint64_t(walk.width()), uint64_t(walk.height())))
     return true;
-  return Refuse(ImportProblem::framesTooLarge, m_name + " declares frames of " + std::to_string(walk.width()) +
-                                                   " x " + std::to_string(walk.height()) +
-                                                   ", larger than the 8192 x 8192 that can be read");
+  return Refuse(ImportProblem::framesTooLarge, std::to_string(walk.width()) + " x " + std::to_string(walk.height()));
 }
 
 bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
@@ -254,7 +251,7 @@ bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
   if (!ClipWithinBound(m_jpeg.size())) return false;
   std::string why;
   const FrameNamer name = [](uint32_t k) { return "frame " + std::to_string(k); };
-  if (!m_clip.AddFrame(m_jpeg.data(), m_jpeg.size(), name, why)) return Refuse(ImportProblem::cannotWrite, why, why);
+  if (!m_clip.AddFrame(m_jpeg.data(), m_jpeg.size(), name, why)) return Refuse(ImportProblem::cannotWrite, why);
   ++m_next;
   Progress(kFirstPassPermille + int(int64_t(1000 - kFirstPassPermille) * m_next / m_timing.frames));
   return true;
@@ -267,9 +264,8 @@ bool Importer::ClipWithinBound(size_t frameBytes) {
   const uint64_t bound = std::max(kClipBytesFloor, kClipBytesPerVideoByte * uint64_t(m_input->fileSize()));
   const uint64_t expected = m_clip.size() + uint64_t(m_timing.frames - m_next) * frameBytes + m_trackBytes;
   if (m_clip.size() + frameBytes + m_trackBytes <= bound && (m_next > 0 || expected <= bound)) return true;
-  return Refuse(ImportProblem::tooLong, m_name + " cannot be imported: its clip would be " +
-                                            std::to_string(expected / 1'000'000) + " MB, more than " +
-                                            std::to_string(bound / 1'000'000) + " MB for a video of its size");
+  return Refuse(ImportProblem::clipTooLarge, std::to_string(expected / 1'000'000) + " MB, more than " +
+                                                 std::to_string(bound / 1'000'000) + " MB for a video of its size");
 }
 
 // Decodes the video and writes clip frame k as the latest picture shown at
@@ -292,15 +288,14 @@ bool Importer::WriteFrames() {
   };
   if (!packet || !waiting || !frame || !held) {
     freeAll();
-    return Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+    return Refuse(ImportProblem::outOfMemory);
   }
   uint64_t serial = 0, heldSerial = 0, decoded = 0;
   bool ok = true, ended = false;
   const auto takeFrames = [&]() {
     while (ok && m_next < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
       if (!ImageAreaAllowed(uint64_t(frame->width), uint64_t(frame->height))) {
-        ok = Refuse(ImportProblem::framesTooLarge,
-                    m_name + " holds frames larger than the 8192 x 8192 that can be read");
+        ok = Refuse(ImportProblem::framesTooLarge);
         break;
       }
       ++serial;
@@ -319,7 +314,7 @@ bool Importer::WriteFrames() {
   // as a damaged sound packet is silence; no memory ends the import.
   const auto send = [&](const AVPacket* p) {
     const int sent = avcodec_send_packet(decoder, p);
-    if (sent == AVERROR(ENOMEM)) ok = Refuse(ImportProblem::outOfMemory, "not enough memory to import " + m_name);
+    if (sent == AVERROR(ENOMEM)) ok = Refuse(ImportProblem::outOfMemory);
     ++decoded;
     takeFrames();
   };
@@ -336,8 +331,7 @@ bool Importer::WriteFrames() {
     if (read < 0) {
       ended = true;
       if (!ReadEnded(read)) {
-        ok = Refuse(ImportProblem::damaged, m_name + " is damaged or truncated (" + AvErrorText(read) + ")",
-                    AvErrorText(read));
+        ok = Refuse(ImportProblem::damaged, AvErrorText(read));
         break;
       }
       if (waiting->data) send(waiting);
@@ -357,7 +351,7 @@ bool Importer::WriteFrames() {
     }
     av_packet_unref(packet);
   }
-  if (ok && heldSerial == 0) ok = Refuse(ImportProblem::noDecodableFrame, "no frame of " + m_name + " can be decoded");
+  if (ok && heldSerial == 0) ok = Refuse(ImportProblem::noDecodableFrame);
   // The video's last picture stays until the clip ends.
   while (ok && m_next < m_timing.frames) {
     ok = Emit(held, heldSerial);
@@ -369,26 +363,26 @@ bool Importer::WriteFrames() {
 
 bool Importer::Run() {
   if (SameExistingFile(m_output, m_video))
-    return Refuse(ImportProblem::outputIsVideo, "'" + m_output + "' is the video itself; it is never overwritten");
+    return Refuse(ImportProblem::outputIsVideo);
   std::string error;
   // Everything the import reads and writes is opened before the first byte
   // of the video is parsed; then the process may give up opening anything.
   VideoFile file;
-  if (!file.Open(m_video, m_result.failure, error)) return Refuse(m_result.failure.problem, error, m_result.failure.detail);
+  if (!file.Open(m_video, m_result.failure, error)) return Refuse(m_result.failure.problem, m_result.failure.detail);
   const ClipLayout layout =
       m_options.layout == ImportLayout::sharedHeader ? ClipLayout::sharedHeader : ClipLayout::plain;
-  if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(ImportProblem::cannotWrite, error, error);
-  if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error, error);
+  if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(ImportProblem::cannotWrite, error);
+  if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error);
 
   MediaInput first;
-  if (!first.Open(file, m_options.cancel, error, m_options.audioTrack)) return Refuse(first, error);
+  if (!first.Open(file, m_options.cancel, error, m_options.audioTrack)) return Refuse(first);
   const AVStream* video = first.video();
   const double originMs = video->start_time != AV_NOPTS_VALUE ? Ms(video->start_time, video->time_base) : 0;
   m_startMs = originMs + m_options.startSeconds * 1000.0;
   if (m_options.durationSeconds > 0) m_limitMs = m_options.durationSeconds * 1000.0;
   m_withTrack = m_options.sound != ImportSound::none;
   if (m_withTrack && !m_sound.Open(BandOf(m_options.sound), BitrateOf(m_options), m_limitMs))
-    return Refuse(ImportProblem::soundUnusable, "the AMR encoder cannot start");
+    return Refuse(ImportProblem::encoderUnavailable);
   if (m_withTrack && first.audio()) {
     // A sound that cannot be decoded leaves the clip a silent track.
     std::string ignored;
@@ -405,30 +399,28 @@ bool Importer::Run() {
   const bool read = ReadTimeLine(pass);
   av_frame_free(&m_audioFrame);
   if (!read) return false;
-  if (pass.videoPackets == 0) return Refuse(ImportProblem::noDecodableFrame, m_name + " holds no video frames");
+  if (pass.videoPackets == 0) return Refuse(ImportProblem::noVideoFrames);
   const double declaredMs = first.videoDurationMs();
   const double videoEndMs = pass.videoEndMs + m_startMs - originMs;
   // The sound counts while it goes with the picture: after a gap that
   // begins past the picture's end it is left out.
   const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.EndWithin(pass.videoEndMs) : 0;
   if (pass.videoPackets == 1 && soundEndMs <= 0)
-    return Refuse(ImportProblem::notAVideo, m_name + " is a single picture, not a video", "a single picture");
+    return Refuse(ImportProblem::singlePicture);
   if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < declaredMs * 0.9 - 1000)
-    return Refuse(ImportProblem::damaged,
-                  m_name + " is truncated: it declares " + Seconds(declaredMs) + " of video and holds " +
-                  Seconds(videoEndMs));
+    return Refuse(ImportProblem::truncated,
+                  "it declares " + Seconds(declaredMs) + " of video and holds " + Seconds(videoEndMs));
   const double spanMs = std::min(m_limitMs, std::max(pass.videoEndMs, soundEndMs));
   if (spanMs <= 0)
-    return Refuse(ImportProblem::startBeyondEnd,
-                  "--start lies beyond the end of " + m_name + " (" + Seconds(videoEndMs) + ")");
+    return Refuse(ImportProblem::startBeyondEnd, Seconds(videoEndMs));
   const double fps = m_withTrack ? m_options.fps : kSilentFps;
   if (spanMs / 1000.0 * fps > double(kMaxClipFrames))
-    return Refuse(ImportProblem::tooLong, m_name + " is too long for one clip: at " + std::to_string(int(fps)) +
-                  " frames a second a clip holds at most " + Seconds(kMaxClipFrames / fps * 1000));
+    return Refuse(ImportProblem::tooLong, "at " + std::to_string(int(fps)) + " frames a second a clip holds at most " +
+                                              Seconds(kMaxClipFrames / fps * 1000));
   m_timing = MakeImportTiming(spanMs, fps, m_withTrack);
   if (m_timing.frames > kMaxFramesPerPacket * (pass.packets + 1))
-    return Refuse(ImportProblem::damaged, m_name + " is damaged: its time stamps claim " + Seconds(spanMs) + " for " +
-                  std::to_string(pass.packets) + " packets");
+    return Refuse(ImportProblem::implausibleTimes,
+                  "its time stamps claim " + Seconds(spanMs) + " for " + std::to_string(pass.packets) + " packets");
   if (m_withTrack) m_sound.Finish(m_timing.TrackFrames());
   m_trackBytes = m_withTrack ? m_sound.track().size() : 0;
   if (Cancelled()) return false;
@@ -437,7 +429,7 @@ bool Importer::Run() {
   MediaInput second;
   if (!second.Open(file, m_options.cancel, error, m_options.audioTrack) ||
       !second.OpenVideoDecoder(m_options.width, m_options.height, error))
-    return Refuse(second, error);
+    return Refuse(second);
   m_input = &second;
   if (m_options.startSeconds > 0) {
     const AVStream* stream = second.video();
@@ -453,10 +445,9 @@ bool Importer::Run() {
   std::string why;
   static const std::vector<uint8_t> kNoTrack;
   if (!m_clip.Finish(m_withTrack ? m_sound.track() : kNoTrack, name, why))
-    return Refuse(ImportProblem::cannotWrite, why.rfind("cannot write", 0) == 0 ? why : "cannot make the clip: " + why,
-                  why);
+    return Refuse(ImportProblem::cannotWrite, why.rfind("cannot write", 0) == 0 ? why : "cannot make the clip: " + why);
   if (Cancelled()) return false;
-  if (!m_clip.Publish(error)) return Refuse(ImportProblem::cannotWrite, error, error);
+  if (!m_clip.Publish(error)) return Refuse(ImportProblem::cannotWrite, error);
   m_result.frames = m_timing.frames;
   m_result.duration_ms = double(m_timing.lengthMs);
   m_result.fps = m_timing.Fps();
@@ -474,8 +465,9 @@ VideoFacts ReadVideoFacts(const std::string& videoPath, const std::atomic<bool>*
   VideoFacts facts;
   VideoFile file;
   if (!file.Open(videoPath, facts.failure, facts.error)) return facts;
-  if (confine && !confine(facts.error)) {
-    facts.failure = {ImportProblem::cannotOpen, videoPath, facts.error};
+  if (std::string why; confine && !confine(why)) {
+    facts.failure = {ImportProblem::cannotOpen, videoPath, why};
+    facts.error = ImportFailureSentence(facts.failure);
     return facts;
   }
   MediaInput input;
@@ -498,9 +490,10 @@ ImportResult ImportVideo(const std::string& videoPath, const std::string& output
   // The libraries' own messages would repeat, less clearly, what the result says.
   av_log_set_level(AV_LOG_QUIET);
   ImportResult result;
-  result.error = CheckImportOptions(options);
-  if (!result.error.empty()) result.failure = {ImportProblem::badOptions, videoPath, result.error};
-  if (result.error.empty()) {
+  if (const std::string wrong = CheckImportOptions(options); !wrong.empty()) {
+    result.failure = {ImportProblem::badOptions, videoPath, wrong};
+    result.error = ImportFailureSentence(result.failure);
+  } else {
     Importer importer(videoPath, outputPath, options, result);
     result.ok = importer.Run();
     if (result.ok) result.error.clear();

@@ -57,15 +57,14 @@ DisplayTurn TurnOf(const AVStream* stream) {
   return TurnOfDisplayMatrix(entries);
 }
 
-// False, with `error`, when a video stream declares frames beyond what the
-// readers take.
-bool DeclaredSizesAllowed(const AVFormatContext* format, const std::string& name, std::string& error) {
+// False, with the size in `size`, when a video stream declares frames beyond
+// what the readers take.
+bool DeclaredSizesAllowed(const AVFormatContext* format, std::string& size) {
   for (unsigned i = 0; i < format->nb_streams; ++i) {
     const AVCodecParameters* p = format->streams[i]->codecpar;
     if (p->codec_type != AVMEDIA_TYPE_VIDEO || p->width <= 0 || p->height <= 0) continue;
     if (ImageAreaAllowed(uint64_t(p->width), uint64_t(p->height))) continue;
-    error = name + " declares frames of " + std::to_string(p->width) + " x " +
-            std::to_string(p->height) + ", larger than the 8192 x 8192 that can be read";
+    size = std::to_string(p->width) + " x " + std::to_string(p->height);
     return false;
   }
   return true;
@@ -86,15 +85,13 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
   if (!codec) {
     failure = {ImportProblem::formatNotDecodable, path, avcodec_get_name(stream->codecpar->codec_id)};
-    error = "'" + path + "' uses a " +
-            (stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO ? "video" : "sound") +
-            " format that cannot be decoded (" + avcodec_get_name(stream->codecpar->codec_id) + ")";
+    error = ImportFailureSentence(failure);
     return false;
   }
   context = avcodec_alloc_context3(codec);
   if (!context || avcodec_parameters_to_context(context, stream->codecpar) < 0) {
-    failure = {ImportProblem::outOfMemory, path, {}};
-    error = "not enough memory to decode '" + path + "'";
+    failure = {ImportProblem::outOfMemory, path, "decode"};
+    error = ImportFailureSentence(failure);
     return false;
   }
   context->pkt_timebase = stream->time_base;
@@ -106,8 +103,8 @@ bool OpenDecoder(AVStream* stream, AVCodecContext*& context, const std::string& 
   context->lowres = lowres;
   const int opened = avcodec_open2(context, codec, nullptr);
   if (opened < 0) {
-    failure = {ImportProblem::formatNotDecodable, path, AvErrorText(opened)};
-    error = "'" + path + "' cannot be decoded: " + AvErrorText(opened);
+    failure = {ImportProblem::cannotDecode, path, AvErrorText(opened)};
+    error = ImportFailureSentence(failure);
     return false;
   }
   return true;
@@ -161,26 +158,19 @@ MediaInput::~MediaInput() {
   avio_context_free(&m_io);
 }
 
-bool MediaInput::Fail(ImportProblem problem, std::string detail, std::string sentence, std::string& error) {
-  if (m_reading.cancel && m_reading.cancel->load(std::memory_order_relaxed)) {
+bool MediaInput::Fail(ImportProblem problem, std::string detail, std::string& error) {
+  if (m_reading.cancel && m_reading.cancel->load(std::memory_order_relaxed))
     m_failure = {ImportProblem::cancelled, m_path, {}};
-    error = "the import of '" + m_path + "' was cancelled";
-    return false;
-  }
-  if (m_reading.Stopped()) {
-    m_failure = {ImportProblem::notAVideo, m_path, "its reading took longer than " +
-                 std::to_string(kOpenSeconds) + " s"};
-    error = "'" + m_path + "' is not a video that can be read (" + m_failure.detail + ")";
-    return false;
-  }
-  m_failure = {problem, m_path, std::move(detail)};
-  error = std::move(sentence);
+  else if (m_reading.Stopped())
+    m_failure = {ImportProblem::notAVideo, m_path, "its reading took longer than " + std::to_string(kOpenSeconds) + " s"};
+  else
+    m_failure = {problem, m_path, std::move(detail)};
+  error = ImportFailureSentence(m_failure);
   return false;
 }
 
 bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, std::string& error, int audioTrack) {
   m_path = file.path();
-  const std::string name = "'" + m_path + "'";
   m_reading.fd = file.fd();
   m_reading.size = file.size();
   m_reading.cancel = cancel;
@@ -191,7 +181,7 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
   m_format = avformat_alloc_context();
   if (!m_io || !m_format) {
     if (!m_io) av_free(buffer);
-    return Fail(ImportProblem::outOfMemory, {}, "not enough memory to read " + name, error);
+    return Fail(ImportProblem::outOfMemory, "read", error);
   }
   m_format->pb = m_io;
   m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
@@ -203,14 +193,9 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
   const AVInputFormat* container = nullptr;
   const int probed = av_probe_input_buffer2(m_io, &container, m_path.c_str(), nullptr, 0, 0);
   if (probed < 0 || !container)
-    return Fail(ImportProblem::notAVideo, AvErrorText(probed),
-                name + " is not a video that can be read (" + AvErrorText(probed) + ")", error);
-  if (av_match_list(container->name, kVideoContainers, ',') <= 0) {
-    const std::string what = container->long_name ? container->long_name : container->name;
-    return Fail(ImportProblem::notAVideo, what,
-                name + " is not a video file: it reads as " + what + ", which is not imported",
-                error);
-  }
+    return Fail(ImportProblem::notAVideo, AvErrorText(probed), error);
+  if (av_match_list(container->name, kVideoContainers, ',') <= 0)
+    return Fail(ImportProblem::otherFormat, container->long_name ? container->long_name : container->name, error);
   // The same rules for every demuxer a demuxer may open inside: only
   // these containers, and no protocol at all, so that nothing but our own
   // reading of this one file ever reaches FFmpeg.
@@ -220,24 +205,23 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
   const int opened = avformat_open_input(&m_format, m_path.c_str(), container, &rules);
   av_dict_free(&rules);
   if (opened < 0)  // avformat_open_input frees the context on failure
-    return Fail(ImportProblem::notAVideo, AvErrorText(opened),
-                name + " is not a video that can be read (" + AvErrorText(opened) + ")", error);
+    return Fail(ImportProblem::notAVideo, AvErrorText(opened), error);
   // Sizes the container declares are refused before the stream search
   // decodes a picture of that size; the decoders it opens refuse larger
   // pictures themselves.
-  if (!DeclaredSizesAllowed(m_format, name, error)) return Fail(ImportProblem::framesTooLarge, {}, error, error);
+  if (std::string size; !DeclaredSizesAllowed(m_format, size)) return Fail(ImportProblem::framesTooLarge, size, error);
   const unsigned streams = m_format->nb_streams;
   std::vector<AVDictionary*> limits(streams, nullptr);
   for (AVDictionary*& limit : limits) av_dict_set_int(&limit, "max_pixels", int64_t(kMaxImagePixels), 0);
   const int found = avformat_find_stream_info(m_format, limits.data());
   for (AVDictionary*& limit : limits) av_dict_free(&limit);
   if (found < 0 || m_reading.Stopped())
-    return Fail(ImportProblem::notAVideo, {}, name + " is not a video that can be read", error);
-  if (!DeclaredSizesAllowed(m_format, name, error)) return Fail(ImportProblem::framesTooLarge, {}, error, error);
+    return Fail(ImportProblem::notAVideo, {}, error);
+  if (std::string size; !DeclaredSizesAllowed(m_format, size)) return Fail(ImportProblem::framesTooLarge, size, error);
   const int video = av_find_best_stream(m_format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
   // A cover picture of a sound file is no video.
   if (video < 0 || (m_format->streams[video]->disposition & AV_DISPOSITION_ATTACHED_PIC))
-    return Fail(ImportProblem::noVideoStream, {}, name + " has no video stream", error);
+    return Fail(ImportProblem::noVideoStream, {}, error);
   m_video = m_format->streams[video];
   AVStream *chosen = nullptr, *first = nullptr, *marked = nullptr;
   for (unsigned i = 0; i < m_format->nb_streams; ++i) {
@@ -248,10 +232,11 @@ bool MediaInput::Open(const VideoFile& file, const std::atomic<bool>* cancel, st
     if (!marked && (stream->disposition & AV_DISPOSITION_DEFAULT)) marked = stream;
   }
   if (audioTrack > m_audioStreams) {
-    m_failure = {ImportProblem::badOptions, m_path, {}};
-    error = name + " has " + std::to_string(m_audioStreams) + " sound track" + (m_audioStreams == 1 ? "" : "s") +
-            ", not a sound track " + std::to_string(audioTrack);
-    m_failure.detail = error;
+    // The rule broken names the file: the window shows it as it is.
+    m_failure = {ImportProblem::badOptions, m_path,
+                 "'" + m_path + "' has " + std::to_string(m_audioStreams) + " sound track" +
+                     (m_audioStreams == 1 ? "" : "s") + ", not a sound track " + std::to_string(audioTrack)};
+    error = ImportFailureSentence(m_failure);
     return false;
   }
   m_audio = audioTrack > 0 ? chosen : marked ? marked : first;

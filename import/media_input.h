@@ -88,7 +88,8 @@ class MediaInput {
   static int64_t Seek(void* opaque, int64_t offset, int whence);
   static int Interrupted(void* opaque);
 
-  bool Fail(ImportProblem problem, std::string detail, std::string sentence, std::string& error);
+  // Fails with `problem`, unless the reading was stopped, and its sentence in `error`.
+  bool Fail(ImportProblem problem, std::string detail, std::string& error);
 
   Reading m_reading;
   AVIOContext* m_io = nullptr;

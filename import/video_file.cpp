@@ -14,19 +14,18 @@ VideoFile::~VideoFile() {
 
 bool VideoFile::Open(const std::string& path, ImportFailure& failure, std::string& error) {
   m_path = path;
-  const std::string name = "'" + path + "'";
   // Opened without waiting, so that a FIFO without a writer does not hang;
   // anything but a regular file is refused.
   m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
   if (m_fd < 0) {
     failure = {ImportProblem::cannotOpen, path, std::strerror(errno)};
-    error = "cannot open " + name + ": " + failure.detail;
+    error = ImportFailureSentence(failure);
     return false;
   }
   struct stat st {};
   if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     failure = {ImportProblem::notRegular, path, {}};
-    error = name + " is not a regular file";
+    error = ImportFailureSentence(failure);
     return false;
   }
   ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);

@@ -254,7 +254,7 @@ TEST(ImportLibrary, EveryRefusalGivesItsKindAndTheFileItConcerns) {
       {dir.File("text.mp4"), ImportProblem::notAVideo, "Invalid data found when processing input"},
       {dir.File("sound.m4a"), ImportProblem::noVideoStream, ""},
       {dir.File("folder.mp4"), ImportProblem::notRegular, ""},
-      {dir.File("huge.mkv"), ImportProblem::framesTooLarge, ""},
+      {dir.File("huge.mkv"), ImportProblem::framesTooLarge, "8200 x 8200"},
       {dir.File("missing.mp4"), ImportProblem::cannotOpen, "No such file or directory"},
   };
   for (const auto& c : cases) {

@@ -86,7 +86,7 @@ VideoFacts ReadFactsInHelper(const std::string& helper, const std::string& video
   facts = {};
   const std::string why = outcome.cancelled ? "its reading was cancelled" : outcome.failure;
   facts.failure = {ImportProblem::notAVideo, video, why};
-  facts.error = "'" + video + "' is not a video that can be read (" + why + ")";
+  facts.error = ImportFailureSentence(facts.failure);
   return facts;
 }
 
@@ -103,12 +103,10 @@ ImportResult ImportInHelper(const std::string& helper, const std::string& video,
   if (DecodeImportResult(outcome.last, result)) return result;
   result = {};
   result.cancelled = outcome.cancelled;
-  if (outcome.cancelled) {
+  if (outcome.cancelled)
     result.failure = {ImportProblem::cancelled, video, {}};
-    result.error = "the import of '" + video + "' was cancelled";
-  } else {
-    result.failure = {ImportProblem::damaged, video, outcome.failure};
-    result.error = "the import of '" + video + "' stopped: " + outcome.failure;
-  }
+  else
+    result.failure = {ImportProblem::stopped, video, outcome.failure};
+  result.error = ImportFailureSentence(result.failure);
   return result;
 }

@@ -19,23 +19,33 @@ QString ChineseText(const ImportFailure& f) {
     case ImportProblem::notRegular:
       return QString("“%1”不是普通文件").arg(path);
     case ImportProblem::notAVideo:
+    case ImportProblem::otherFormat:
+    case ImportProblem::singlePicture:
       return QString("“%1”不是可以读取的视频").arg(path);
     case ImportProblem::noVideoStream:
       return QString("“%1”里没有视频画面").arg(path);
     case ImportProblem::framesTooLarge:
       return QString("“%1”的画面超过了能读取的 8192 x 8192").arg(path);
     case ImportProblem::formatNotDecodable:
+    case ImportProblem::cannotDecode:
       return detail.isEmpty() ? QString("“%1”使用的格式无法解码").arg(path)
                               : QString("“%1”使用的格式无法解码（%2）").arg(path, detail);
     case ImportProblem::damaged:
+    case ImportProblem::truncated:
+    case ImportProblem::implausibleTimes:
+    case ImportProblem::cannotStart:
+    case ImportProblem::stopped:
       return QString("“%1”已损坏或不完整").arg(path);
+    case ImportProblem::noVideoFrames:
     case ImportProblem::noDecodableFrame:
       return QString("“%1”没有一帧画面可以解码").arg(path);
     case ImportProblem::tooLong:
+    case ImportProblem::clipTooLarge:
       return QString("“%1”太长，一个短片放不下").arg(path);
     case ImportProblem::startBeyondEnd:
       return QString("开始位置超出了“%1”的结尾").arg(path);
     case ImportProblem::soundUnusable:
+    case ImportProblem::encoderUnavailable:
       return QString("“%1”的声音无法转换").arg(path);
     case ImportProblem::outputIsVideo:
       return QString("“%1”就是视频本身，不会被覆盖").arg(path);

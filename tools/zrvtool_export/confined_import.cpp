@@ -18,10 +18,10 @@
 
 namespace {
 
-ImportResult Failed(const std::string& video, const std::string& why) {
+ImportResult Failed(ImportProblem problem, const std::string& video, const std::string& why) {
   ImportResult result;
-  result.error = "the import of '" + video + "' " + why;
-  result.failure = {ImportProblem::damaged, video, why};
+  result.failure = {problem, video, why};
+  result.error = ImportFailureSentence(result.failure);
   return result;
 }
 
@@ -49,7 +49,7 @@ bool WriteAll(int fd, const std::string& text) {
 ImportResult ImportInConfinedChild(const std::string& video, const std::string& output, ImportOptions options,
                                    const std::atomic<bool>* cancel) {
   int pipeFds[2];
-  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return Failed(video, std::string("cannot start: ") + std::strerror(errno));
+  if (::pipe2(pipeFds, O_CLOEXEC) != 0) return Failed(ImportProblem::cannotStart, video, std::strerror(errno));
   // What was printed so far must not be printed again by the child.
   std::fflush(stdout);
   std::fflush(stderr);
@@ -58,7 +58,7 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   if (child < 0) {
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
-    return Failed(video, std::string("cannot start: ") + std::strerror(errno));
+    return Failed(ImportProblem::cannotStart, video, std::strerror(errno));
   }
   if (child == 0) {
     ForwardInterruptsTo(0);
@@ -82,6 +82,6 @@ ImportResult ImportInConfinedChild(const std::string& video, const std::string& 
   ImportResult result;
   if (DecodeImportResult(end.last, result)) return result;
   if (WIFSIGNALED(end.status))
-    return Failed(video, std::string("stopped: its process ended by ") + strsignal(WTERMSIG(end.status)));
-  return Failed(video, "stopped: its process ended with status " + std::to_string(WEXITSTATUS(end.status)));
+    return Failed(ImportProblem::stopped, video, std::string("its process ended by ") + strsignal(WTERMSIG(end.status)));
+  return Failed(ImportProblem::stopped, video, "its process ended with status " + std::to_string(WEXITSTATUS(end.status)));
 }
