@@ -5,6 +5,8 @@
 // against sox as whole processes on the same track.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+
 #include <opencore-amrnb/interf_dec.h>
 
 #include "audio/amr_to_wav.h"
@@ -32,9 +34,10 @@ struct Fixture {
     WriteFile(soxInput, track);
     // A clip of two tiny frames in front of the track.
     const Bytes frame = {0xFF, 0xD8, 0, 0, 0, 0, 0xFF, 0xD9};
-    Bytes clip;
-    for (int i = 0; i < 2; ++i) clip.insert(clip.end(), frame.begin(), frame.end());
-    clip.insert(clip.end(), track.begin(), track.end());
+    Bytes clip(2 * frame.size() + track.size());
+    std::copy(frame.begin(), frame.end(), clip.begin());
+    std::copy(frame.begin(), frame.end(), clip.begin() + ptrdiff_t(frame.size()));
+    std::copy(track.begin(), track.end(), clip.begin() + ptrdiff_t(2 * frame.size()));
     WriteFile(clipPath, clip);
   }
 };

@@ -259,7 +259,7 @@ TEST_F(VlcPlayback, SeekWhilePausedShowsTheFrameOfThatTime) {
   constexpr int kFrames = 24;
   std::vector<std::string> options = {"--fps", "8", "--sound", "tone", "--jpegs"};
   for (int k = 0; k < kFrames; ++k) {
-    const std::string jpeg = dir.File("f" + std::to_string(100 + k) + ".jpg");
+    const std::string jpeg = dir.File(std::to_string(100 + k) + ".jpg");
     TestPicture grey{32, 32, Bytes(32 * 32 * 3, uint8_t(20 + 9 * k))};
     WriteJpegWithCjpeg(dir, grey, jpeg, "2x2", false, 95);
     options.push_back(jpeg);
