@@ -310,14 +310,26 @@ bool Importer::ClipWithinBound(size_t frameBytes) {
                                                  std::to_string(bound / 1'000'000) + " MB for a video of its size");
 }
 
+// The first clip frame whose time is `timeMs` or later (frames when none
+// is), by the same comparison that hands pictures to frames: rounding in
+// FramesBefore must not move a picture off the frame that shows it.
+uint32_t FirstFrameFrom(const ImportTiming& timing, double timeMs) {
+  uint32_t k = timing.FramesBefore(timeMs);
+  while (k > 0 && timing.FrameTimeMs(k - 1) >= timeMs) --k;
+  while (k < timing.frames && timing.FrameTimeMs(k) < timeMs) ++k;
+  return k;
+}
+
 // Whether a clip frame falls within the time `packet`'s picture is shown,
 // by its duration; without one it may be.
 bool Importer::Shown(const AVPacket* packet) const {
   const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-  if (stamp == AV_NOPTS_VALUE || packet->duration <= 0) return true;
+  if (stamp == AV_NOPTS_VALUE || packet->duration <= 0 || stamp > std::numeric_limits<int64_t>::max() - packet->duration)
+    return true;
+  // The end as the next picture's time stamp would give it, rounding included.
   const AVRational timeBase = m_input->video()->time_base;
-  const double atMs = Ms(stamp, timeBase) - m_startMs;
-  return m_timing.FramesBefore(atMs) < m_timing.FramesBefore(atMs + Ms(packet->duration, timeBase));
+  return FirstFrameFrom(m_timing, Ms(stamp, timeBase) - m_startMs) <
+         FirstFrameFrom(m_timing, Ms(stamp + packet->duration, timeBase) - m_startMs);
 }
 
 // Decodes the video and writes clip frame k as the latest picture shown at
@@ -403,8 +415,8 @@ bool Importer::WriteFrames() {
       } else {
         // The waiting picture is shown when a clip frame falls between it
         // and this one; the first one always is.
-        if (waiting->data && (decoded == 0 || m_timing.FramesBefore(timeOf(waiting)) <
-                                                  m_timing.FramesBefore(timeOf(packet))))
+        if (waiting->data && (decoded == 0 || FirstFrameFrom(m_timing, timeOf(waiting)) <
+                                                  FirstFrameFrom(m_timing, timeOf(packet))))
           send(waiting);
         av_packet_unref(waiting);
         av_packet_move_ref(waiting, packet);
