@@ -496,7 +496,8 @@ bool Importer::Run() {
   const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.EndWithin(pass.videoEndMs) : 0;
   if (pass.videoPackets == 1 && soundEndMs <= 0)
     return Refuse(ImportProblem::singlePicture);
-  if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < declaredMs * 0.9 - 1000)
+  // A reading asked to stop early ends early: short of that part only is truncation.
+  if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < std::min(declaredMs, m_limitMs) * 0.9 - 1000)
     return Refuse(ImportProblem::truncated,
                   "it declares " + Seconds(declaredMs) + " of video and holds " + Seconds(videoEndMs));
   const double spanMs = std::min(m_limitMs, std::max(pass.videoEndMs, soundEndMs));

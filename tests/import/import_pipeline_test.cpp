@@ -135,4 +135,16 @@ TEST(ImportPipeline, ARefusalOnTheSecondThreadIsTheImports) {
   EXPECT_FALSE(FileExists(clip));
 }
 
+// A part of a long video: the reading stops soon after it, which is no
+// truncation of the video.
+TEST(ImportPipeline, APartOfALongVideoIsNotTakenForATruncatedOne) {
+  TempDir dir;
+  const std::string video = dir.File("long.mp4"), clip = dir.File("part.zrv");
+  Ffmpeg({"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25:duration=20", "-c:v", "libx264", "-preset",
+          "ultrafast", video});
+  const ProgramResult r = Import({"--duration", "3", video, clip});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(InfoOf(clip).frames, 24);
+}
+
 }  // namespace
