@@ -324,12 +324,12 @@ uint32_t FirstFrameFrom(const ImportTiming& timing, double timeMs) {
 // by its duration; without one it may be.
 bool Importer::Shown(const AVPacket* packet) const {
   const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
-  if (stamp == AV_NOPTS_VALUE || packet->duration <= 0 || stamp > std::numeric_limits<int64_t>::max() - packet->duration)
-    return true;
+  const int64_t lasts = packet->duration;
+  if (stamp == AV_NOPTS_VALUE || lasts <= 0 || stamp > std::numeric_limits<int64_t>::max() - lasts) return true;
   // The end as the next picture's time stamp would give it, rounding included.
   const AVRational timeBase = m_input->video()->time_base;
   return FirstFrameFrom(m_timing, Ms(stamp, timeBase) - m_startMs) <
-         FirstFrameFrom(m_timing, Ms(stamp + packet->duration, timeBase) - m_startMs);
+         FirstFrameFrom(m_timing, Ms(stamp + lasts, timeBase) - m_startMs);
 }
 
 // Decodes the video and writes clip frame k as the latest picture shown at
@@ -346,7 +346,7 @@ bool Importer::WriteFrames() {
   const double videoFps = video->avg_frame_rate.num > 0 ? av_q2d(video->avg_frame_rate) : 0;
   const bool skipUnshown = !standAlone && videoFps > 0 && m_timing.Fps() <= kSkipBelowRateShare * videoFps;
   const uint64_t pictureBytes =
-      std::max<uint64_t>(1, uint64_t(std::max(1, video->codecpar->width)) * uint64_t(std::max(1, video->codecpar->height)) * 3 / 2);
+      uint64_t(std::max(1, video->codecpar->width)) * uint64_t(std::max(1, video->codecpar->height)) * 3 / 2 + 1;
   m_backlog = size_t(std::clamp<uint64_t>(kWaitingPictureBytes / pictureBytes, 1, 4));
   AVPacket* packet = av_packet_alloc();
   AVPacket* waiting = av_packet_alloc();  // a standalone picture not yet known to be needed

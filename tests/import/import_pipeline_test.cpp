@@ -59,7 +59,8 @@ TEST(ImportPipeline, AClipOfFewPicturesIsTheSameAsOneThatDecodesThemAll) {
     Ffmpeg(args);
     // There is something to leave out: B pictures.
     int bPictures = 0;
-    for (const std::string& type : ProbeList(video, "v:0", "pict_type", true)) bPictures += type.find('B') != std::string::npos;
+    for (const std::string& type : ProbeList(video, "v:0", "pict_type", true))
+      bPictures += type.find('B') != std::string::npos;
     ASSERT_GT(bPictures, 20) << source.name;
 
     // 10 a second takes every 4th picture (and leaves pictures out), 20 a
@@ -101,7 +102,8 @@ TEST(ImportPipeline, TheSecondThreadIsMadeWhenConfinedAndWritesTheClip) {
   // The process that confined itself.
   const size_t confined = log.find("seccomp(SECCOMP_SET_MODE_FILTER, 0");
   ASSERT_NE(confined, std::string::npos) << log;
-  const std::string importer = log.substr(log.rfind('\n', confined) + 1, log.find(' ', log.rfind('\n', confined) + 1) - log.rfind('\n', confined) - 1);
+  const size_t lineStart = log.rfind('\n', confined) + 1;
+  const std::string importer = log.substr(lineStart, log.find(' ', lineStart) - lineStart);
   const std::vector<std::string> lines = LinesOf(log, importer);
   std::string thread;
   bool confinedYet = false;
