@@ -81,12 +81,12 @@ TEST(ImportPipeline, AClipOfFewPicturesIsTheSameAsOneThatDecodesThemAll) {
   }
 }
 
-// The lines of `log` that `pid` made.
+// The lines of `log` that `pid` made, without it (strace pads it with blanks).
 std::vector<std::string> LinesOf(const std::string& log, const std::string& pid) {
   std::vector<std::string> lines;
   std::istringstream in(log);
   for (std::string line; std::getline(in, line);)
-    if (line.rfind(pid + " ", 0) == 0) lines.push_back(line.substr(pid.size() + 1));
+    if (line.rfind(pid + " ", 0) == 0) lines.push_back(line.substr(line.find_first_not_of(' ', pid.size())));
   return lines;
 }
 
