@@ -14,6 +14,17 @@
 // the benchmark with its error output.
 void RunProcesses(benchmark::State& state, const std::vector<std::string>& args);
 
+// What running the commands one after the other once cost: their summed
+// CPU time, the wall-clock time of the whole, and the largest peak resident
+// memory of any of them. `error` says why not when a command failed.
+struct ChainCost {
+  double cpuMs = 0;
+  double wallMs = 0;
+  long peakKb = 0;
+  std::string error;  // empty when every command succeeded
+};
+ChainCost RunChainOnce(const std::vector<std::vector<std::string>>& commands);
+
 // Runs the commands one after the other once per iteration (a job done by
 // several programs) and reports their summed CPU time as child_cpu_ms and
 // the largest peak resident memory of any of them as peak_kb. Standard

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <thread>
 #include <vector>
 
 extern "C" {
@@ -25,6 +26,7 @@ extern "C" {
 #include "image/image_limits.h"
 #include "image/jpeg_encoder.h"
 #include "import/import_timing.h"
+#include "import/import_worker.h"
 #include "import/media_input.h"
 #include "import/picture_fit.h"
 #include "import/video_file.h"
@@ -49,6 +51,12 @@ constexpr uint64_t kClipBytesPerVideoByte = 48;
 constexpr uint64_t kClipBytesFloor = 60'000'000;
 // Sound this long before the start is decoded only to prime the decoder.
 constexpr double kSoundPrimingMs = 1000;
+// Decoded pictures waiting for the worker take at most about this much memory
+// (and one picture always may wait).
+constexpr uint64_t kWaitingPictureBytes = 24'000'000;
+// Below this share of the video's rate a clip shows few of its pictures:
+// those that nothing refers to and no clip frame shows are not decoded.
+constexpr double kSkipBelowRateShare = 0.5;
 
 using Clock = std::chrono::steady_clock;
 
@@ -101,6 +109,8 @@ class Importer {
     }
     return false;
   }
+  // Called on the worker: progress and refusals are the worker's while the
+  // frames are written.
   void Progress(int permille) {
     permille = std::clamp(permille, 0, 1000);
     if (m_options.progress && permille != m_lastPermille) m_options.progress(permille);
@@ -110,10 +120,13 @@ class Importer {
   // an output problem, and its sentence.
   bool Refuse(ImportProblem problem, const std::string& detail = {}) {
     const bool aboutOutput = problem == ImportProblem::outputIsVideo || problem == ImportProblem::cannotWrite;
-    m_result.failure = {problem, aboutOutput ? m_output : m_video, detail};
-    m_result.error = ImportFailureSentence(m_result.failure);
+    ImportResult& result = Outcome();
+    result.failure = {problem, aboutOutput ? m_output : m_video, detail};
+    result.error = ImportFailureSentence(result.failure);
     return false;
   }
+  // Where a refusal goes: the worker's own, taken over once it has stopped.
+  ImportResult& Outcome() { return std::this_thread::get_id() == m_worker.id() ? m_workerResult : m_result; }
   bool Refuse(const MediaInput& input) {
     m_result.failure = input.failure();
     m_result.cancelled = m_result.failure.problem == ImportProblem::cancelled;
@@ -126,7 +139,9 @@ class Importer {
   bool ClipWithinBound(size_t frameBytes);
   bool DecodeAudio(AVPacket* packet);
   bool WriteFrames();
-  bool Emit(const AVFrame* frame, uint64_t serial);
+  bool Queue(const AVFrame* frame, uint64_t serial);
+  bool Emit(const AVFrame* frame);
+  bool Shown(const AVPacket* packet) const;
 
   const std::string& m_video;
   const std::string& m_output;
@@ -147,9 +162,16 @@ class Importer {
   std::unique_ptr<PictureFitter> m_fitter;
   std::unique_ptr<JpegEncoder> m_encoder;
   std::vector<uint8_t> m_jpeg;
-  uint64_t m_encodedSerial = 0;  // the decoded frame m_jpeg shows; 0 for none
-  uint32_t m_next = 0;           // the next clip frame
+  uint32_t m_next = 0;           // the next clip frame to write (on the worker)
+  uint32_t m_queued = 0;         // the next clip frame to hand to the worker
+  uint64_t m_queuedSerial = 0;   // the decoded picture last handed over; 0 for none
+  size_t m_backlog = 1;          // clip frames that may wait for the worker
   uint64_t m_trackBytes = 0;
+
+  ImportResult m_workerResult;   // the worker's refusal
+  std::atomic<bool> m_workerFailed{false};
+  // Declared last: stopped first, while everything its tasks touch lives.
+  ImportWorker m_worker;
 };
 
 bool Importer::DecodeAudio(AVPacket* packet) {
@@ -242,11 +264,31 @@ bool Importer::DeclaredJpegSizeAllowed(const AVPacket* packet) {
   return Refuse(ImportProblem::framesTooLarge, std::to_string(walk.width()) + " x " + std::to_string(walk.height()));
 }
 
-bool Importer::Emit(const AVFrame* frame, uint64_t serial) {
-  if (serial != m_encodedSerial) {
+// Hands the next clip frame, showing the decoded picture `serial`, to the
+// worker: a picture is drawn and encoded once, however many frames show it.
+bool Importer::Queue(const AVFrame* frame, uint64_t serial) {
+  if (m_workerFailed.load(std::memory_order_relaxed)) return false;
+  std::shared_ptr<AVFrame> picture;
+  if (serial != m_queuedSerial) {
+    picture.reset(av_frame_clone(frame), [](AVFrame* f) { av_frame_free(&f); });
+    if (!picture) return Refuse(ImportProblem::outOfMemory);
+    m_queuedSerial = serial;
+  }
+  ++m_queued;
+  m_worker.Post(
+      [this, picture] {
+        if (!m_workerFailed.load(std::memory_order_relaxed) && !Emit(picture.get())) m_workerFailed = true;
+      },
+      m_backlog);
+  return true;
+}
+
+// On the worker: writes the next clip frame, showing `frame`, or the picture
+// of the frame before when it is null.
+bool Importer::Emit(const AVFrame* frame) {
+  if (frame) {
     if (!m_fitter->Draw(frame) || !m_encoder->EncodeYuv420(m_fitter->picture(), m_jpeg))
       return Refuse(ImportProblem::cannotWrite, "a frame of " + m_name + " cannot be converted");
-    m_encodedSerial = serial;
   }
   if (!ClipWithinBound(m_jpeg.size())) return false;
   std::string why;
@@ -268,14 +310,44 @@ bool Importer::ClipWithinBound(size_t frameBytes) {
                                                  std::to_string(bound / 1'000'000) + " MB for a video of its size");
 }
 
+// The first clip frame whose time is `timeMs` or later (frames when none
+// is), by the same comparison that hands pictures to frames: rounding in
+// FramesBefore must not move a picture off the frame that shows it.
+uint32_t FirstFrameFrom(const ImportTiming& timing, double timeMs) {
+  uint32_t k = timing.FramesBefore(timeMs);
+  while (k > 0 && timing.FrameTimeMs(k - 1) >= timeMs) --k;
+  while (k < timing.frames && timing.FrameTimeMs(k) < timeMs) ++k;
+  return k;
+}
+
+// Whether a clip frame falls within the time `packet`'s picture is shown,
+// by its duration; without one it may be.
+bool Importer::Shown(const AVPacket* packet) const {
+  const int64_t stamp = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+  const int64_t lasts = packet->duration;
+  if (stamp == AV_NOPTS_VALUE || lasts <= 0 || stamp > std::numeric_limits<int64_t>::max() - lasts) return true;
+  // The end as the next picture's time stamp would give it, rounding included.
+  const AVRational timeBase = m_input->video()->time_base;
+  return FirstFrameFrom(m_timing, Ms(stamp, timeBase) - m_startMs) <
+         FirstFrameFrom(m_timing, Ms(stamp + lasts, timeBase) - m_startMs);
+}
+
 // Decodes the video and writes clip frame k as the latest picture shown at
 // or before k x L / n. Pictures that stand alone (intra-only formats) are
-// decoded only when a clip frame shows them.
+// decoded only when a clip frame shows them; of the others, when the clip
+// takes far fewer than the video has, those that no clip frame shows and
+// no picture refers to are left out by the decoder. The decoding runs here,
+// the drawing, encoding and writing on the worker.
 bool Importer::WriteFrames() {
   AVCodecContext* decoder = m_input->videoDecoder();
   const AVStream* video = m_input->video();
   const AVCodecDescriptor* codec = avcodec_descriptor_get(video->codecpar->codec_id);
   const bool standAlone = codec && (codec->props & AV_CODEC_PROP_INTRA_ONLY);
+  const double videoFps = video->avg_frame_rate.num > 0 ? av_q2d(video->avg_frame_rate) : 0;
+  const bool skipUnshown = !standAlone && videoFps > 0 && m_timing.Fps() <= kSkipBelowRateShare * videoFps;
+  const uint64_t pictureBytes =
+      uint64_t(std::max(1, video->codecpar->width)) * uint64_t(std::max(1, video->codecpar->height)) * 3 / 2 + 1;
+  m_backlog = size_t(std::clamp<uint64_t>(kWaitingPictureBytes / pictureBytes, 1, 4));
   AVPacket* packet = av_packet_alloc();
   AVPacket* waiting = av_packet_alloc();  // a standalone picture not yet known to be needed
   AVFrame* frame = av_frame_alloc();
@@ -293,7 +365,7 @@ bool Importer::WriteFrames() {
   uint64_t serial = 0, heldSerial = 0, decoded = 0;
   bool ok = true, ended = false;
   const auto takeFrames = [&]() {
-    while (ok && m_next < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
+    while (ok && m_queued < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
       if (!ImageAreaAllowed(uint64_t(frame->width), uint64_t(frame->height))) {
         ok = Refuse(ImportProblem::framesTooLarge);
         break;
@@ -301,8 +373,8 @@ bool Importer::WriteFrames() {
       ++serial;
       const int64_t at = frame->best_effort_timestamp;
       const double timeMs = at == AV_NOPTS_VALUE ? 0 : Ms(at, video->time_base) - m_startMs;
-      while (ok && m_next < m_timing.frames && m_timing.FrameTimeMs(m_next) < timeMs) {
-        ok = Emit(heldSerial ? held : frame, heldSerial ? heldSerial : serial);
+      while (ok && m_queued < m_timing.frames && m_timing.FrameTimeMs(m_queued) < timeMs) {
+        ok = Queue(heldSerial ? held : frame, heldSerial ? heldSerial : serial);
         if (ok && Cancelled()) ok = false;
       }
       av_frame_unref(held);
@@ -322,8 +394,8 @@ bool Importer::WriteFrames() {
     const int64_t stamp = p->pts != AV_NOPTS_VALUE ? p->pts : p->dts;
     return stamp == AV_NOPTS_VALUE ? 0.0 : Ms(stamp, video->time_base) - m_startMs;
   };
-  while (ok && m_next < m_timing.frames && !ended) {
-    if (Cancelled()) {
+  while (ok && m_queued < m_timing.frames && !ended) {
+    if (Cancelled() || m_workerFailed.load(std::memory_order_relaxed)) {
       ok = false;
       break;
     }
@@ -338,12 +410,13 @@ bool Importer::WriteFrames() {
       if (ok) send(nullptr);
     } else if (packet->stream_index == video->index) {
       if (!standAlone) {
+        if (skipUnshown) decoder->skip_frame = Shown(packet) ? AVDISCARD_DEFAULT : AVDISCARD_NONREF;
         send(packet);
       } else {
         // The waiting picture is shown when a clip frame falls between it
         // and this one; the first one always is.
-        if (waiting->data && (decoded == 0 || m_timing.FramesBefore(timeOf(waiting)) <
-                                                  m_timing.FramesBefore(timeOf(packet))))
+        if (waiting->data && (decoded == 0 || FirstFrameFrom(m_timing, timeOf(waiting)) <
+                                                  FirstFrameFrom(m_timing, timeOf(packet))))
           send(waiting);
         av_packet_unref(waiting);
         av_packet_move_ref(waiting, packet);
@@ -353,11 +426,24 @@ bool Importer::WriteFrames() {
   }
   if (ok && heldSerial == 0) ok = Refuse(ImportProblem::noDecodableFrame);
   // The video's last picture stays until the clip ends.
-  while (ok && m_next < m_timing.frames) {
-    ok = Emit(held, heldSerial);
+  while (ok && m_queued < m_timing.frames) {
+    ok = Queue(held, heldSerial);
     if (ok && Cancelled()) ok = false;
   }
   freeAll();
+  // The frames handed over are written (a cancel drops them): a refusal of
+  // an earlier frame on the worker is the one the import gives.
+  if (m_result.cancelled)
+    m_worker.Stop();
+  else
+    m_worker.Wait();
+  if (m_workerFailed) {
+    // Without a thread of its own the worker refused into m_result itself.
+    if (m_worker.id() == std::thread::id()) return false;
+    m_result.failure = m_workerResult.failure;
+    m_result.error = m_workerResult.error;
+    return false;
+  }
   return ok;
 }
 
@@ -373,6 +459,8 @@ bool Importer::Run() {
       m_options.layout == ImportLayout::sharedHeader ? ClipLayout::sharedHeader : ClipLayout::plain;
   if (!m_clip.Create(m_output, layout, m_options.force, error)) return Refuse(ImportProblem::cannotWrite, error);
   if (m_options.confine && !m_options.confine(error)) return Refuse(ImportProblem::cannotWrite, error);
+  // Made once the process is confined, so that the thread is confined too.
+  m_worker.Start();
 
   MediaInput first;
   if (!first.Open(file, m_options.cancel, error, m_options.audioTrack)) return Refuse(first);
@@ -383,6 +471,7 @@ bool Importer::Run() {
   m_withTrack = m_options.sound != ImportSound::none;
   if (m_withTrack && !m_sound.Open(BandOf(m_options.sound), BitrateOf(m_options), m_limitMs))
     return Refuse(ImportProblem::encoderUnavailable);
+  m_sound.EncodeOn(&m_worker);
   if (m_withTrack && first.audio()) {
     // A sound that cannot be decoded leaves the clip a silent track.
     std::string ignored;
@@ -407,7 +496,8 @@ bool Importer::Run() {
   const double soundEndMs = m_withTrack && first.audioDecoder() ? m_sound.EndWithin(pass.videoEndMs) : 0;
   if (pass.videoPackets == 1 && soundEndMs <= 0)
     return Refuse(ImportProblem::singlePicture);
-  if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < declaredMs * 0.9 - 1000)
+  // A reading asked to stop early ends early: short of that part only is truncation.
+  if (m_options.startSeconds == 0 && declaredMs > 2000 && videoEndMs < std::min(declaredMs, m_limitMs) * 0.9 - 1000)
     return Refuse(ImportProblem::truncated,
                   "it declares " + Seconds(declaredMs) + " of video and holds " + Seconds(videoEndMs));
   const double spanMs = std::min(m_limitMs, std::max(pass.videoEndMs, soundEndMs));

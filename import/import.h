@@ -58,8 +58,8 @@ struct ImportOptions {
   double startSeconds = 0;      // where in the video to begin
   double durationSeconds = 0;   // how much to take; 0 for all that follows
   bool force = false;           // replace an existing output; without it one is refused
-  // Called now and then on the importing thread with the part done, in
-  // permille of the time to import. May be left empty.
+  // Called now and then with the part done, in permille of the time to
+  // import, by one of the import's two threads at a time. May be left empty.
   std::function<void(int permille)> progress;
   // Looked at at least every 100 ms of work; once it holds true the import
   // stops and leaves no output. May be null.

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include "ffmpeg/av_error.h"
+#include "import/import_worker.h"
 
 namespace {
 
@@ -24,6 +25,10 @@ constexpr double kFollowToleranceMs = 15;
 constexpr int kSilenceSettlingFrames = 8;
 // Beyond any clip: keeps the sample arithmetic far from overflowing.
 constexpr double kFarthestSample = 1e15;
+// Frames handed to the worker at once (a second of sound), and how many such
+// batches may wait: a few hundred kilobytes of samples.
+constexpr size_t kBatchFrames = 50;
+constexpr size_t kBatchBacklog = 16;
 
 }  // namespace
 
@@ -54,11 +59,28 @@ double SoundTrackBuilder::EndWithin(double pictureEndMs) const {
   return double(end) * 1000.0 / m_rate;
 }
 
+void SoundTrackBuilder::Encode(const std::vector<int16_t>& samples) {
+  for (size_t at = 0; at + size_t(m_frameSamples) <= samples.size(); at += size_t(m_frameSamples)) {
+    m_encoder.EncodeFrame(samples.data() + at, m_frames);
+    m_frameEnds.push_back(m_frames.size());
+  }
+}
+
+void SoundTrackBuilder::PostBatch() {
+  if (m_batch.empty()) return;
+  m_worker->Post([this, batch = std::move(m_batch)] { Encode(batch); }, kBatchBacklog);
+  m_batch = {};
+}
+
 void SoundTrackBuilder::EncodePending() {
   if (m_pendingSlot < 0) return;
   m_pending.resize(size_t(m_frameSamples), 0);
-  m_encoder.EncodeFrame(m_pending.data(), m_frames);
-  m_frameEnds.push_back(m_frames.size());
+  if (m_worker) {
+    m_batch.insert(m_batch.end(), m_pending.begin(), m_pending.end());
+    if (m_batch.size() >= kBatchFrames * size_t(m_frameSamples)) PostBatch();
+  } else {
+    Encode(m_pending);
+  }
   m_slots.push_back(m_pendingSlot);
   m_pending.clear();
   m_pendingSlot = -1;
@@ -153,6 +175,11 @@ bool SoundTrackBuilder::AddFrame(const AVFrame* frame, double timeMs, std::strin
 
 void SoundTrackBuilder::Finish(int64_t amrFrames) {
   if (m_pendingSlot >= 0 && m_pendingSlot < amrFrames) EncodePending();
+  if (m_worker) {
+    PostBatch();
+    m_worker->Wait();
+    m_worker = nullptr;
+  }
   // The encoder gives no two silent frames alike; one of them, repeated,
   // decodes as silence and costs no encoding per frame.
   std::vector<uint8_t> silence;

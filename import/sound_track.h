@@ -12,6 +12,8 @@
 
 #include "audio/amr_encoder.h"
 
+class ImportWorker;
+
 extern "C" {
 struct AVFrame;
 struct SwrContext;
@@ -27,6 +29,10 @@ class SoundTrackBuilder {
   // Starts the encoder. Sound after `limitMs` (from the import's start) is
   // not needed. False when the encoder cannot start.
   bool Open(AmrBand band, int bitrate, double limitMs);
+  // Has the AMR encoding done on `worker` (may be null) from now on, in the
+  // order the sound comes: the track is the same, the decoding goes on
+  // meanwhile. The worker must outlive the builder's work (Finish).
+  void EncodeOn(ImportWorker* worker) { m_worker = worker; }
 
   // Adds a decoded frame whose first sample lies `timeMs` after the
   // import's start (negative: before it; that part is dropped). A frame
@@ -44,7 +50,7 @@ class SoundTrackBuilder {
   double EndWithin(double pictureEndMs) const;
 
   // Cuts the track to `amrFrames` 20 ms frames, silence where no sound was.
-  // The silence is one encoded frame's bytes repeated.
+  // The silence is one encoded frame's bytes repeated. Waits for the worker.
   void Finish(int64_t amrFrames);
   // The AMR storage file: magic and frames.
   const std::vector<uint8_t>& track() const { return m_track; }
@@ -53,6 +59,9 @@ class SoundTrackBuilder {
   bool Convert(const uint8_t* const* input, int samples, std::string& error);
   void Place(const int16_t* samples, size_t count);
   void EncodePending();
+  // Encodes `samples`, whole frames back to back, into m_frames.
+  void Encode(const std::vector<int16_t>& samples);
+  void PostBatch();
 
   AmrEncoder m_encoder;
   AmrBand m_band = AmrBand::narrow;
@@ -68,6 +77,9 @@ class SoundTrackBuilder {
   int64_t m_pendingSlot = -1;      // the 20 ms step m_pending fills
   std::vector<int16_t> m_pending;
   std::vector<int16_t> m_converted;
+  ImportWorker* m_worker = nullptr;
+  std::vector<int16_t> m_batch;    // frames not yet handed to the worker
+  // The worker's until Finish, as is m_encoder.
   std::vector<uint8_t> m_frames;   // encoded frames, back to back
   std::vector<size_t> m_frameEnds;
   std::vector<int64_t> m_slots;    // the 20 ms step of each encoded frame

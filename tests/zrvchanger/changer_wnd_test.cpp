@@ -319,6 +319,55 @@ TEST_F(ChangerWindowTest, CancelLeavesNothingAndAnExistingClipIsReplacedOnlyWhen
   EXPECT_EQ(window->statusText(), "finished: 1 converted, 0 failed");
 }
 
+// Two videos at once: a long one first and two short ones after it. The
+// second starts beside the first and both short ones are done while the
+// long one runs; the bar for one video follows the first one under way, the
+// list's bar only rises, and rows and report read as one after another.
+TEST_F(ChangerWindowTest, TwoVideosAreConvertedAtOnceWithTheirOwnProgress) {
+  MakeVideo(dir.File("long.mp4"), 30, "640x480");
+  MakeVideo(dir.File("one.mp4"), 1, "160x120");
+  MakeVideo(dir.File("two.mkv"), 1, "160x120", true);
+  OpenWindow();
+  Add({Q(dir.File("long.mp4")), Q(dir.File("one.mp4")), Q(dir.File("two.mkv"))});
+  window->convertButton()->click();
+  ASSERT_TRUE(window->converting());
+
+  const QString converting = "converting…";
+  const QRegularExpression running("^converting (\\d) of 3$");
+  int mostAtOnce = 0, listBar = 0, shownVideo = 0, fileBar = 0;
+  bool shortOnesDoneFirst = false, barFollowsItsVideo = true;
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        int atOnce = 0;
+        for (int row = 0; row < 3; ++row) atOnce += window->resultText(row) == converting;
+        mostAtOnce = std::max(mostAtOnce, atOnce);
+        shortOnesDoneFirst = shortOnesDoneFirst || (window->resultText(0) == converting &&
+                                                    window->resultText(1).startsWith("done, ") &&
+                                                    window->resultText(2).startsWith("done, "));
+        EXPECT_GE(window->listProgress()->value(), listBar);
+        listBar = window->listProgress()->value();
+        const QRegularExpressionMatch match = running.match(window->statusText());
+        if (match.hasMatch()) {
+          // While the status names the same video its bar only rises.
+          const int video = match.captured(1).toInt();
+          if (video == shownVideo && window->fileProgress()->value() < fileBar) barFollowsItsVideo = false;
+          shownVideo = video;
+          fileBar = window->fileProgress()->value();
+        }
+        return !window->converting();
+      },
+      240));
+  EXPECT_EQ(mostAtOnce, 2);
+  EXPECT_TRUE(shortOnesDoneFirst);
+  EXPECT_TRUE(barFollowsItsVideo);
+  EXPECT_EQ(window->statusText(), "finished: 3 converted, 0 failed");
+  for (int row = 0; row < 3; ++row) EXPECT_TRUE(window->resultText(row).startsWith("done, ")) << row;
+  EXPECT_EQ(window->fileProgress()->value(), window->fileProgress()->maximum());
+  EXPECT_EQ(window->listProgress()->value(), window->listProgress()->maximum());
+  EXPECT_NEAR(int(ReadClip(dir.File("long.zrv")).frames), 240, 1);
+  EXPECT_NEAR(int(ReadClip(dir.File("two.zrv")).frames), 8, 1);
+}
+
 TEST_F(ChangerWindowTest, ChineseTexts) {
   MakeVideo(dir.File("a.mp4"), 1, "160x120");
   OpenWindow(kLanguageChinese);

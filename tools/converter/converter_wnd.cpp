@@ -3,6 +3,9 @@
 #include "tools/converter/converter_wnd.h"
 
 #include <algorithm>
+#include <mutex>
+#include <numeric>
+#include <thread>
 
 #include <QAbstractSpinBox>
 #include <QAccessible>
@@ -84,8 +87,7 @@ void Describe(QWidget* widget, const QString& name, const QString& description) 
 CConverterWnd::CConverterWnd(ConverterKind kind, QWidget* parent)
     : QWidget(parent),
       m_kind(std::move(kind)),
-      m_factsQueue(std::make_unique<WorkQueue>()),
-      m_convertQueue(std::make_unique<WorkQueue>()) {
+      m_factsQueue(std::make_unique<WorkQueue>()) {
   const ConverterWords& words = m_kind.words;
   m_chooseFiles = [this, &words] { return AskForFiles(this, Text(words.addFilesCaption), Text(words.fileFilter)); };
   m_chooseFolder = [this](const QString& caption) { return AskForFolder(this, caption); };
@@ -383,6 +385,13 @@ void CConverterWnd::OnChooseFolder() {
   UpdateControls();
 }
 
+struct CConverterWnd::RunQueue {
+  std::mutex mutex;
+  std::vector<Job> jobs;
+  size_t next = 0;     // the first file no thread has taken
+  size_t threads = 0;  // those still taking files
+};
+
 void CConverterWnd::OnConvert() {
   if (m_converting || m_rows.empty()) return;
   const QString folder = m_oneFolder->isChecked() ? m_folder : QString();
@@ -433,7 +442,10 @@ void CConverterWnd::OnConvert() {
   }
 
   m_lastOutputFolder.clear();
+  m_lastOutputJob = -1;
   m_jobCount = int(jobs.size());
+  m_jobPermille.assign(jobs.size(), 0);
+  m_jobRunning.assign(jobs.size(), false);
   m_fileProgress->setValue(0);
   m_listProgress->setRange(0, std::max(1, m_jobCount) * kStepsPerFile);
   m_listProgress->setValue(0);
@@ -446,12 +458,36 @@ void CConverterWnd::OnConvert() {
   m_converting = true;
   m_cancelRequested = false;
   const uint64_t run = m_run;
-  for (size_t i = 0; i < jobs.size(); ++i)
-    m_convertQueue->Post([this, run, job = jobs[i], i, convert] { RunJob(run, job, int(i), convert); });
-  m_convertQueue->Post([this, run] {
-    QMetaObject::invokeMethod(this, [this, run] { OnRunFinished(run); }, Qt::QueuedConnection);
-  });
+  const int cores = int(std::max(1u, std::thread::hardware_concurrency()));
+  const size_t threads = size_t(std::clamp(std::min(m_kind.atOnce, cores), 1, m_jobCount));
+  // The threads of the last run have ended: their last task was the report.
+  m_convertQueues.clear();
+  auto shared = std::make_shared<RunQueue>();
+  shared->jobs = std::move(jobs);
+  shared->threads = threads;
+  for (size_t i = 0; i < threads; ++i) {
+    m_convertQueues.push_back(std::make_unique<WorkQueue>());
+    m_convertQueues.back()->Post([this, run, shared, convert] { RunJobs(run, *shared, convert); });
+  }
   UpdateControls();
+}
+
+
+// On a conversion thread: the run's files one after another, as long as
+// there are any; the last thread to run out says that the run is over.
+void CConverterWnd::RunJobs(uint64_t run, RunQueue& jobs, const ConvertOne& convert) {
+  for (;;) {
+    size_t position = 0;
+    {
+      std::lock_guard<std::mutex> lock(jobs.mutex);
+      if (jobs.next == jobs.jobs.size()) break;
+      position = jobs.next++;
+    }
+    RunJob(run, jobs.jobs[position], int(position), convert);
+  }
+  std::lock_guard<std::mutex> lock(jobs.mutex);
+  if (--jobs.threads == 0)
+    QMetaObject::invokeMethod(this, [this, run] { OnRunFinished(run); }, Qt::QueuedConnection);
 }
 
 // On the conversion thread.
@@ -486,20 +522,37 @@ void CConverterWnd::RunJob(uint64_t run, const Job& job, int position, const Con
       Qt::QueuedConnection);
 }
 
+int CConverterWnd::CurrentJob() const {
+  const auto running = std::find(m_jobRunning.begin(), m_jobRunning.end(), true);
+  return running == m_jobRunning.end() ? -1 : int(running - m_jobRunning.begin());
+}
+
+void CConverterWnd::ShowCurrentJob() {
+  const int current = CurrentJob();
+  if (current < 0) return;
+  m_fileProgress->setValue(m_jobPermille[size_t(current)]);
+  m_status->setText(Text(ct::kRunning).arg(current + 1).arg(m_jobCount));
+}
+
+void CConverterWnd::ShowListProgress() {
+  m_listProgress->setValue(std::accumulate(m_jobPermille.begin(), m_jobPermille.end(), 0));
+}
+
 void CConverterWnd::OnJobStarted(uint64_t run, uint64_t rowId, int position) {
   if (run != m_run) return;
   if (Row* row = FindRow(rowId)) {
     SetResult(*row, Text(ct::kConverting));
     m_list->scrollToItem(row->item);
   }
-  m_fileProgress->setValue(0);
-  m_status->setText(Text(ct::kRunning).arg(position + 1).arg(m_jobCount));
+  m_jobRunning[size_t(position)] = true;
+  ShowCurrentJob();
 }
 
 void CConverterWnd::OnJobProgress(uint64_t run, int position, int permille) {
   if (run != m_run) return;
-  m_fileProgress->setValue(permille);
-  m_listProgress->setValue(position * kStepsPerFile + permille);
+  m_jobPermille[size_t(position)] = permille;
+  if (position == CurrentJob()) m_fileProgress->setValue(permille);
+  ShowListProgress();
 }
 
 void CConverterWnd::OnJobFinished(uint64_t run, uint64_t rowId, int position, const RowOutcome& outcome,
@@ -507,7 +560,10 @@ void CConverterWnd::OnJobFinished(uint64_t run, uint64_t rowId, int position, co
   if (run != m_run) return;
   if (outcome.ok) {
     ++m_converted;
-    m_lastOutputFolder = QFileInfo(output).absolutePath();
+    if (position > m_lastOutputJob) {
+      m_lastOutputJob = position;
+      m_lastOutputFolder = QFileInfo(output).absolutePath();
+    }
   } else if (!outcome.cancelled) {
     ++m_failed;
   }
@@ -515,9 +571,16 @@ void CConverterWnd::OnJobFinished(uint64_t run, uint64_t rowId, int position, co
     SetResult(*row, outcome.result);
     if (outcome.ok) row->output = output;
   }
-  // A cancelled file leaves both bars where it stopped.
-  if (outcome.ok) m_fileProgress->setValue(kStepsPerFile);
-  if (!outcome.cancelled) m_listProgress->setValue((position + 1) * kStepsPerFile);
+  // A cancelled file leaves both bars where it stopped; otherwise the bar
+  // goes on to the next file still being converted, if any.
+  const bool wasCurrent = position == CurrentJob();
+  m_jobRunning[size_t(position)] = false;
+  if (!outcome.cancelled) {
+    m_jobPermille[size_t(position)] = kStepsPerFile;
+    ShowListProgress();
+  }
+  if (wasCurrent && outcome.ok) m_fileProgress->setValue(kStepsPerFile);
+  if (wasCurrent && !m_cancelRequested) ShowCurrentJob();
   UpdateControls();
 }
 
@@ -539,9 +602,9 @@ void CConverterWnd::OnOpenOutputFolder() {
 
 void CConverterWnd::StopRun() {
   m_cancelRequested = true;
-  // The running conversion sees the flag within a fraction of a second and
-  // removes its unfinished file; waiting for it is short.
-  m_convertQueue->Stop();
+  // The running conversions see the flag within a fraction of a second and
+  // remove their unfinished files; waiting for them is short.
+  for (const std::unique_ptr<WorkQueue>& queue : m_convertQueues) queue->Stop();
   if (!m_converting) return;
   m_converting = false;
   ++m_run;  // what the stopped run still has on its way is ignored
@@ -565,7 +628,6 @@ void CConverterWnd::closeEvent(QCloseEvent* event) {
       return;
     }
     StopRun();
-    m_convertQueue = std::make_unique<WorkQueue>();
     m_status->setText(Text(ct::kStopped).arg(m_converted));
     UpdateControls();
   }

@@ -76,6 +76,9 @@ struct ConverterKind {
   // Reads one file's facts on the reading thread; must not touch the window.
   // Stops soon after `cancel` holds true (the window is closing).
   std::function<RowFacts(const std::string& path, const std::atomic<bool>* cancel)> readFacts;
+  // How many files a run converts at once (no more than the machine has
+  // cores): more than one where each conversion keeps one core busy.
+  int atOnce = 1;
 };
 
 class CConverterWnd : public QWidget {
@@ -173,6 +176,8 @@ class CConverterWnd : public QWidget {
     std::string output;
     bool replace = false;
   };
+  // A run's files, taken in order by the conversion threads.
+  struct RunQueue;
 
   void CreateControls();
   Row* FindRow(uint64_t id);
@@ -181,6 +186,12 @@ class CConverterWnd : public QWidget {
   void ShowFacts(uint64_t id, const RowFacts& facts);
   // The part of a run on the conversion thread, and what it reports back.
   void RunJob(uint64_t run, const Job& job, int position, const ConvertOne& convert);
+  void RunJobs(uint64_t run, RunQueue& jobs, const ConvertOne& convert);
+  // The file whose bar and number the window shows: the first of those
+  // being converted; -1 for none.
+  int CurrentJob() const;
+  void ShowCurrentJob();
+  void ShowListProgress();
   void OnJobStarted(uint64_t run, uint64_t rowId, int position);
   void OnJobProgress(uint64_t run, int position, int permille);
   void OnJobFinished(uint64_t run, uint64_t rowId, int position, const RowOutcome& outcome,
@@ -218,14 +229,17 @@ class CConverterWnd : public QWidget {
   int m_jobCount = 0;
   int m_converted = 0;
   int m_failed = 0;
-  QString m_lastOutputFolder;
+  std::vector<int> m_jobPermille;  // each file's progress, by its place in the run
+  std::vector<bool> m_jobRunning;
+  QString m_lastOutputFolder;       // of the last file in the run's order converted so far
+  int m_lastOutputJob = -1;
   std::atomic<bool> m_cancelRequested{false};
   std::atomic<bool> m_closing{false};  // ends a facts read under way
   bool m_closeWithoutAsking = false;
 
   // Declared last: stopped first, while everything their tasks touch lives.
   std::unique_ptr<WorkQueue> m_factsQueue;
-  std::unique_ptr<WorkQueue> m_convertQueue;
+  std::vector<std::unique_ptr<WorkQueue>> m_convertQueues;  // one per file converted at once
 };
 
 // Gives `widget` the name and description that screen readers say, in the

@@ -36,6 +36,8 @@ ConverterKind ZrvChangerKind() {
                 ct::kVideoFilter,  ct::kAskClose,  ct::kSameOutput};
   kind.factColumns = {converter_texts::kColumnLength, ct::kColumnPicture};
   kind.takesFromFolder = HasVideoExtension;
+  // Each import is a process of its own that mostly keeps one core busy.
+  kind.atOnce = 2;
   kind.readFacts = [helper = HelperProgram()](const std::string& path, const std::atomic<bool>* cancel) {
     return ReadVideoRowFacts(helper, path, cancel);
   };
