@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -23,8 +24,9 @@ struct ScanState {
   FrameIndex& index;
   uint8_t firstPair[2] = {0, 0};
   uint8_t secondPair[2] = {0, 0};
+  uint32_t frameLimit = MAX_FRAME_OFFSETS;  // a start past this many ends the scan
   bool full = false;     // the table has room for the end marker only
-  bool done = false;     // the sound magic was found
+  bool limited = false;  // the scan ended at the frame limit
 };
 
 // Looks at one position where the byte is 0xFF or '#'. Returns true when the
@@ -34,6 +36,11 @@ inline bool Inspect(ScanState& s, uint32_t i) {
   FrameIndex& index = s.index;
   if (p[0] == 0xFF && p[1] == 0xD8) {
     if (s.full) return false;
+    if (index.frameCount == s.frameLimit) {
+      index.frameOffsets[index.frameCount] = s.base + i;
+      s.limited = true;
+      return true;
+    }
     if (index.frameCount == 0) {
       s.firstPair[0] = p[2];
       s.firstPair[1] = p[3];
@@ -143,7 +150,7 @@ void StartIndex(FrameIndex& index, uint32_t length) {
 void FinishIndex(FrameIndex& index, const ScanState& s, uint32_t length) {
   if (index.hasSound)
     index.audioEnd = length - 1;
-  else if (!s.full)
+  else if (!s.full && !s.limited)
     index.frameOffsets[index.frameCount] = length;
 }
 
@@ -175,12 +182,15 @@ void BuildFrameIndex(const uint8_t* bytes, uint32_t length, FrameIndex& index) {
 
 // The same scan, piece by piece. Consecutive pieces overlap by the tail
 // guard, so every position is looked at once with the bytes that follow it.
-bool BuildFrameIndexInPieces(const ReadClipBytes& read, uint32_t length, uint32_t piece,
-                             FrameIndex& index) {
+namespace {
+
+bool ScanInPieces(const ReadClipBytes& read, uint32_t length, uint32_t piece, uint32_t frameLimit,
+                  FrameIndex& index) {
   piece = std::max(piece, kMinIndexPiece);
   StartIndex(index, length);
   const uint32_t limit = ScanLimit(length);
   ScanState s{nullptr, 0, index};
+  s.frameLimit = frameLimit;
   for (uint32_t start = 0; start < limit;) {
     const uint32_t end = length - start > piece ? start + piece : length;
     s.bytes = read(start, end - start);
@@ -208,6 +218,30 @@ bool BuildFrameIndexInPieces(const ReadClipBytes& read, uint32_t length, uint32_
   }
   FinishIndex(index, s, length);
   return true;
+}
+
+}  // namespace
+
+bool BuildFrameIndexInPieces(const ReadClipBytes& read, uint32_t length, uint32_t piece,
+                             FrameIndex& index) {
+  return ScanInPieces(read, length, piece, MAX_FRAME_OFFSETS, index);
+}
+
+// The same scan, ended at the second frame start: it becomes the end marker.
+bool BuildFirstFrameIndex(const ReadClipBytes& read, uint32_t length, uint32_t piece,
+                          FrameIndex& index) {
+  return ScanInPieces(read, length, piece, 1, index);
+}
+
+void FrameIndex::Swap(FrameIndex& other) noexcept {
+  std::swap(frameCount, other.frameCount);
+  std::swap(frameOffsets, other.frameOffsets);
+  std::swap(hasSound, other.hasSound);
+  std::swap(audioStart, other.audioStart);
+  std::swap(audioEnd, other.audioEnd);
+  std::swap(sharedHeader, other.sharedHeader);
+  std::swap(headerLength, other.headerLength);
+  m_table.swap(other.m_table);
 }
 
 uint64_t FrameStreamLength(const FrameIndex& index, uint32_t k) {

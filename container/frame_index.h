@@ -15,6 +15,8 @@ struct FrameIndex {
   FrameIndex();
   FrameIndex(const FrameIndex&) = delete;
   FrameIndex& operator=(const FrameIndex&) = delete;
+  // Exchanges the contents, tables included, without copying them.
+  void Swap(FrameIndex& other) noexcept;
 
   uint32_t frameCount = 0;
   // Entries 0..frameCount-1 are frame starts (the offset of each FF D8), entry
@@ -50,6 +52,14 @@ inline constexpr uint32_t kMinIndexPiece = 64;
 // False when a read fails; the index then holds nothing usable.
 bool BuildFrameIndexInPieces(const ReadClipBytes& read, uint32_t length, uint32_t piece,
                              FrameIndex& index);
+
+// The first frame alone, as BuildFrameIndexInPieces would index it, read
+// only as far as it goes: frameCount 1, its end marker where the second
+// frame or the sound track starts (or the file ends); frameCount 0 when the
+// clip holds no frame. Its sound fields tell of a track only when one
+// follows the first frame directly.
+bool BuildFirstFrameIndex(const ReadClipBytes& read, uint32_t length, uint32_t piece,
+                          FrameIndex& index);
 
 // Bytes of frame k's standalone JPEG stream (header prefix included).
 uint64_t FrameStreamLength(const FrameIndex& index, uint32_t k);

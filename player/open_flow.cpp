@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright 2026 ZRV Player developers
 // Opening a clip, taking a dropped file, and what closing the window releases.
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 #include <algorithm>
@@ -56,14 +57,20 @@ bool CPlayerDlg::OnOpen() {
     name = DisplayNameFromFileName(chosen->fileName);
   }
 
-  // 2.-5. Read it whole. A file that cannot be opened leaves the loaded clip
-  // playing; past that point the old clip is given up.
+  // 2.-5. Read it: whole when it is small, else as far as its first frame,
+  // the rest being read and indexed in the background while that frame is
+  // shown. A file that cannot be opened leaves the loaded clip playing; past
+  // that point the old clip is given up.
   PlayerSession& s = m_session;
-  const ReadStatus status = ReadWholeFile(path, s.fileData);
-  if (status == ReadStatus::cannotOpen) {
+  auto reading = std::make_unique<ClipReading>();
+  if (!reading->Open(path)) {
     SetStatus(std::string(texts::kOpenErrorBefore.Text()) + name + texts::kOpenErrorAfter.Text());
     return false;
   }
+  // The old clip's reading fills the block that the new clip takes over.
+  s.reading.reset();
+  s.indexing = false;
+  ++m_openings;
   s.state = stateNoFile;
   if (s.index.hasSound) {
     // The old clip's sound must not play on without its clip.
@@ -71,19 +78,21 @@ bool CPlayerDlg::OnOpen() {
     m_wave.Close();
     s.index.hasSound = false;
   }
+  const bool atOnce = reading->length() <= m_readAtOnceBytes;
+  ReadStatus status = reading->Allocate(s.fileData);
+  if (status == ReadStatus::ok)
+    status = atOnce ? reading->ReadRest(s.index) : reading->ReadFirstFrame(s.index);
   if (status == ReadStatus::noMemory) {
     SetStatus(texts::kNoMemory.Text());
     UpdateControls();
     return false;
   }
-  if (status == ReadStatus::shortRead) {
-    SetStatus(std::string(texts::kReadErrorBefore.Text()) + name + texts::kReadErrorAfter.Text());
-    UpdateControls();
+  if (status != ReadStatus::ok) {
+    FailReading(name);
     return false;
   }
 
-  // 6.-7. Index it.
-  BuildFrameIndex(s.fileData.data(), static_cast<uint32_t>(s.fileData.size()), s.index);
+  // 6.-7. Index it (done while reading).
   if (s.index.frameCount == 0) {
     SetStatus(name + texts::kNoFrameAfter.Text());
     UpdateControls();
@@ -91,9 +100,47 @@ bool CPlayerDlg::OnOpen() {
     return false;
   }
 
-  // 8. The sound track: cut out, and converted in the background while the
-  // clip is shown and played. Its length, counted from the blocks, sets the
-  // pace at once.
+  // 8. The sound track, once the clip is indexed whole.
+  if (atOnce && !StartSound(speedNormal)) return false;
+
+  // 9.-13. Ready to play, showing frame 0.
+  s.currentFrame = 0;
+  s.state = stateLoaded;
+  if (!atOnce) {
+    // Play waits for the frame count; the slider and status line show it
+    // when it is known.
+    s.indexing = true;
+    s.reading = std::move(reading);
+    m_openName = name;
+    const uint64_t opening = m_openings;
+    s.reading->ReadRestInBackground(s.wholeIndex, [this, opening](ReadStatus result) {
+      QMetaObject::invokeMethod(
+          this, [this, opening, result] { OnClipRead(opening, result); }, Qt::QueuedConnection);
+    });
+    SetStatus({});
+  }
+  UpdateControls();
+  m_position->setRange(0, static_cast<int>(s.index.frameCount) - 2);
+  m_position->setValue(0);
+  setWindowTitle(QString::fromStdString(name));
+  if (atOnce) ShowLoaded();
+  ShowFrame();
+  return true;
+}
+
+void CPlayerDlg::FailReading(const std::string& name) {
+  SetStatus(std::string(texts::kReadErrorBefore.Text()) + name + texts::kReadErrorAfter.Text());
+  m_session.state = stateNoFile;
+  UpdateControls();
+  m_session.fileData.Release();
+}
+
+// The sound track: cut out, and converted in the background while the clip
+// is shown and played. Its length, counted from the blocks, sets the pace at
+// once, at `speed`. False, with the clip given up, when the track cannot be
+// cut out.
+bool CPlayerDlg::StartSound(int speed) {
+  PlayerSession& s = m_session;
   uint32_t soundMs = kUnknownSoundLength;
   if (s.index.hasSound) {
     s.soundConversion.Cancel();
@@ -102,6 +149,7 @@ bool CPlayerDlg::OnOpen() {
     if (!WriteBytes(amrPath, s.fileData.data() + s.index.audioStart,
                     s.index.audioEnd - s.index.audioStart + 1)) {
       SetStatus(texts::kAudioError.Text());
+      s.state = stateNoFile;
       UpdateControls();
       s.fileData.Release();
       return false;
@@ -119,19 +167,34 @@ bool CPlayerDlg::OnOpen() {
     }
   }
   m_soundLength = soundMs;
-  s.interval = FrameInterval(s.index.hasSound, soundMs, s.index.frameCount, speedNormal);
+  s.interval = FrameInterval(s.index.hasSound, soundMs, s.index.frameCount,
+                             static_cast<SpeedMode>(speed));
+  return true;
+}
 
-  // 9.-13. Ready to play, showing frame 0.
-  s.currentFrame = 0;
-  s.state = stateLoaded;
-  UpdateControls();
-  m_position->setRange(0, static_cast<int>(s.index.frameCount) - 2);
-  m_position->setValue(0);
-  setWindowTitle(QString::fromStdString(name));
+void CPlayerDlg::ShowLoaded() {
+  const PlayerSession& s = m_session;
   SetStatusFormat(s.index.hasSound ? texts::kLoadedSound.Text() : texts::kLoadedSilent.Text(),
                   static_cast<int>(s.index.frameCount));
-  ShowFrame();
-  return true;
+}
+
+// The rest of a large clip is read and indexed: what waited for the frame
+// count is set up as the open would have, without touching what the user
+// chose meanwhile.
+void CPlayerDlg::OnClipRead(uint64_t opening, ReadStatus status) {
+  PlayerSession& s = m_session;
+  if (opening != m_openings || !s.indexing) return;
+  s.indexing = false;
+  s.reading.reset();
+  if (status != ReadStatus::ok) {
+    FailReading(m_openName);
+    return;
+  }
+  s.index.Swap(s.wholeIndex);
+  if (!StartSound(s.speedMode)) return;
+  m_position->setRange(0, static_cast<int>(s.index.frameCount) - 2);
+  ShowLoaded();
+  if (s.state == stateLoaded) m_play->setEnabled(true);
 }
 
 void CPlayerDlg::OnDropFiles(const QStringList& localFiles) {
@@ -145,6 +208,9 @@ void CPlayerDlg::OnCancel() {
   m_closed = true;
   if (m_timer) m_timer->stop();
   m_volume.reset();
+  // Before the clip's memory goes: a reading may still fill it.
+  m_session.reading.reset();
+  m_session.indexing = false;
   if (m_session.state != stateNoFile) {
     if (m_session.index.hasSound) {
       // At once, whatever is left of the conversion.

@@ -30,6 +30,8 @@ void CPlayerDlg::SetStatusFormat(const char* format, ...) {
 }
 
 void CPlayerDlg::OnPlay() {
+  // Not before the clip's frame count, and so its pace, is known.
+  if (m_session.indexing) return;
   if (!m_timer) {
     m_timer = new QTimer(this);
     connect(m_timer, &QTimer::timeout, this, [this] { OnTimer(ids::kPlaybackTimer); });
@@ -132,7 +134,7 @@ void CPlayerDlg::UpdateControls() {
       s.index.hasSound = false;
       break;
     case stateLoaded:
-      m_play->setEnabled(true);
+      m_play->setEnabled(!s.indexing);
       m_pause->setEnabled(false);
       m_distill->setEnabled(true);
       resetSpeedAndZoom(true);

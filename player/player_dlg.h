@@ -93,6 +93,10 @@ class CPlayerDlg : public QDialog {
   QTimer* playbackTimer() const { return m_timer; }
 
   std::string m_strPendingPath;
+  // Clips up to this size are read and indexed whole before the open
+  // returns; larger ones from their first frame on, the rest in the
+  // background.
+  uint64_t m_readAtOnceBytes = 8 << 20;
 
  protected:
   void reject() override;
@@ -117,6 +121,10 @@ class CPlayerDlg : public QDialog {
   void SetStatus(const std::string& text);
   void SetStatusFormat(const char* format, ...);
   void ReleaseFile();
+  void FailReading(const std::string& name);
+  bool StartSound(int speed);
+  void ShowLoaded();
+  void OnClipRead(uint64_t opening, ReadStatus status);
   void SetSpeed(int speedMode, int commandId);
   void SetZoom(int zoomMode, int commandId);
   void CheckOne(int chosen, std::initializer_list<int> group);
@@ -126,6 +134,8 @@ class CPlayerDlg : public QDialog {
   PlayerSession m_session;
   CMciWave m_wave;
   uint32_t m_soundLength = kUnknownSoundLength;  // of the loaded clip's converted sound, ms
+  uint64_t m_openings = 0;  // opens begun, so that a late end of reading knows its clip
+  std::string m_openName;   // the display name of the clip being read
   std::unique_ptr<CMixerVolume> m_volume;
   PrivateTempDir m_tempDir;
   bool m_alwaysOnTop = true;

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "audio/background_conversion.h"
 #include "audio/frame_interval.h"
+#include "container/clip_reading.h"
 #include "container/file_block.h"
 #include "container/frame_index.h"
 
@@ -29,4 +31,10 @@ struct PlayerSession {
   int zoomMode = zoomNormal;
   // The loaded clip's sound on its way to the WAV file and the wave device.
   BackgroundConversion soundConversion;
+  // A large clip is shown from its first frame while the rest is read and
+  // indexed: `index` holds that frame alone until `wholeIndex` is complete.
+  // Declared last, so that the reading stops before what it fills goes.
+  bool indexing = false;
+  FrameIndex wholeIndex;
+  std::unique_ptr<ClipReading> reading;
 };

@@ -372,3 +372,61 @@ TEST(BuildFrameIndexInPieces, AFailedReadFailsTheIndex) {
   second.offsets.clear();
   EXPECT_FALSE(BuildFrameIndexInPieces(second.Reader(), 5000, 1000, index));
 }
+
+TEST(BuildFirstFrameIndex, IndexesTheFirstFrameAsTheWholeScanDoesAndReadsNoFurther) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<size_t, Bytes>> marks;  // written over a run of spaces
+    size_t length;
+    uint32_t frames;  // 1, or 0 for none
+    uint32_t end;     // the first frame's end marker
+    size_t lastRead;  // no piece starts beyond this
+  } cases[] = {
+      {"two frames", {{30, kSoi}, {2500, kSoi}}, 9000, 1, 2500, 2500},
+      {"a frame start at the very front", {{0, kSoi}, {70, kSoi}}, 9000, 1, 70, 70},
+      {"the sound right after the first frame", {{10, kSoi}, {3000, kMagic}, {3100, kSoi}}, 9000, 1,
+       3000, 3000},
+      {"one frame to the end of the file", {{10, kSoi}}, 9000, 1, 9000, 9000},
+      {"no frame", {}, 9000, 0, 9000, 9000},
+      {"the sound before any frame", {{50, kMagic}, {200, kSoi}}, 9000, 0, 50, 50},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes b(c.length, 0x20);
+    for (const auto& [at, what] : c.marks) Put(b, at, what);
+    static FrameIndex whole, first;
+    BuildFrameIndex(b.data(), uint32_t(b.size()), whole);
+    PieceReader reader{b, 1000, {}, {}};
+    ASSERT_TRUE(BuildFirstFrameIndex(reader.Reader(), uint32_t(b.size()), 1000, first));
+    ASSERT_EQ(first.frameCount, c.frames);
+    EXPECT_EQ(first.frameOffsets[first.frameCount], c.end);
+    EXPECT_FALSE(first.sharedHeader);
+    // Frame 0 is the bytes the whole index gives it.
+    if (c.frames == 1) {
+      EXPECT_EQ(first.frameOffsets[0], whole.frameOffsets[0]);
+      EXPECT_EQ(first.frameOffsets[1], whole.frameOffsets[1]);
+    }
+    ASSERT_FALSE(reader.offsets.empty());
+    EXPECT_LE(reader.offsets.back(), c.lastRead);
+  }
+}
+
+TEST(FrameIndex, SwapExchangesTablesAndFacts) {
+  Bytes a(3000, 0x20), b(3000, 0x20);
+  Put(a, 0, kSoi);
+  Put(a, 100, kSoi);
+  Put(b, 5, kSoi);
+  Put(b, 900, kMagic);
+  FrameIndex x, y;
+  BuildFrameIndex(a.data(), uint32_t(a.size()), x);
+  BuildFrameIndex(b.data(), uint32_t(b.size()), y);
+  const uint32_t* tableOfX = x.frameOffsets;
+  x.Swap(y);
+  EXPECT_EQ(y.frameOffsets, tableOfX);
+  EXPECT_EQ(x.frameCount, 1u);
+  EXPECT_TRUE(x.hasSound);
+  EXPECT_EQ(x.frameOffsets[1], 900u);
+  EXPECT_EQ(y.frameCount, 2u);
+  EXPECT_FALSE(y.hasSound);
+  EXPECT_EQ(y.frameOffsets[2], 3000u);
+}

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright 2026 ZRV Player developers
 #include <QAction>
+#include <QApplication>
+#include <QThread>
 #include <QDir>
 #include <QLabel>
 #include <QSlider>
@@ -15,6 +17,22 @@ namespace {
 
 std::string Title(CPlayerDlg& w) { return w.windowTitle().toStdString(); }
 std::string Status(CPlayerDlg& w) { return w.statusText().toStdString(); }
+
+// Lets the window take what came from other threads until `done`.
+bool ProcessEventsUntil(const std::function<bool()>& done) {
+  for (int i = 0; i < 2000 && !done(); ++i) {
+    QApplication::processEvents(QEventLoop::AllEvents, 10);
+    QThread::msleep(5);
+  }
+  return done();
+}
+
+bool ShowsAPicture(const QImage& picture) {
+  for (int y = 0; y < picture.height(); ++y)
+    for (int x = 0; x < picture.width(); ++x)
+      if ((picture.pixel(x, y) & 0xFFFFFF) != 0) return true;
+  return false;
+}
 
 }  // namespace
 
@@ -209,4 +227,53 @@ TEST_F(PlayerTest, ClosingRemovesThePrivateFolder) {
   EXPECT_EQ(w.wave().m_wDeviceID, 0);
   // The clip itself is only ever read.
   EXPECT_TRUE(FileExists(m_dir.File("tone.zrv")));
+}
+
+// A clip beyond what is read at once: the open returns with its first frame
+// on screen; play waits for the frame count, and the status line, slider and
+// pace come when the rest is read, as an open at once sets them.
+TEST_F(PlayerTest, ALargeClipShowsItsFirstFrameAtOnceAndItsCountWhenRead) {
+  CPlayerDlg& w = StartWindow();
+  WriteToneWav(m_dir.File("ten.wav"), 10000);
+  MakeClip(m_dir.File("sound.zrv"), {"--frames", "73", "--sound", m_dir.File("ten.wav")});
+  MakeClip(m_dir.File("quiet.zrv"), {"--frames", "12"});
+  auto* slider = static_cast<QSlider*>(w.control(ids::kPositionSlider));
+  QWidget* play = w.control(ids::kPlayButton);
+  w.m_readAtOnceBytes = 0;
+
+  ASSERT_TRUE(Open(m_dir.File("sound.zrv")));
+  ASSERT_TRUE(w.session().indexing);
+  EXPECT_EQ(Title(w), "sound");
+  EXPECT_EQ(w.session().state, stateLoaded);
+  EXPECT_TRUE(ShowsAPicture(w.picture()));
+  EXPECT_EQ(Status(w), "");
+  EXPECT_FALSE(play->isEnabled());
+  w.OnPlay();
+  EXPECT_EQ(w.session().state, stateLoaded);
+
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !w.session().indexing; }));
+  EXPECT_EQ(Status(w), "have sound...total 73 frames");
+  EXPECT_EQ(w.session().index.frameCount, 73u);
+  EXPECT_EQ(slider->maximum(), 71);
+  EXPECT_EQ(w.wave().GetLength(), 10000u);
+  EXPECT_EQ(w.session().interval, 142u);
+  EXPECT_TRUE(play->isEnabled());
+
+  // Another clip opened while one is read: the first one's end changes
+  // nothing, whenever it comes.
+  ASSERT_TRUE(Open(m_dir.File("sound.zrv")));
+  ASSERT_TRUE(Open(m_dir.File("quiet.zrv")));
+  ASSERT_TRUE(ProcessEventsUntil([&] { return !w.session().indexing; }));
+  for (int i = 0; i < 20; ++i) QApplication::processEvents();
+  EXPECT_EQ(Title(w), "quiet");
+  EXPECT_EQ(Status(w), "no sound...total 12 frames");
+  EXPECT_EQ(w.session().interval, 200u);
+  EXPECT_FALSE(w.session().index.hasSound);
+
+  // Closing while a clip is read stops the reading first.
+  const std::string folder = w.privateTempDir();
+  ASSERT_TRUE(Open(m_dir.File("sound.zrv")));
+  w.OnCancel();
+  EXPECT_FALSE(FileExists(folder));
+  EXPECT_EQ(w.session().reading, nullptr);
 }
