@@ -49,6 +49,14 @@ constexpr double kLastPictureMaxMs = 5000;
 // a small file cannot make a large clip however long it claims to be.
 constexpr uint64_t kClipBytesPerVideoByte = 48;
 constexpr uint64_t kClipBytesFloor = 60'000'000;
+// Decoding costs by the pixel: a few hundred kilobytes of video can hold a
+// hundred pictures of 8192 x 8192 that all have to be decoded. The first MiB
+// of a video may take this many decoded pixels (about two seconds of CPU with
+// the slowest decoders, FFV1's), each byte beyond it this many more: real
+// videos come to a few hundred pixels a byte, still screen recordings to a
+// few thousand.
+constexpr uint64_t kDecodedPixelsFirstMiB = 400'000'000;
+constexpr uint64_t kDecodedPixelsPerByte = 4000;
 // Sound this long before the start is decoded only to prime the decoder.
 constexpr double kSoundPrimingMs = 1000;
 // Decoded pictures waiting for the worker take at most about this much memory
@@ -137,6 +145,7 @@ class Importer {
   bool ReadTimeLine(FirstPass& pass);
   bool DeclaredJpegSizeAllowed(const AVPacket* packet);
   bool ClipWithinBound(size_t frameBytes);
+  bool DecodingWithinBound(uint64_t pixels);
   bool DecodeAudio(AVPacket* packet);
   bool WriteFrames();
   bool Queue(const AVFrame* frame, uint64_t serial);
@@ -167,6 +176,7 @@ class Importer {
   uint64_t m_queuedSerial = 0;   // the decoded picture last handed over; 0 for none
   size_t m_backlog = 1;          // clip frames that may wait for the worker
   uint64_t m_trackBytes = 0;
+  uint64_t m_decodedPixels = 0;
 
   ImportResult m_workerResult;   // the worker's refusal
   std::atomic<bool> m_workerFailed{false};
@@ -310,6 +320,19 @@ bool Importer::ClipWithinBound(size_t frameBytes) {
                                                  std::to_string(bound / 1'000'000) + " MB for a video of its size");
 }
 
+// The pictures decoded so far and this one, against what a video of this
+// size may cost.
+bool Importer::DecodingWithinBound(uint64_t pixels) {
+  constexpr uint64_t kMiB = 1 << 20;
+  const uint64_t size = uint64_t(std::max<int64_t>(m_input->fileSize(), 0));
+  const uint64_t bound = kDecodedPixelsFirstMiB + kDecodedPixelsPerByte * (size > kMiB ? size - kMiB : 0);
+  m_decodedPixels += pixels;
+  if (m_decodedPixels <= bound) return true;
+  return Refuse(ImportProblem::tooCostly, "its pictures come to more than " + std::to_string(bound / 1'000'000) +
+                                              " million pixels, the most decoded for a video of " +
+                                              std::to_string((size + 1023) / 1024) + " KB");
+}
+
 // The first clip frame whose time is `timeMs` or later (frames when none
 // is), by the same comparison that hands pictures to frames: rounding in
 // FramesBefore must not move a picture off the frame that shows it.
@@ -368,6 +391,10 @@ bool Importer::WriteFrames() {
     while (ok && m_queued < m_timing.frames && avcodec_receive_frame(decoder, frame) == 0) {
       if (!ImageAreaAllowed(uint64_t(frame->width), uint64_t(frame->height))) {
         ok = Refuse(ImportProblem::framesTooLarge);
+        break;
+      }
+      if (!DecodingWithinBound(uint64_t(frame->width) * uint64_t(frame->height))) {
+        ok = false;
         break;
       }
       ++serial;

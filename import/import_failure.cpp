@@ -50,6 +50,8 @@ std::string ImportFailureSentence(const ImportFailure& f) {
       return name + " is too long for one clip: " + f.detail;
     case ImportProblem::clipTooLarge:
       return name + " cannot be imported: its clip would be " + f.detail;
+    case ImportProblem::tooCostly:
+      return name + " cannot be imported: " + f.detail;
     case ImportProblem::startBeyondEnd:
       return "--start lies beyond the end of " + name + " (" + f.detail + ")";
     case ImportProblem::soundUnusable:

@@ -35,6 +35,7 @@ enum class ImportProblem {
   outOfMemory,         // not enough memory to import `path`; `detail` names a step (read, decode), or is empty
   cannotStart,         // the process that imports `path` cannot start; `detail` is the system's reason
   stopped,             // the process that imports `path` ended without its result; `detail` says how
+  tooCostly,           // decoding `path` would cost more than a video of its size may; `detail` says how much
   cancelled,           // the import of `path` was cancelled; always the last kind
 };
 

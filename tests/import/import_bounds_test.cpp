@@ -40,6 +40,10 @@ TEST(ImportBounds, AClipLastsWhatTheVideoHoldsNotWhatItClaims) {
       break;
     }
   WriteFile(dir.File("huge.jpg"), huge);
+  // Thirty black pictures of 4096 x 4096 in a few kilobytes: 503 million
+  // pixels to decode.
+  Ffmpeg({"-f", "lavfi", "-i", "color=black:size=4096x4096:rate=25", "-frames:v", "30", "-c:v", "libx264",
+          "-preset", "ultrafast", dir.File("many-large.mp4")});
 
   const struct {
     std::string video;
@@ -51,6 +55,7 @@ TEST(ImportBounds, AClipLastsWhatTheVideoHoldsNotWhatItClaims) {
       {"still-hour.mp4", 0, "is a single picture, not a video"},
       {"photo.jpg", 0, "is a single picture, not a video"},
       {"huge.jpg", 0, "declares frames of 16384 x 16384"},
+      {"many-large.mp4", 0, "cannot be imported: its pictures come to more than 400 million pixels"},
   };
   for (const auto& c : cases) {
     const std::string clip = dir.File(c.video + ".zrv");

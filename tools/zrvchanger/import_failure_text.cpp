@@ -42,6 +42,8 @@ QString ChineseText(const ImportFailure& f) {
     case ImportProblem::tooLong:
     case ImportProblem::clipTooLarge:
       return QString("“%1”太长，一个短片放不下").arg(path);
+    case ImportProblem::tooCostly:
+      return QString("“%1”的画面对它的大小来说太多太大，无法导入").arg(path);
     case ImportProblem::startBeyondEnd:
       return QString("开始位置超出了“%1”的结尾").arg(path);
     case ImportProblem::soundUnusable:
