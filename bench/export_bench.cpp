@@ -9,15 +9,9 @@
 // show that it grows with the clip's bytes only.
 #include <benchmark/benchmark.h>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
+#include "bench/child_processes.h"
 #include "export/export.h"
 #include "tests/support/test_support.h"
-
-extern char** environ;
 
 namespace {
 
@@ -55,44 +49,17 @@ Fixture& Shared() {
   return f;
 }
 
-struct Measured {
-  double cpuMs = 0;
-  long peakKb = 0;
-};
-
-// Runs one process and takes its own CPU time and peak resident memory.
-Measured RunMeasured(const std::vector<std::string>& args, benchmark::State& state) {
-  std::vector<char*> argv;
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  pid_t pid = 0;
-  Measured m;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    state.SkipWithError("cannot start the process");
-    return m;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    state.SkipWithError((args[0] + " " + args[1] + " failed").c_str());
-  auto ms = [](const timeval& t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-  m.cpuMs = ms(usage.ru_utime) + ms(usage.ru_stime);
-  m.peakKb = usage.ru_maxrss;
-  return m;
-}
-
 void RunProcesses(benchmark::State& state, const std::vector<std::string>& args) {
   double cpu = 0;
   long peak = 0;
   for (auto _ : state) {
-    const Measured m = RunMeasured(args, state);
-    cpu += m.cpuMs;
-    peak = std::max(peak, m.peakKb);
+    const ChainCost cost = RunChainOnce({args});
+    if (!cost.error.empty()) {
+      state.SkipWithError(cost.error.c_str());
+      break;
+    }
+    cpu += cost.cpuMs;
+    peak = std::max(peak, cost.peakKb);
   }
   state.counters["child_cpu_ms"] = benchmark::Counter(cpu, benchmark::Counter::kAvgIterations);
   state.counters["peak_kb"] = double(peak);
