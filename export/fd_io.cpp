@@ -87,7 +87,12 @@ AVIOContext* OpenFdIo(int fd, bool write) {
   if (!io) {
     av_free(buffer);
     delete cursor;
+    return nullptr;
   }
+  // Muxers mark a flush point after every cluster or fragment, which is a
+  // write of a few kilobytes a frame; the output only becomes visible when
+  // it is published whole, so the buffer is written when it is full.
+  if (write) io->min_packet_size = kBufferSize;
   return io;
 }
 
