@@ -2,7 +2,7 @@
 # Copyright 2026 ZRV Player developers
 # zrv_audio: the sound track's files: the AMR reader, the WAV writer, the
 # conversion between them (also on a thread of its own while the player plays
-# it), and the frame interval that the sound's length sets.
+# it), the frame interval that the sound's length sets, and FLAC for exports.
 pkg_check_modules(OPENCORE_AMR REQUIRED IMPORTED_TARGET opencore-amrnb opencore-amrwb)
 
 add_library(zrv_audio STATIC
@@ -14,6 +14,7 @@ add_library(zrv_audio STATIC
   ${CMAKE_CURRENT_LIST_DIR}/background_conversion.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame_interval.cpp
   ${CMAKE_CURRENT_LIST_DIR}/wav_input.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/flac_encoder.cpp
 )
 target_include_directories(zrv_audio PUBLIC ${PROJECT_SOURCE_DIR})
 find_package(Threads REQUIRED)
