@@ -21,9 +21,6 @@ int64_t AacBitRate(int channels, int sampleRate) {
   return int64_t(channels) * (sampleRate <= 8000 ? 32000 : 48000);
 }
 
-constexpr int kFlacLevel = 0;
-constexpr int kFlacBlockSize = 4608;
-
 }  // namespace
 
 AudioEncoder::~AudioEncoder() {
@@ -34,6 +31,7 @@ AudioEncoder::~AudioEncoder() {
 
 bool AudioEncoder::Open(const char* codecName, int channels, int sampleRate, bool globalHeader,
                         std::string& error) {
+  if (std::strcmp(codecName, "flac") == 0) return OpenFlac(channels, sampleRate, error);
   const AVCodec* codec = avcodec_find_encoder_by_name(codecName);
   if (!codec) {
     error = std::string("this FFmpeg has no ") + codecName + " encoder";
@@ -47,24 +45,12 @@ bool AudioEncoder::Open(const char* codecName, int channels, int sampleRate, boo
     return false;
   }
   m_channels = channels;
-  // Both encoders take one of these; the samples are converted to it.
-  const AVSampleFormat wanted = std::strcmp(codecName, "aac") == 0 ? AV_SAMPLE_FMT_FLTP
-                                                                   : AV_SAMPLE_FMT_S16;
-  m_context->sample_fmt = wanted;
+  m_context->sample_fmt = AV_SAMPLE_FMT_FLTP;
   m_context->sample_rate = sampleRate;
   av_channel_layout_default(&m_context->ch_layout, channels);
   m_context->time_base = AVRational{1, sampleRate};
-  if (wanted == AV_SAMPLE_FMT_FLTP) m_context->bit_rate = AacBitRate(channels, sampleRate);
+  m_context->bit_rate = AacBitRate(channels, sampleRate);
   if (globalHeader) m_context->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-  // Lossless at any level: the lightest search keeps the sound decode the
-  // export's only real cost, and speech at 8 kHz gains little from more.
-  if (wanted == AV_SAMPLE_FMT_S16) {
-    m_context->compression_level = kFlacLevel;
-    // Blocks of 4608 samples, the largest that every FLAC decoder takes
-    // (the streamable subset), rather than the level's 1152 at 8 kHz: a
-    // quarter of the frames and their headers, checksums and allocations.
-    m_context->frame_size = kFlacBlockSize;
-  }
   const int opened = avcodec_open2(m_context, codec, nullptr);
   if (opened < 0) {
     error = std::string("the ") + codecName + " encoder cannot start: " + AvErrorText(opened);
@@ -72,6 +58,38 @@ bool AudioEncoder::Open(const char* codecName, int channels, int sampleRate, boo
   }
   m_frameSize = m_context->frame_size > 0 ? m_context->frame_size : 1024;
   m_pending.reserve(size_t(m_frameSize) * channels);
+  return true;
+}
+
+// The context only describes the stream to the muxer: FLAC, with the
+// STREAMINFO block as its extra data.
+bool AudioEncoder::OpenFlac(int channels, int sampleRate, std::string& error) {
+  m_context = avcodec_alloc_context3(nullptr);
+  m_packet = av_packet_alloc();
+  if (!m_context || !m_packet) {
+    error = "not enough memory for the sound encoder";
+    return false;
+  }
+  m_flac = std::make_unique<FlacEncoder>(channels, sampleRate);
+  m_channels = channels;
+  m_frameSize = FlacEncoder::kBlockSize;
+  m_context->codec_type = AVMEDIA_TYPE_AUDIO;
+  m_context->codec_id = AV_CODEC_ID_FLAC;
+  m_context->sample_fmt = AV_SAMPLE_FMT_S16;
+  m_context->bits_per_raw_sample = 16;
+  m_context->sample_rate = sampleRate;
+  av_channel_layout_default(&m_context->ch_layout, channels);
+  m_context->time_base = AVRational{1, sampleRate};
+  m_context->frame_size = m_frameSize;
+  m_context->extradata = static_cast<uint8_t*>(av_mallocz(FLAC_STREAMINFO_BYTES + AV_INPUT_BUFFER_PADDING_SIZE));
+  if (!m_context->extradata) {
+    error = "not enough memory for the sound encoder";
+    return false;
+  }
+  const auto info = m_flac->StreamInfo();
+  std::memcpy(m_context->extradata, info.data(), info.size());
+  m_context->extradata_size = FLAC_STREAMINFO_BYTES;
+  m_pending.reserve(size_t(m_frameSize) * size_t(channels));
   return true;
 }
 
@@ -88,6 +106,7 @@ bool AudioEncoder::Add(const int16_t* interleaved, size_t count, Muxer& muxer, s
 }
 
 bool AudioEncoder::EncodePending(size_t count, Muxer& muxer, std::string& error) {
+  if (m_flac) return WriteFlacFrame(count, muxer, error);
   av_frame_unref(m_frame);
   m_frame->format = m_context->sample_fmt;
   m_frame->nb_samples = int(count);
@@ -97,13 +116,9 @@ bool AudioEncoder::EncodePending(size_t count, Muxer& muxer, std::string& error)
     error = "not enough memory for the sound encoder";
     return false;
   }
-  if (m_context->sample_fmt == AV_SAMPLE_FMT_S16) {
-    std::memcpy(m_frame->data[0], m_pending.data(), count * m_channels * sizeof(int16_t));
-  } else {
-    for (int c = 0; c < m_channels; ++c) {
-      float* plane = reinterpret_cast<float*>(m_frame->extended_data[c]);
-      for (size_t i = 0; i < count; ++i) plane[i] = float(m_pending[i * m_channels + c]) / 32768.0f;
-    }
+  for (int c = 0; c < m_channels; ++c) {
+    float* plane = reinterpret_cast<float*>(m_frame->extended_data[c]);
+    for (size_t i = 0; i < count; ++i) plane[i] = float(m_pending[i * m_channels + c]) / 32768.0f;
   }
   m_pending.clear();
   m_frame->pts = m_nextPts;
@@ -116,9 +131,43 @@ bool AudioEncoder::EncodePending(size_t count, Muxer& muxer, std::string& error)
   return Drain(muxer, error);
 }
 
+bool AudioEncoder::WriteFlacFrame(size_t count, Muxer& muxer, std::string& error) {
+  m_flac->EncodeFrame(m_pending.data(), int(count), m_flacFrame);
+  m_pending.clear();
+  if (av_new_packet(m_packet, int(m_flacFrame.size())) < 0) {
+    error = "not enough memory for the sound encoder";
+    return false;
+  }
+  std::memcpy(m_packet->data, m_flacFrame.data(), m_flacFrame.size());
+  m_packet->pts = m_packet->dts = m_nextPts;
+  m_packet->duration = int64_t(count);
+  m_nextPts += int64_t(count);
+  const bool written = muxer.Write(m_packet, m_stream, m_context->time_base.den, error);
+  av_packet_unref(m_packet);
+  return written;
+}
+
+// The STREAMINFO of the whole stream, with its length and frame sizes, goes
+// to the muxer as new extra data on an empty last packet; Matroska puts it
+// in the track's header when the file ends.
+bool AudioEncoder::WriteFlacStreamInfo(Muxer& muxer, std::string& error) {
+  const auto info = m_flac->StreamInfo();
+  uint8_t* side = av_packet_new_side_data(m_packet, AV_PKT_DATA_NEW_EXTRADATA, info.size());
+  if (!side) {
+    error = "not enough memory for the sound encoder";
+    return false;
+  }
+  std::memcpy(side, info.data(), info.size());
+  m_packet->pts = m_packet->dts = m_nextPts;
+  const bool written = muxer.Write(m_packet, m_stream, m_context->time_base.den, error);
+  av_packet_unref(m_packet);
+  return written;
+}
+
 bool AudioEncoder::Finish(Muxer& muxer, std::string& error) {
   if (!m_pending.empty() && !EncodePending(m_pending.size() / m_channels, muxer, error))
     return false;
+  if (m_flac) return WriteFlacStreamInfo(muxer, error);
   avcodec_send_frame(m_context, nullptr);
   return Drain(muxer, error);
 }

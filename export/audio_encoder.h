@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Copyright 2026 ZRV Player developers
-// Sound encoding through libavcodec: AAC for MP4, FLAC for MKV, from 16-bit
-// interleaved samples.
+// Sound encoding from 16-bit interleaved samples: AAC for MP4 through
+// libavcodec, FLAC for MKV by our own lean encoder (libavcodec's took as long
+// as the rest of the export together).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "audio/flac_encoder.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -31,7 +35,10 @@ class AudioEncoder {
   bool Finish(Muxer& muxer, std::string& error);
 
  private:
+  bool OpenFlac(int channels, int sampleRate, std::string& error);
   bool EncodePending(size_t count, Muxer& muxer, std::string& error);
+  bool WriteFlacFrame(size_t count, Muxer& muxer, std::string& error);
+  bool WriteFlacStreamInfo(Muxer& muxer, std::string& error);
   bool Drain(Muxer& muxer, std::string& error);
 
   AVCodecContext* m_context = nullptr;
@@ -42,4 +49,6 @@ class AudioEncoder {
   int m_frameSize = 0;            // instants per encoder frame
   std::vector<int16_t> m_pending;  // interleaved, fewer than one frame after Add
   int64_t m_nextPts = 0;           // in samples
+  std::unique_ptr<FlacEncoder> m_flac;  // FLAC's encoder; m_context then only describes it
+  std::vector<uint8_t> m_flacFrame;
 };

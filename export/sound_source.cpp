@@ -2,6 +2,8 @@
 // Copyright 2026 ZRV Player developers
 #include "export/sound_source.h"
 
+#include <algorithm>
+
 #include "audio/amr_track.h"
 
 bool SoundSource::Count(const ClipSource& clip) {
@@ -34,6 +36,10 @@ bool SoundSource::NextBlock(std::vector<int16_t>& interleaved) {
   const int count = channels(), perBlock = m_decoder.samplesPerBlock();
   const short* const* data = m_decoder.ChannelSamples();
   interleaved.resize(size_t(count) * size_t(perBlock));
+  if (count == 1) {
+    std::copy(data[0], data[0] + perBlock, interleaved.begin());
+    return true;
+  }
   for (int i = 0; i < perBlock; ++i)
     for (int c = 0; c < count; ++c) interleaved[size_t(i) * count + c] = data[c][i];
   return true;
