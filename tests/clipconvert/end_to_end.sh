@@ -44,9 +44,8 @@ cp "$bin/demo.zrv" "$work/demo.zrv"
 xdotool mousemove --window "$companion" 50 22 click 1
 wait_for "the Add clips dialog did not open" window_named '^Add clips$' >/dev/null
 sleep 0.5
-xdotool type --delay 5 "$work/demo.zrv"
-xdotool key Return
-sleep 1.5
+enter_in_dialog '^Add clips$' "$work/demo.zrv"
+sleep 0.5
 
 # Convert, beside the clip, as MP4: back on "Add files...", Shift+Tab goes
 # round to Convert (Cancel and "Open output folder" are disabled), and Space

@@ -83,6 +83,31 @@ wait_for() {
   return 1
 }
 window_named() { xdotool search --onlyvisible --name "$1" | head -n 1; }
+
+# Types TEXT and Return into the open dialog titled TITLE (a pattern) until
+# the dialog closes. A dialog can be mapped before it takes input (seconds
+# before, in the sanitizer build), and keys sent then are lost; so while it
+# stays open it is typed into again, its field emptied first.
+enter_in_dialog() {
+  local title=$1 text=$2 dialog attempt
+  for attempt in 1 2 3; do
+    dialog=$(window_named "$title" 2>/dev/null || true)
+    [ -z "$dialog" ] && return 0
+    xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+    if [ "$attempt" -gt 1 ]; then
+      echo "the dialog '$title' is still open: typed into it again" >&2
+      xdotool key ctrl+a BackSpace
+    fi
+    xdotool type --delay 5 "$text"
+    xdotool key Return
+    for _ in $(seq 100); do
+      [ -z "$(window_named "$title" 2>/dev/null || true)" ] && return 0
+      sleep 0.1
+    done
+  done
+  echo "FAILED: the dialog '$title' did not take '$text'" >&2
+  return 1
+}
 window_of_class() { xdotool search --onlyvisible --class "$1" | head -n 1; }
 
 # holds_pending_file PID: prints "yes" while PID, or a process below it,

@@ -55,9 +55,8 @@ sleep 0.5
 xdotool mousemove --window "$companion" 50 22 click 1
 wait_for "the Add videos dialog did not open" window_named '^Add videos$' >/dev/null
 sleep 0.5
-xdotool type --delay 5 "$work/phone.mp4"
-xdotool key Return
-sleep 1.5
+enter_in_dialog '^Add videos$' "$work/phone.mp4"
+sleep 0.5
 
 # Back on "Add files...", Shift+Tab goes round to Convert (Cancel and
 # "Open output folder" are disabled), and Space presses it.
