@@ -87,16 +87,21 @@ void SetLabel(benchmark::State& state) {
   state.SetLabel(state.range(0) == 1 ? "10 min" : std::to_string(state.range(0) * 10) + " min");
 }
 
-void BM_TimeToFirstFrame(benchmark::State& state) {
+// Opens the clip in a fresh window each time (the first open has no clip to
+// close), up to the first frame or, with `untilFrameCount`, until the rest of
+// the clip is read and indexed in the background and the status line, slider
+// and pace are set.
+void OpenInFreshWindows(benchmark::State& state, bool untilFrameCount) {
   const std::string clip = LongClip(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    // A fresh window each time: the first open has no clip to close.
     state.PauseTiming();
     auto window = std::make_unique<CPlayerDlg>();
     window->OnInitDialog();
     window->m_strPendingPath = clip;
     state.ResumeTiming();
     if (!window->OnOpen()) state.SkipWithError("the clip did not open");
+    while (untilFrameCount && window->session().indexing)
+      QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     state.PauseTiming();
     window.reset();
     state.ResumeTiming();
@@ -104,24 +109,8 @@ void BM_TimeToFirstFrame(benchmark::State& state) {
   SetLabel(state);
 }
 
-// The frame count on screen: the rest of the clip read and indexed in the
-// background, and the status line, slider and pace set.
-void BM_TimeToFrameCount(benchmark::State& state) {
-  const std::string clip = LongClip(static_cast<int>(state.range(0)));
-  for (auto _ : state) {
-    state.PauseTiming();
-    auto window = std::make_unique<CPlayerDlg>();
-    window->OnInitDialog();
-    window->m_strPendingPath = clip;
-    state.ResumeTiming();
-    if (!window->OnOpen()) state.SkipWithError("the clip did not open");
-    while (window->session().indexing) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    state.PauseTiming();
-    window.reset();
-    state.ResumeTiming();
-  }
-  SetLabel(state);
-}
+void BM_TimeToFirstFrame(benchmark::State& state) { OpenInFreshWindows(state, false); }
+void BM_TimeToFrameCount(benchmark::State& state) { OpenInFreshWindows(state, true); }
 
 // What every open cost before the first frame when the file was read whole
 // and indexed first.
