@@ -109,20 +109,22 @@ block_t* ReadUnit(demux_t* demux, DemuxState& state, const ClipUnit& unit) {
 // 20 ms blocks, one a call, would cost more in VLC's input loop than in
 // reading them.
 //
-// The clock reference is set once a call, after its last unit: VLC ends
-// its buffering at a reference and stops calling while paused, so a later
-// reference of the same call would find the paused clock late, buffer
-// again, and run on to the end of the clip (a seek while paused then showed
-// a frame seconds past the one asked for).
+// The clock reference is set once a call, at the start of its first unit and
+// before it is sent. Once a call: VLC ends its buffering at a reference and
+// stops calling while paused, so a later reference of the same call would
+// find the paused clock late, buffer again, and run on to the end of the
+// clip (a seek while paused showed a frame seconds past the one asked for).
+// Before the units: after a seek the clock has no reference until one is
+// set, and a decoder that dates a unit sent before it gets no time for it;
+// VLC then never showed that picture while paused.
 constexpr int kUnitsPerCall = 16;
 
 int Demux(demux_t* demux) {
   DemuxState& state = *reinterpret_cast<DemuxState*>(demux->p_sys);
-  int64_t handedUs = -1;  // the start of the last unit handed out
   for (int sent = 0; sent < kUnitsPerCall; ++sent) {
     const ClipUnit unit = state.clip.Next();
-    if (unit.kind == ClipUnit::kNone) break;
-    handedUs = unit.startUs;
+    if (unit.kind == ClipUnit::kNone) return sent ? VLC_DEMUXER_SUCCESS : VLC_DEMUXER_EOF;
+    if (sent == 0) es_out_SetPCR(demux->out, VLC_TS_0 + unit.startUs);
     es_out_id_t* es = unit.kind == ClipUnit::kFrame ? state.video : state.sound;
     bool selected = true;
     es_out_Control(demux->out, ES_OUT_GET_ES_STATE, es, &selected);
@@ -142,8 +144,6 @@ int Demux(demux_t* demux) {
     es_out_Send(demux->out, es, block);
     if (unit.kind == ClipUnit::kFrame) break;
   }
-  if (handedUs < 0) return VLC_DEMUXER_EOF;
-  es_out_SetPCR(demux->out, VLC_TS_0 + handedUs);
   return VLC_DEMUXER_SUCCESS;
 }
 
