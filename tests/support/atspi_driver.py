@@ -175,10 +175,11 @@ def message_boxes(app):
     boxes = []
     for obj in objects(app):
         try:
-            if obj.getRoleName() in ("alert", "dialog") and showing(obj):
+            role = obj.getRoleName()
+            if role in ("alert", "dialog") and showing(obj):
                 texts = [read(o) for o in objects(obj) if o.getRoleName() == "label" and read(o)]
-                if obj.getRoleName() == "alert" or texts:
-                    boxes.append({"title": obj.name, "texts": texts, "object": obj})
+                if role == "alert" or texts:
+                    boxes.append({"title": obj.name, "texts": texts, "object": obj, "role": role})
         except GLib.Error:
             continue
     return boxes
@@ -187,7 +188,7 @@ def message_boxes(app):
 def wait_for_box(app, timeout=None):
     end = _deadline(timeout)
     while True:
-        boxes = [b for b in message_boxes(app) if b["object"].getRoleName() == "alert"]
+        boxes = [b for b in message_boxes(app) if b["role"] == "alert"]
         if boxes:
             return boxes[0]
         if time.monotonic() > end:
