@@ -27,6 +27,13 @@ void StartReading(jpeg_decompress_struct& cinfo, JpegErrorJump& errors, const ui
   jpeg_read_header(&cinfo, TRUE);
 }
 
+// Pictures in colours we turn into RGB or YUV, of a size we allow.
+bool Decodable(const jpeg_decompress_struct& cinfo) {
+  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE || cinfo.jpeg_color_space == JCS_YCbCr ||
+                           cinfo.jpeg_color_space == JCS_RGB;
+  return convertible && ImageAreaAllowed(cinfo.image_width, cinfo.image_height);
+}
+
 }  // namespace
 
 bool ReadJpegSize(const uint8_t* data, size_t size, int& width, int& height) {
@@ -54,10 +61,7 @@ bool DecodeJpegRgb(const uint8_t* data, size_t size, RgbPicture& picture) {
     return false;
   }
   StartReading(cinfo, errors, data, size);
-  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE ||
-                           cinfo.jpeg_color_space == JCS_YCbCr ||
-                           cinfo.jpeg_color_space == JCS_RGB;
-  if (!convertible || !ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
+  if (!Decodable(cinfo)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
@@ -244,11 +248,8 @@ PlanesDecode DecodeJpegPlanes(const uint8_t* data, size_t size, Yuv420Picture& p
     jpeg_destroy_decompress(&cinfo);
     return PlanesDecode::otherSize;
   }
-  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE ||
-                           cinfo.jpeg_color_space == JCS_YCbCr ||
-                           cinfo.jpeg_color_space == JCS_RGB;
   bool noMemory = false;
-  const bool wanted = convertible && ImageAreaAllowed(cinfo.image_width, cinfo.image_height);
+  const bool wanted = Decodable(cinfo);
   if (wanted && SampledYuv420(cinfo))
     ReadStoredPlanes(cinfo, picture, noMemory);
   else if (wanted)
@@ -269,10 +270,7 @@ bool JpegDecodes(const uint8_t* data, size_t size, int& width, int& height, bool
   StartReading(cinfo, errors, data, size);
   width = int(cinfo.image_width);
   height = int(cinfo.image_height);
-  const bool convertible = cinfo.jpeg_color_space == JCS_GRAYSCALE ||
-                           cinfo.jpeg_color_space == JCS_YCbCr ||
-                           cinfo.jpeg_color_space == JCS_RGB;
-  if (!convertible || !ImageAreaAllowed(cinfo.image_width, cinfo.image_height)) {
+  if (!Decodable(cinfo)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
   }
