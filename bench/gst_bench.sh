@@ -8,13 +8,9 @@
 #      filesrc ! matroskademux ! fakesink, whole gst-launch-1.0 processes;
 #   2. opening: gst-discoverer-1.0 on each file (typefinding, indexing and
 #      the first frame and samples decoded).
-# Each pair runs in turn (ZRV, MKV, ZRV, MKV, ...) after one warm-up run
-# each, RUNS times (default 15). Every run is timed as a whole process from
-# the kernel's own accounting (wall clock, and user plus system time of the
-# process and all its threads, in microseconds). Prints the medians of wall
-# and CPU time and the median of the pair-by-pair ratios (target: at most
-# 1.2 x), which holds up better than a ratio of medians when the machine's
-# speed drifts.
+# Each pair runs RUNS times (default 15) through bench/side_by_side.py, which
+# prints the medians of wall and CPU time and the median of the pair-by-pair
+# ratios (target: at most 1.2 x).
 #   bench/gst_bench.sh [BUILD_DIR] [RUNS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -30,35 +26,7 @@ gst-inspect-1.0 zrvdemux >/dev/null  # the registry, once, outside the timings
 printf 'clip %s bytes, MKV %s bytes; load average %s\n' "$(stat -c %s "$work/clip.zrv")" \
   "$(stat -c %s "$work/clip.mkv")" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
-# compare LABEL 'ZRV COMMAND' 'MKV COMMAND'
-compare() {
-  python3 - "$runs" "$@" <<'PY'
-import os, shlex, statistics, subprocess, sys, time
-
-runs, label, ours, theirs = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4]
-
-def run(command):
-    """Wall and CPU seconds of one run, from the kernel's accounting."""
-    start = time.perf_counter()
-    child = subprocess.Popen(shlex.split(command), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.perf_counter() - start
-    if status != 0:
-        sys.exit(f"{command}: exit status {status}")
-    return wall, usage.ru_utime + usage.ru_stime
-
-run(ours), run(theirs)  # warm-up: caches, registry, page cache
-a, b = [], []
-for _ in range(runs):
-    a.append(run(ours))
-    b.append(run(theirs))
-med = statistics.median
-ratio = lambda i: med(x[i] / y[i] for x, y in zip(a, b))
-print(f"{label:<28} ZRV {med(x[0] for x in a):6.3f} s wall {med(x[1] for x in a):6.3f} s CPU | "
-      f"MKV {med(x[0] for x in b):6.3f} s wall {med(x[1] for x in b):6.3f} s CPU | "
-      f"{ratio(0):.2f} x wall, {ratio(1):.2f} x CPU")
-PY
-}
+compare() { python3 "$root/bench/side_by_side.py" "$runs" "$@"; }
 
 compare "demux (gst-launch-1.0)" \
   "gst-launch-1.0 -q filesrc location=$work/clip.zrv ! zrvdemux ! fakesink" \

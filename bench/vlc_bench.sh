@@ -5,10 +5,9 @@
 # same clip (the same JPEG frames, FLAC sound): a clip of SECONDS (default 30;
 # 320 x 240, 8 frames a second, 12.2 kbit/s sound), played to its end by
 #   cvlc --play-and-exit --no-audio --vout dummy FILE
-# in real time, as a user plays it. The pair runs in turn (ZRV, MKV, ...)
-# after one warm-up run each, RUNS times (default 3), each timed as a whole
-# process from the kernel's accounting. Prints the medians of wall and CPU
-# time and the median of the pair-by-pair CPU ratios (target: at most 1.0 x).
+# in real time, as a user plays it. The pair runs RUNS times (default 3)
+# through bench/side_by_side.py, which prints the medians of wall and CPU time
+# and the median of the pair-by-pair ratios (target: at most 1.0 x CPU).
 # VLC refuses to run as root: as root, cvlc runs as the user ZRV_VLC_USER
 # (default zrvvlc; make one with `useradd -M zrvvlc`).
 #   bench/vlc_bench.sh [BUILD_DIR] [RUNS] [SECONDS]
@@ -31,29 +30,4 @@ printf 'clip %s bytes, MKV %s bytes, %s s each; load average %s\n' "$(stat -c %s
   "$(stat -c %s "$work/clip.mkv")" "$seconds" "$(cut -d' ' -f1-3 /proc/loadavg)"
 
 vlc=("${vlc_as_user[@]}" env VLC_PLUGIN_PATH="$build/vlc" cvlc --play-and-exit --no-audio --vout dummy --quiet)
-python3 - "$runs" "${vlc[*]} $work/clip.zrv" "${vlc[*]} $work/clip.mkv" <<'PY'
-import os, shlex, statistics, subprocess, sys, time
-
-runs, ours, theirs = int(sys.argv[1]), sys.argv[2], sys.argv[3]
-
-def run(command):
-    """Wall and CPU seconds of one run, from the kernel's accounting."""
-    start = time.perf_counter()
-    child = subprocess.Popen(shlex.split(command), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, usage = os.wait4(child.pid, 0)
-    wall = time.perf_counter() - start
-    if status != 0:
-        sys.exit(f"{command}: exit status {status}")
-    return wall, usage.ru_utime + usage.ru_stime
-
-run(ours), run(theirs)  # warm-up: plugin cache, page cache
-a, b = [], []
-for _ in range(runs):
-    a.append(run(ours))
-    b.append(run(theirs))
-med = statistics.median
-ratio = lambda i: med(x[i] / y[i] for x, y in zip(a, b))
-print(f"{'play (cvlc)':<16} ZRV {med(x[0] for x in a):6.2f} s wall {med(x[1] for x in a):6.3f} s CPU | "
-      f"MKV {med(x[0] for x in b):6.2f} s wall {med(x[1] for x in b):6.3f} s CPU | "
-      f"{ratio(0):.2f} x wall, {ratio(1):.2f} x CPU")
-PY
+python3 "$root/bench/side_by_side.py" "$runs" "play (cvlc)" "${vlc[*]} $work/clip.zrv" "${vlc[*]} $work/clip.mkv"
