@@ -363,8 +363,8 @@ void FlacEncoder::EncodeFrame(const int16_t* interleaved, int count, std::vector
   ++m_frameNumber;
 }
 
-std::array<uint8_t, FLAC_STREAMINFO_BYTES> FlacEncoder::StreamInfo() const {
-  std::array<uint8_t, FLAC_STREAMINFO_BYTES> info{};
+std::array<uint8_t, kFlacStreamInfoBytes> FlacEncoder::StreamInfo() const {
+  std::array<uint8_t, kFlacStreamInfoBytes> info{};
   BitSink sink(info.data());
   sink.Put(kBlockSize, 16);  // the smallest block but the last, and the largest
   sink.Put(kBlockSize, 16);

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-inline constexpr int FLAC_STREAMINFO_BYTES = 34;
+inline constexpr int kFlacStreamInfoBytes = 34;
 
 class FlacEncoder {
  public:
@@ -29,7 +29,7 @@ class FlacEncoder {
 
   // The STREAMINFO block for the frames encoded so far. The MD5 of the
   // samples is left unset (zero), which FLAC allows.
-  std::array<uint8_t, FLAC_STREAMINFO_BYTES> StreamInfo() const;
+  std::array<uint8_t, kFlacStreamInfoBytes> StreamInfo() const;
 
  private:
   int m_channels;

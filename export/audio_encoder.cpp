@@ -81,14 +81,14 @@ bool AudioEncoder::OpenFlac(int channels, int sampleRate, std::string& error) {
   av_channel_layout_default(&m_context->ch_layout, channels);
   m_context->time_base = AVRational{1, sampleRate};
   m_context->frame_size = m_frameSize;
-  m_context->extradata = static_cast<uint8_t*>(av_mallocz(FLAC_STREAMINFO_BYTES + AV_INPUT_BUFFER_PADDING_SIZE));
+  m_context->extradata = static_cast<uint8_t*>(av_mallocz(kFlacStreamInfoBytes + AV_INPUT_BUFFER_PADDING_SIZE));
   if (!m_context->extradata) {
     error = "not enough memory for the sound encoder";
     return false;
   }
   const auto info = m_flac->StreamInfo();
   std::memcpy(m_context->extradata, info.data(), info.size());
-  m_context->extradata_size = FLAC_STREAMINFO_BYTES;
+  m_context->extradata_size = kFlacStreamInfoBytes;
   m_pending.reserve(size_t(m_frameSize) * size_t(channels));
   return true;
 }

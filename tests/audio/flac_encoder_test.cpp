@@ -31,7 +31,7 @@ Bytes EncodeFile(const Signal& s, const std::vector<int16_t>& samples) {
     frames.emplace_back();
     encoder.EncodeFrame(samples.data() + at * size_t(s.channels), count, frames.back());
   }
-  Bytes file = {'f', 'L', 'a', 'C', 0x80, 0, 0, FLAC_STREAMINFO_BYTES};  // the last metadata block
+  Bytes file = {'f', 'L', 'a', 'C', 0x80, 0, 0, kFlacStreamInfoBytes};  // the last metadata block
   const auto info = encoder.StreamInfo();
   file.insert(file.end(), info.begin(), info.end());
   for (const Bytes& frame : frames) file.insert(file.end(), frame.begin(), frame.end());
